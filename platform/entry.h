@@ -1,0 +1,24 @@
+// The program entry point: WinMain on Windows, main elsewhere. A program
+// writes its body as `int Body(const char* commandLine, int showCommand)`
+// and names it with EL_ENTRY_POINT(Body).
+#pragma once
+
+#include <string>
+
+namespace plat {
+// The command line without the program name, as WinMain receives it.
+std::string CommandLineFromArgs(int argc, char** argv);
+}  // namespace plat
+
+#if defined(_WIN32)
+#define EL_ENTRY_POINT(body)                                                              \
+    extern "C" int __stdcall WinMain(struct HINSTANCE__*, struct HINSTANCE__*, char* cmd, \
+                                     int show) {                                          \
+        return body(cmd, show);                                                           \
+    }
+#else
+#define EL_ENTRY_POINT(body)                                                   \
+    int main(int argc, char** argv) {                                          \
+        return body(plat::CommandLineFromArgs(argc, argv).c_str(), 1 /*SW_SHOWNORMAL*/); \
+    }
+#endif

@@ -1,0 +1,87 @@
+// Internal state shared by the files of the portable platform. Nothing
+// outside platform/portable includes this.
+#pragma once
+
+#include <SDL.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/headless.h"
+#include "platform/win.h"
+
+namespace plat {
+
+struct WindowObject {
+    std::string className;
+    std::string title;
+    WNDPROC proc = nullptr;
+    DWORD style = 0;
+    RECT rect{};          // outer rectangle as created
+    POINT client{};       // client origin on the desktop
+    int clientWidth = 0;
+    int clientHeight = 0;
+    SDL_Window* sdl = nullptr;
+    bool shown = false;
+    bool destroyed = false;
+    bool remote = false;  // a window of another process (found by FindWindowA)
+    std::string remoteSocket;
+};
+
+namespace portable {
+
+struct State {
+    bool headless = false;
+    bool sdlVideo = false;
+    DWORD lastError = 0;
+    std::map<std::string, WNDCLASSA> classes;
+    std::map<std::string, std::string> classNames;  // storage for class name copies
+    std::vector<std::unique_ptr<WindowObject>> windows;
+    std::deque<MSG> queue;
+    bool quitPosted = false;
+    int quitCode = 0;
+    BYTE keys[256]{};  // 0x80 down, 0x01 toggled
+    int cursorCount = 0;
+    bool cursorClipped = false;
+    RECT clipRect{};
+    bool imeEnabled = true;
+    int displayDepthOverride = 0;
+
+    // Headless world.
+    DWORD clock = 0;
+    POINT cursor{};
+    std::deque<int> answers;
+    std::vector<headless::Box> boxes;
+    std::function<void(const headless::Box&)> boxHook;
+    int beeps = 0;
+    int foregroundRequests = 0;
+    std::string moduleFileName;
+    std::string windowsDirectory;
+    std::vector<std::string> headlessMutexes;
+
+    // Single-instance locks and the listening socket of the first instance.
+    std::vector<std::pair<std::string, int>> lockFiles;  // name, fd
+    int listenFd = -1;
+    std::string listenPath;
+};
+
+State& S();
+
+// Starts SDL's video subsystem once; false when there is no display.
+bool EnsureVideo();
+// Called by the window layer to let the real platform turn SDL events into
+// window messages.
+void PumpEvents();
+WindowObject* MainWindowObject();
+SDL_Window* SdlWindow(HWND window);
+LRESULT SendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+std::string RuntimeFolder();
+// Lets a second instance find this window and ask it to the front.
+void ListenForForeground(const std::string& className, const std::string& title);
+
+}  // namespace portable
+}  // namespace plat

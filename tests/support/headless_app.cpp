@@ -1,0 +1,32 @@
+#include "support/headless_app.h"
+
+#include "draw/elDraw.h"
+
+namespace test {
+
+CountingProgram::CountingProgram(bool withScreen) {
+    program.title = "ﾃｽﾄ";
+    program.init = [withScreen] {
+        if (withScreen) elDraw::Screen(800, 600, 1);
+        SceneNumber = 1;
+        elSystem::ForgetPreviousScene();
+    };
+    program.scenes = {{1, [this] { ++frames; }}};
+}
+
+bool DrainMessages() {
+    while (plat::headless::QueuedMessages() > 0) {
+        if (!elSystem::LoopPass()) return false;
+    }
+    return true;
+}
+
+bool RunFrames(int frames, CountingProgram& counter) {
+    int target = counter.frames + frames;
+    while (counter.frames < target) {
+        if (!elSystem::LoopPass()) return false;
+    }
+    return true;
+}
+
+}  // namespace test

@@ -1,0 +1,6 @@
+// GDI text, fonts and the frame-rate line.
+#pragma once
+
+namespace elText {
+void FreeFonts();
+}  // namespace elText
