@@ -59,3 +59,8 @@ void EndFrame();
 void ResetAll();
 
 }  // namespace elInput
+
+namespace elInput {
+// Forgets both joysticks and looks for them again (the screen calls it).
+void ResetJoysticks();
+}  // namespace elInput

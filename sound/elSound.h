@@ -5,6 +5,8 @@
 
 namespace elSound {
 int Create();
+// Empties all 70 slots of the sound table.
+void ResetTable();
 void Release();
 }  // namespace elSound
 

@@ -3,6 +3,7 @@
 
 namespace elSound {
 int Create() { return 0; }
+void ResetTable() {}
 void Release() {}
 }  // namespace elSound
 

@@ -2,5 +2,6 @@
 #pragma once
 
 namespace elText {
+int EnumFonts();
 void FreeFonts();
 }  // namespace elText

@@ -2,5 +2,6 @@
 #include "text/elText.h"
 
 namespace elText {
+int EnumFonts() { return 0; }
 void FreeFonts() {}
 }  // namespace elText
