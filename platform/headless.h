@@ -70,4 +70,29 @@ RECT WindowRect();  // outer rectangle given to CreateWindowExA
 DWORD WindowStyle();
 int QueuedMessages();
 
+// Audio. Headless mode has an audio device that mixes into memory in step
+// with the virtual clock: what would be heard up to the clock's time is
+// rendered whenever the audio layer is used or a test asks for it.
+// None of these settings is changed by Reset().
+void SetAudioDevicePresent(bool present);  // false: the sound device cannot be created
+// Mix on SDL's own audio thread (for example its "dummy" driver) instead of
+// in step with the virtual clock; takes effect when the output next opens.
+void UseRealAudioDevice(bool on);
+void SyncAudio();  // renders up to the virtual clock
+// Recording of the mixed output, as the output format holds it, converted
+// to floats in -1..1 (interleaved when stereo).
+struct AudioCapture {
+    int rate = 0;
+    int channels = 0;
+    int bits = 0;
+    DWORD startClock = 0;  // virtual time of the first recorded frame
+    std::vector<float> samples;
+};
+void StartAudioCapture();  // drops what was recorded before
+void StopAudioCapture();
+AudioCapture CapturedAudio();  // a copy of the recording so far
+// Every MCI command string sent, in order.
+std::vector<std::string> MciCommands();
+void ClearMciCommands();
+
 }  // namespace plat::headless

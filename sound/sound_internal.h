@@ -1,0 +1,43 @@
+// Shared by the files of the sound subsystem: the loaders' working state and
+// the steps every loader has in common.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "sound/elSound.h"
+
+namespace elSound::detail {
+
+// 1 while Restore or SelectFormat re-creates the loaded sounds: the loaders
+// then fill WorkingSlot and re-apply its stored volume, frequency and pan.
+extern int Reloading;
+extern int WorkingSlot;
+
+bool ValidSlot(int slot);
+// The lowest slot not in use, made the working slot; -1 after reporting
+// "too many objects" under `context`.
+int TakeFreeSlot(const char* context);
+
+// Reads a RIFF "WAVE" file: the format block (18 + extra bytes) and the data
+// bytes. False for a missing or malformed file, or one whose chunks claim
+// more bytes than it holds.
+bool ReadWaveFile(const char* path, std::vector<std::uint8_t>* format,
+                  std::vector<std::uint8_t>* data);
+
+// The steps every loader ends with: the slot's mix count and echo state,
+// `mix` buffers of the data in the format, the stored settings re-applied
+// when reloading, the slot marked in use, and the name stored. Returns the
+// working slot, or -1 after reporting under `context`.
+int FillSlot(const char* context, const char* name, int mix, const std::vector<std::uint8_t>& format,
+             const std::uint8_t* data, std::uint32_t size, bool fromPack);
+
+// Reloads every slot in use into its own slot (Restore, SelectFormat).
+void ReloadAll();
+
+// Set by the sound pack module: reloads a slot loaded from the pack (or
+// streamed) and rewinds a stream before it is played.
+extern int (*ReloadPackSlot)(int slot);
+extern int (*ResetStreamSlot)(int slot);
+
+}  // namespace elSound::detail
