@@ -82,6 +82,9 @@ LRESULT SendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 std::string RuntimeFolder();
 // Lets a second instance find this window and ask it to the front.
 void ListenForForeground(const std::string& className, const std::string& title);
+// Hands the main thread what the audio output has for it (the end of a
+// notified music play); called whenever the message queue is pumped.
+void PollAudio();
 
 }  // namespace portable
 }  // namespace plat

@@ -155,6 +155,7 @@ void AcceptForegroundRequests() {
 void PumpEvents() {
     State& s = S();
     AcceptForegroundRequests();
+    PollAudio();
     if (s.headless || !s.sdlVideo) return;
     WindowObject* main = MainWindowObject();
     SDL_Event e;
