@@ -296,4 +296,8 @@ std::FILE* OpenFile(const char* path, const char* mode);
 // The name of that file on the real file system (UTF-8 on the portable build).
 std::string NativePath(const char* path);
 
+// A line on the diagnostic channel (standard error on the portable build)
+// when the environment variable EL_TRACE is set; end-to-end tests read it.
+void Trace(const char* what);
+
 }  // namespace plat

@@ -130,6 +130,7 @@ void SetActive(int flag) { AppActive = flag; }
 int Quit() {
     if (quitDone) return 1;
     quitDone = 1;
+    Trace("shutdown");
     ReleaseCursor();
     elText::FreeFonts();
     elSound::Release();
@@ -250,6 +251,7 @@ bool Startup(const Program& program, const char* commandLine, int showCommand) {
     ResetState();
     CopyText(windowTitle, sizeof windowTitle, program.title);
     if (!LockInstance(windowTitle)) return false;
+    Trace("startup");
     CopyText(CommandLine, sizeof CommandLine, commandLine);
     RegisterWindowClass();
     WindowOptions = 3;

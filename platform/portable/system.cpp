@@ -392,6 +392,7 @@ void Reset() {
     s.windowsDirectory.clear();
     s.headlessMutexes.clear();
     s.lastError = 0;
+    portable::ResetDisplayWorld();
 }
 
 void Enable(bool on) {
@@ -480,6 +481,15 @@ std::string CommandLineFromArgs(int argc, char** argv) {
         else line += a;
     }
     return line;
+}
+
+}  // namespace plat
+
+namespace plat {
+
+void Trace(const char* what) {
+    static const bool enabled = std::getenv("EL_TRACE") != nullptr;
+    if (enabled) std::fprintf(stderr, "trace: %s\n", what ? what : "");
 }
 
 }  // namespace plat

@@ -27,9 +27,23 @@ bool EnsureVideo() {
     State& s = S();
     if (s.headless) return false;
     if (s.sdlVideo) return true;
+    static bool failed = false;  // asking again would only repeat SDL's complaints
+    if (failed) return false;
+    failed = true;
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // SDL falls back to an invisible driver when there is no display; a window
+    // nobody can see is no window, unless that driver was asked for.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+    bool invisible = driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
+    if (invisible && !(wanted && SDL_strcmp(wanted, driver) == 0)) {
+        SDL_SetError("no display found");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     s.sdlVideo = true;
+    failed = false;
     return true;
 }
 
@@ -142,6 +156,7 @@ void AcceptForegroundRequests() {
         close(fd);
         if (n > 0) {
             ++s.foregroundRequests;
+            Trace("foreground request");
             if (WindowObject* w = MainWindowObject(); w && w->sdl) {
                 SDL_RestoreWindow(w->sdl);
                 SDL_RaiseWindow(w->sdl);
@@ -285,6 +300,11 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     w->clientHeight = height;
     if (!s.headless) {
         if (!portable::EnsureVideo()) {
+            std::fprintf(stderr,
+                         "No display to open the window on (%s).\n"
+                         "Run the program under a virtual display, for example:\n"
+                         "  xvfb-run -s '-screen 0 1024x768x24' <program>\n",
+                         SDL_GetError());
             s.lastError = 1400;
             return nullptr;
         }

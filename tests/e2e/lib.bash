@@ -1,0 +1,32 @@
+# Helpers shared by the end-to-end scripts.
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "${work:-/nonexistent}"/*.err; do [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }; done
+    exit 1
+}
+
+# Prints the id of the first mapped window of a process once it exists.
+wait_for_window() {
+    local pid=$1 id
+    for _ in $(seq 1 200); do
+        id=$(xdotool search --onlyvisible --pid "$pid" 2> /dev/null | head -n 1)
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        kill -0 "$pid" 2> /dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits for a background process to end; its exit code goes to $exit_code.
+wait_for_exit() {
+    local pid=$1 seconds=$2
+    for _ in $(seq 1 $((seconds * 10))); do
+        if ! kill -0 "$pid" 2> /dev/null; then
+            wait "$pid"
+            exit_code=$?
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
