@@ -1,16 +1,153 @@
-// The graphics core: screen and surfaces, the object table, drawing and
-// presenting.
+// The graphics core: the DirectDraw screen and its surfaces, the pixel format
+// and the effect tables, the object table and bitmap loading, clipping,
+// drawing and presenting.
+//
+// Pictures live in drawing objects, one surface per slot of ObjectTable,
+// addressed by slot number. Slots 0-3 are the screen's own work surfaces;
+// loaders hand out slots 4-511. Every frame is drawn on the back surface and
+// shown by one blit in elDraw::Present.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/ddraw.h"
+#include "platform/gdi.h"
 #include "platform/win.h"
 
-extern int ScreenWidth;
+// ---- Screen size, clipping, pixel format and effect tables --------------------
+
+extern int ScreenWidth;   // size the screen was opened with
 extern int ScreenHeight;
 extern plat::RECT ClipRect;  // right and bottom exclusive; cuts every object draw
 
+// The back surface's channel layout. For 5:6:5: shifts 11, 5, 0; maxima 31,
+// 63, 31; 5-bit shifts 11, 6, 0; half mask 0x7BEF; full mask 0xFFFF.
+struct PixelFormatInfo {
+    std::uint32_t redMask, greenMask, blueMask;
+    std::uint16_t redShift, greenShift, blueShift;     // lowest set bit of each mask
+    std::uint32_t redMax, greenMax, blueMax;           // mask >> shift (31 or 63)
+    std::uint16_t red5Shift, green5Shift, blue5Shift;  // where a 0-31 channel value goes
+    std::uint32_t halfMask;        // for 50% blends: ((a >> 1) & half) + ((b >> 1) & half)
+    std::uint32_t doubleHalfMask;  // the half mask for two 16-bit pixels in one word
+    std::uint32_t fullMask;        // white
+};
+extern PixelFormatInfo PixelFormat;
+
+// Built by elDraw::Screen. SinTable always: entry i = trunc(360 sin(i deg)),
+// i = 0..449, so entry i + 90 is the cosine. The others only on 16-bit
+// displays (their contents are undefined otherwise). Channel index: 0 red,
+// 1 green, 2 blue; the last index varies fastest.
+extern std::int32_t SinTable[450];
+extern std::uint8_t PixelSplitTable[65536][3];            // 5-bit r, g, b of a pixel
+extern std::uint16_t CrossFadeTable[3][32][32][32];       // (max(0,b-a) + max(0,c-(31-a))) << 5-bit shift
+extern std::uint16_t DarkenAddTable[3][32][32][32];       // min(31, max(0,b-a) + c) << 5-bit shift
+extern std::uint16_t SubtractTable[3][32][32];            // max(0, b-c) << 5-bit shift
+extern std::uint16_t Average3Table[94];                   // s / 3
+extern std::uint8_t NoiseTable[10000];                    // rand() % 3, in order
+
+// ---- The object table ---------------------------------------------------------
+
+constexpr int kObjectSlots = 512;
+constexpr int kFirstLoadedSlot = 4;   // slots below are the screen's work surfaces
+constexpr int kObjectNameSize = 32;
+constexpr int kMaxObjectName = 30;    // longest name a loader accepts, in bytes
+
+// One drawing object. A slot is taken while its name is non-empty, whether
+// or not it holds a surface; "*" marks a blank object with nothing to reload.
+struct ObjectRecord {
+    plat::IDirectDrawSurface* surface;
+    char name[kObjectNameSize];
+    int fromPack;            // 1 when filled from a pack file
+    int reloadMemory;        // memory flag used when reloading after surface loss
+    int keySetting;          // GDI colour it was keyed with, or -1: its top-left pixel
+    std::uint16_t width;
+    std::uint16_t height;
+};
+extern ObjectRecord ObjectTable[kObjectSlots];
+
 namespace elDraw {
+
+// Memory flag of the loaders: 2 lets the driver choose (normally video
+// memory); anything else asks for system memory.
+constexpr int kDefaultMemory = 2;
+constexpr int kSystemMemory = 1;
+
+// ---- Screen ---------------------------------------------------------------------
+
+extern plat::IDirectDraw* DirectDraw;   // null while the screen is closed
+extern plat::IDirectDrawSurface* PrimarySurface;
+extern plat::IDirectDrawSurface* BackSurface;  // target of every draw
+extern plat::IDirectDrawClipper* Clipper;      // window mode only
+extern int HardwareDevice;  // 1 when a 3D-capable device was chosen
+extern int CanStretch;      // 1 when blits can stretch (else scaled draws go through GDI)
+extern plat::HDC BackDC;    // the back surface's device context while lent out
+// Bits per pixel for full screen: requested, first and second fallback
+// (0 = none). The requested value becomes the depth actually tried.
+extern int RequestedDepth[3];
+
+// Opens DirectDraw, the surfaces, the work objects, the pixel format and the
+// tables, then starts sound, music, waits and input, fonts and joysticks.
+// Width -1 takes the start-up size. Memory mode 1: driver's choice except the
+// font work objects; 3: also the Buffer and Screen objects in system memory;
+// anything else: everything in system memory. 1, or 0 after a reported failure.
+int Screen(int width, int height, int memoryMode);
+void SetDepths(int requested, int fallback1, int fallback2);
+// Brings every surface back after a loss and reloads every loaded object.
+void Restore();
+void Close();
+plat::HRESULT GetBackDC();
+plat::HRESULT ReleaseBackDC();
+
+// ---- Objects ----------------------------------------------------------------------
+
+// A name is tried as a resource named by the full path, as a file under the
+// program folder, and as a resource named by itself. Slot, or 0 after a
+// reported failure.
+int LoadObject(const char* name, int memoryFlag);
+// A blank object (contents undefined); slot, or 0 after a reported failure.
+int CreateObject(int width, int height, int memoryFlag);
+// Refills a slot in place; 1, or 0 after a failure.
+int SwapObject(const char* name, int slot, int memoryFlag);
+// Frees a slot that holds a surface; a slot without one stays as it is.
+void ReleaseObject(int slot);
+// Default key of new objects: a GDI colour, or (corner mode) each object's
+// own top-left pixel.
+void SetKeyColor(int colour);
+void SetKeyCorner();
+plat::HRESULT SetObjectKey(int slot, int colour);
+plat::HRESULT SetObjectKeyCorner(int slot);
+plat::HRESULT CopyObjectKey(int destSlot, int sourceSlot);
+
+// The record of a slot, or null outside 0-511.
+ObjectRecord* Object(int slot);
+// The surface of a slot, or null when the slot is out of range or empty.
+plat::IDirectDrawSurface* ObjectSurface(int slot);
+
+// ---- Building blocks shared by the loaders (objects, packs, restore) ------------
+
+// A new plain surface of the given size with the loaders' memory placement.
+plat::IDirectDrawSurface* CreatePlainSurface(int width, int height, int memoryFlag);
+// Loads a bitmap (resource named by path, else the file) into a new surface
+// of its size; null when neither exists or the surface cannot be made.
+plat::IDirectDrawSurface* LoadBitmapSurface(const char* path, int* width, int* height,
+                                            int memoryFlag);
+// Restores the surface and copies the bitmap (from x, y; width/height 0 = the
+// bitmap's own) stretched over the whole surface. Returns the GetDC result.
+plat::HRESULT CopyBitmapToSurface(plat::IDirectDrawSurface* surface, plat::HBITMAP bitmap, int x,
+                                  int y, int width, int height);
+// The surface's pixel value for a GDI colour; -1 gives the top-left pixel's
+// own value. 0xFFFFFFFF when the surface cannot be locked.
+plat::DWORD MatchColor(plat::IDirectDrawSurface* surface, int colour);
+// Source colour key of exactly the matched colour.
+plat::HRESULT SetSurfaceKey(plat::IDirectDrawSurface* surface, int colour);
+// Keys a slot's new surface with the default key and records the key.
+void KeyNewObject(int slot);
+// Writes a slot's name, cut to the record's size.
+void SetObjectName(int slot, const char* name);
+// Refills a slot from the current pack file; the slot, or 0 after a failure.
+int SwapPack(const char* name, int slot, int memoryFlag);
+
+// ---- Drawing and presenting ----------------------------------------------------------
 
 // Present state read by input and the main loop.
 extern int WipeCounter;    // 0 none, 1-10 the wipe frame shown by this present
@@ -20,13 +157,43 @@ extern int PanelShown;     // the scroll panel is drawn by present
 extern int ClipWipeState;
 extern plat::RECT ClipWipeSaved;
 
-// Bits per pixel for full screen: requested, first and second fallback.
-extern int RequestedDepth[3];
-void SetDepths(int requested, int fallback1, int fallback2);
-
-int Screen(int width, int height, int memoryMode);
-void Close();
-void Restore();
+void SetClip(int left, int top, int right, int bottom);
+// Fills: not cut to ClipRect; they return the Blt result.
+int Clear();
+int ClearObject(int slot);
+int ClearBox(int left, int top, int right, int bottom);
+int FrameBox(int left, int top, int right, int bottom);
+int ClearWhite();
+int WhiteBox(int left, int top, int right, int bottom);
+int FillBox(int left, int top, int right, int bottom, int colour);  // low 16 bits of colour
+// Object draws of the source rectangle (sx, sy, ex, ey) at (x, y), cut to
+// ClipRect; keyed draws leave the object's key colour transparent.
+void Draw(int x, int y, int slot, int sx, int sy, int ex, int ey);
+void DrawSolid(int x, int y, int slot, int sx, int sy, int ex, int ey);
+void DrawToObject(int destSlot, int x, int y, int slot, int sx, int sy, int ex, int ey);
+void DrawSolidToObject(int destSlot, int x, int y, int slot, int sx, int sy, int ex, int ey);
+void DrawScaled(int x, int y, int slot, int sx, int sy, int ex, int ey, int width, int height);
+void DrawScaledSolid(int x, int y, int slot, int sx, int sy, int ex, int ey, int width, int height);
+// Copies a rectangle of the back surface to (0, 0) of the object.
+void CopyScreen(int slot, int left, int top, int right, int bottom);
+// Completes the frame (wipe, panel), waits for the vertical blank when
+// enabled, and shows the back surface.
 void Present();
+void SetVSync(int flag);
+int LoadWipePattern(const char* name);
+void WipeForward();
+void WipeBackward();
+void SetPanel(const char* page, const char* background, int contentHeight);
+void TogglePanel();
+
+// More present state (the wipe pattern and the scroll panel).
+extern int VSync;
+extern int WipePatternSlot;
+extern int PanelPageSlot;
+extern int PanelBackgroundSlot;
+extern float PanelScroll;
+extern int PanelContentHeight;
+extern float PanelOffsetX;
+extern float PanelOffsetY;
 
 }  // namespace elDraw

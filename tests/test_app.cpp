@@ -153,14 +153,16 @@ TEST_F(App, ForwardWipeRunsPresentsInsteadOfScenesThenSwitches) {
     ASSERT_TRUE(elSystem::Startup(p.program, "", SW_SHOWNORMAL));
     NextSceneNumber = 2;
     elDraw::WipeDirection = 1;
-    elDraw::WipeCounter = 10;
-    // The stand-in present never ends the wipe; end it by hand after a frame.
+    elDraw::WipeCounter = 9;
+    // Two presents remain: frame 9, then frame 10, after which the wipe ends
+    // and the loop takes the next scene. The scene itself never runs.
     elSystem::LoopPass();
     EXPECT_EQ(p.frames, 0);
-    elDraw::WipeDirection = 0;
-    elDraw::WipeCounter = 0;
+    EXPECT_EQ(SceneNumber, 1);
     elSystem::LoopPass();
-    EXPECT_EQ(p.frames, 1);
+    EXPECT_EQ(p.frames, 0);
+    EXPECT_EQ(elDraw::WipeDirection, 0);
+    EXPECT_EQ(SceneNumber, 2);
 }
 
 TEST_F(App, BlinkIsOnForOneSecondAndOffForTwoHundredMilliseconds) {

@@ -85,6 +85,9 @@ void ListenForForeground(const std::string& className, const std::string& title)
 // Hands the main thread what the audio output has for it (the end of a
 // notified music play); called whenever the message queue is pumped.
 void PollAudio();
+// Forgets the display devices, modes, injected failures, bitmap resources
+// and presented frames of the headless display (part of the headless reset).
+void ResetDisplayWorld();
 
 }  // namespace portable
 }  // namespace plat

@@ -1,0 +1,408 @@
+// Portable GDI: bitmap objects, BMP files and bitmap resources, device
+// contexts over surface and bitmap pixels, and pixel transfers between them.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_set>
+
+#include "platform/gdi.h"
+#include "platform/headless_display.h"
+#include "platform/portable/gdi_objects.h"
+
+namespace plat {
+namespace portable {
+
+namespace {
+
+std::unordered_set<GdiObject*>& Objects() {
+    static std::unordered_set<GdiObject*> objects;
+    return objects;
+}
+
+std::vector<std::unique_ptr<DeviceContext>>& Contexts() {
+    static std::vector<std::unique_ptr<DeviceContext>> contexts;
+    return contexts;
+}
+
+// What a memory device context holds before a bitmap is selected into it
+// (Windows gives it a 1 x 1 monochrome bitmap); selecting it back is how
+// callers hand their own bitmap back before deleting it.
+Bitmap* StockBitmap() {
+    static Bitmap* stock = [] {
+        auto* b = new Bitmap(1, 1);
+        RegisterObject(b);
+        return b;
+    }();
+    return stock;
+}
+
+std::map<std::string, std::vector<std::uint8_t>>& Resources() {
+    static std::map<std::string, std::vector<std::uint8_t>> resources;
+    return resources;
+}
+
+// Resource names are compared without regard to ASCII letter case; bytes of
+// Shift-JIS double-byte characters are left as they are.
+std::string ResourceKey(const char* name) {
+    auto id = reinterpret_cast<std::uintptr_t>(name);
+    if (id < 0x10000) return "#" + std::to_string(id);
+    std::string key = name;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(key[i]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            ++i;  // skip the trail byte
+        } else if (c >= 'a' && c <= 'z') {
+            key[i] = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return key;
+}
+
+std::uint32_t ReadLe(const std::uint8_t* p, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+
+// Largest picture side this layer makes; widths and heights of drawing
+// objects are kept in 16 bits by the library.
+constexpr std::int64_t kMaxSide = 32767;
+
+// Checks the headers of a BMP held in memory against its real size, so that
+// a damaged or hostile file cannot make the decoder allocate or read more
+// than the file can hold.
+bool PlausibleBmp(const std::uint8_t* d, std::size_t size) {
+    if (size < 14 + 12 || d[0] != 'B' || d[1] != 'M') return false;
+    std::uint32_t offset = ReadLe(d + 10, 4);
+    std::uint32_t infoSize = ReadLe(d + 14, 4);
+    if (infoSize < 12 || 14 + static_cast<std::uint64_t>(infoSize) > size) return false;
+    std::int64_t width = 0, height = 0;
+    std::uint32_t bits = 0, compression = 0;
+    if (infoSize == 12) {
+        width = static_cast<std::int16_t>(ReadLe(d + 18, 2));
+        height = static_cast<std::int16_t>(ReadLe(d + 20, 2));
+        bits = ReadLe(d + 24, 2);
+    } else {
+        if (infoSize < 40) return false;
+        width = static_cast<std::int32_t>(ReadLe(d + 18, 4));
+        height = static_cast<std::int32_t>(ReadLe(d + 22, 4));
+        bits = ReadLe(d + 28, 2);
+        compression = ReadLe(d + 30, 4);
+    }
+    if (height < 0) height = -height;
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
+    if (offset >= size) return false;
+    std::uint64_t available = size - offset;
+    switch (compression) {
+        case 0:  // uncompressed
+        case 3: {  // bit fields
+            if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+                return false;
+            std::uint64_t row = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
+            return row * static_cast<std::uint64_t>(height) <= available;
+        }
+        case 1:    // run-length 8
+        case 2: {  // run-length 4
+            // Runs can expand a lot, but not without limit: 255 pixels per
+            // two bytes at most, apart from position jumps.
+            std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+            return pixels <= 256 * available + 65536;
+        }
+        default:
+            return false;
+    }
+}
+
+// Moves pixels between two pixel formats, channel by channel, keeping the
+// top bits of each channel (as GDI does on 16-bit desktops).
+struct Converter {
+    struct Channel {
+        std::uint32_t sourceMask;
+        int sourceShift;
+        int up;      // to 8 bits: << up
+        int down;    // from 8 bits: >> down
+        int destShift;
+        std::uint32_t destMask;
+    };
+    Channel channels[3];
+    bool same;
+
+    Converter(const PixelView& from, const PixelView& to) {
+        same = from.bytesPerPixel == to.bytesPerPixel && from.redMask == to.redMask &&
+               from.greenMask == to.greenMask && from.blueMask == to.blueMask;
+        const std::uint32_t fm[3] = {from.redMask, from.greenMask, from.blueMask};
+        const std::uint32_t tm[3] = {to.redMask, to.greenMask, to.blueMask};
+        for (int i = 0; i < 3; ++i)
+            channels[i] = {fm[i], LowestBit(fm[i]), 8 - BitCount(fm[i]), 8 - BitCount(tm[i]),
+                           LowestBit(tm[i]), tm[i]};
+    }
+
+    std::uint32_t operator()(std::uint32_t p) const {
+        if (same) return p;
+        std::uint32_t out = 0;
+        for (const Channel& c : channels) {
+            std::uint32_t v8 = (((p & c.sourceMask) >> c.sourceShift) << c.up) & 0xFF;
+            out |= ((v8 >> c.down) << c.destShift) & c.destMask;
+        }
+        return out;
+    }
+};
+
+}  // namespace
+
+Bitmap::Bitmap(int w, int h)
+    : GdiObject(Kind::Bitmap), width(w), height(h),
+      pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0u) {}
+
+PixelView Bitmap::View() {
+    PixelView v;
+    v.pixels = reinterpret_cast<std::uint8_t*>(pixels.data());
+    v.pitch = width * 4;
+    v.width = width;
+    v.height = height;
+    v.bytesPerPixel = 4;
+    v.redMask = 0xFF0000;
+    v.greenMask = 0x00FF00;
+    v.blueMask = 0x0000FF;
+    return v;
+}
+
+void RegisterObject(GdiObject* object) { Objects().insert(object); }
+
+bool IsLiveObject(HGDIOBJ object) { return object && Objects().count(object) != 0; }
+
+DeviceContext* LiveDC(HDC dc) {
+    for (auto& c : Contexts())
+        if (c.get() == dc) return c.get();
+    return nullptr;
+}
+
+HDC CreateSurfaceDC(const PixelView& view) {
+    auto dc = std::make_unique<DeviceContext>();
+    dc->view = view;
+    Contexts().push_back(std::move(dc));
+    return Contexts().back().get();
+}
+
+namespace {
+
+void Deselect(GdiObject*& slot) {
+    if (slot) --slot->selections;
+    slot = nullptr;
+}
+
+void DestroyContext(DeviceContext* dc) {
+    Deselect(dc->bitmap);
+    Deselect(dc->pen);
+    Deselect(dc->brush);
+    Deselect(dc->font);
+    auto& all = Contexts();
+    all.erase(std::remove_if(all.begin(), all.end(), [dc](auto& c) { return c.get() == dc; }),
+              all.end());
+}
+
+}  // namespace
+
+void DestroySurfaceDC(HDC dc) {
+    if (DeviceContext* c = LiveDC(dc); c && !c->memory) DestroyContext(c);
+}
+
+Bitmap* DecodeBmp(const std::uint8_t* data, std::size_t size) {
+    if (!data || !PlausibleBmp(data, size) || size > 0x7FFFFFFF) return nullptr;
+    SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
+    if (!rw) return nullptr;
+    SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
+    if (!loaded) return nullptr;
+    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
+    SDL_FreeSurface(loaded);
+    if (!rgb) return nullptr;
+    Bitmap* bitmap = nullptr;
+    if (rgb->w > 0 && rgb->h > 0 && SDL_LockSurface(rgb) == 0) {
+        bitmap = new Bitmap(rgb->w, rgb->h);
+        for (int y = 0; y < rgb->h; ++y) {
+            const auto* row = static_cast<const std::uint8_t*>(rgb->pixels) +
+                              static_cast<std::ptrdiff_t>(y) * rgb->pitch;
+            std::memcpy(&bitmap->pixels[static_cast<std::size_t>(y) * rgb->w], row,
+                        static_cast<std::size_t>(rgb->w) * 4);
+        }
+        for (std::uint32_t& p : bitmap->pixels) p &= 0x00FFFFFF;
+        SDL_UnlockSurface(rgb);
+        RegisterObject(bitmap);
+    }
+    SDL_FreeSurface(rgb);
+    return bitmap;
+}
+
+void ResetBitmapResources() { Resources().clear(); }
+
+}  // namespace portable
+
+using portable::Bitmap;
+using portable::LiveDC;
+
+HGDIOBJ LoadImageA(HINSTANCE module, const char* name, UINT type, int, int, UINT flags) {
+    if (type != IMAGE_BITMAP || !name) return nullptr;
+    if (flags & LR_LOADFROMFILE) {
+        if (reinterpret_cast<std::uintptr_t>(name) < 0x10000) return nullptr;
+        std::FILE* f = OpenFile(name, "rb");
+        if (!f) return nullptr;
+        // Read the whole file, bounded by its real size.
+        std::vector<std::uint8_t> bytes;
+        long size = -1;
+        if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+        constexpr long kMaxFile = 256L << 20;
+        if (size > 0 && size <= kMaxFile && std::fseek(f, 0, SEEK_SET) == 0) {
+            bytes.resize(static_cast<std::size_t>(size));
+            if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size()) bytes.clear();
+        }
+        std::fclose(f);
+        return portable::DecodeBmp(bytes.data(), bytes.size());
+    }
+    if (!module) return nullptr;
+    auto& resources = portable::Resources();
+    auto it = resources.find(portable::ResourceKey(name));
+    if (it == resources.end()) return nullptr;
+    return portable::DecodeBmp(it->second.data(), it->second.size());
+}
+
+int GetObjectA(HGDIOBJ object, int size, void* out) {
+    if (!portable::IsLiveObject(object) || object->kind != GdiObject::Kind::Bitmap) return 0;
+    if (!out) return static_cast<int>(sizeof(BITMAP));
+    if (size < static_cast<int>(sizeof(BITMAP))) return 0;
+    auto* b = static_cast<Bitmap*>(object);
+    BITMAP info{};
+    info.bmType = 0;
+    info.bmWidth = b->width;
+    info.bmHeight = b->height;
+    info.bmWidthBytes = b->width * 4;
+    info.bmPlanes = 1;
+    info.bmBitsPixel = 32;
+    info.bmBits = b->pixels.data();
+    std::memcpy(out, &info, sizeof info);
+    return static_cast<int>(sizeof info);
+}
+
+BOOL DeleteObject(HGDIOBJ object) {
+    if (!portable::IsLiveObject(object)) return 0;
+    if (object == portable::StockBitmap()) return 1;  // stock objects are never deleted
+    if (object->selections > 0) return 0;
+    portable::Objects().erase(object);
+    delete object;
+    return 1;
+}
+
+HDC CreateCompatibleDC(HDC) {
+    HDC dc = portable::CreateSurfaceDC(portable::PixelView{});
+    dc->memory = true;
+    Bitmap* stock = portable::StockBitmap();
+    dc->bitmap = stock;
+    ++stock->selections;
+    dc->view = stock->View();
+    return dc;
+}
+
+BOOL DeleteDC(HDC dc) {
+    DeviceContext* c = LiveDC(dc);
+    if (!c || !c->memory) return 0;
+    portable::DestroyContext(c);
+    return 1;
+}
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+    DeviceContext* c = LiveDC(dc);
+    if (!c || !portable::IsLiveObject(object)) return nullptr;
+    GdiObject** slot = nullptr;
+    switch (object->kind) {
+        case GdiObject::Kind::Bitmap:
+            // A bitmap goes into one memory device context at a time (the
+            // stock bitmap into any number).
+            if (!c->memory) return nullptr;
+            if (object->selections > 0 && object != portable::StockBitmap() && c->bitmap != object)
+                return nullptr;
+            slot = &c->bitmap;
+            break;
+        case GdiObject::Kind::Pen: slot = &c->pen; break;
+        case GdiObject::Kind::Brush: slot = &c->brush; break;
+        case GdiObject::Kind::Font: slot = &c->font; break;
+    }
+    GdiObject* previous = *slot;
+    if (previous) --previous->selections;
+    *slot = object;
+    ++object->selections;
+    if (object->kind == GdiObject::Kind::Bitmap) c->view = static_cast<Bitmap*>(object)->View();
+    return previous;
+}
+
+COLORREF GetPixel(HDC dc, int x, int y) {
+    DeviceContext* c = LiveDC(dc);
+    if (!c || !c->view.pixels || x < 0 || y < 0 || x >= c->view.width || y >= c->view.height)
+        return CLR_INVALID;
+    return portable::ColorRefFromPixel(c->view, portable::ReadPixel(c->view, x, y));
+}
+
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour) {
+    DeviceContext* c = LiveDC(dc);
+    if (!c || !c->view.pixels || x < 0 || y < 0 || x >= c->view.width || y >= c->view.height)
+        return CLR_INVALID;
+    std::uint32_t pixel = portable::PixelFromColorRef(c->view, colour & 0x00FFFFFF);
+    portable::WritePixel(c->view, x, y, pixel);
+    return portable::ColorRefFromPixel(c->view, pixel);
+}
+
+BOOL StretchBlt(HDC dest, int destX, int destY, int destWidth, int destHeight, HDC source,
+                int sourceX, int sourceY, int sourceWidth, int sourceHeight, DWORD rop) {
+    DeviceContext* d = LiveDC(dest);
+    DeviceContext* s = LiveDC(source);
+    if (!d || !s || rop != SRCCOPY) return 0;
+    if (destWidth == 0 || destHeight == 0 || sourceWidth == 0 || sourceHeight == 0) return 1;
+    if (!d->view.pixels || !s->view.pixels) return 1;
+    // Negative extents run leftwards (upwards) from the given corner; the
+    // picture is mirrored where the two signs differ.
+    auto span = [](int origin, int extent, std::int64_t& first, std::int64_t& count) {
+        count = extent < 0 ? -static_cast<std::int64_t>(extent) : extent;
+        first = extent < 0 ? static_cast<std::int64_t>(origin) + extent + 1 : origin;
+    };
+    std::int64_t dx0, dw, dy0, dh, sx0, sw, sy0, sh;
+    span(destX, destWidth, dx0, dw);
+    span(destY, destHeight, dy0, dh);
+    span(sourceX, sourceWidth, sx0, sw);
+    span(sourceY, sourceHeight, sy0, sh);
+    bool mirrorX = (destWidth < 0) != (sourceWidth < 0);
+    bool mirrorY = (destHeight < 0) != (sourceHeight < 0);
+    const portable::PixelView& dv = d->view;
+    const portable::PixelView& sv = s->view;
+    portable::Converter convert(sv, dv);
+    // Only the destination pixels that exist are visited.
+    std::int64_t iBegin = std::max<std::int64_t>(0, -dx0);
+    std::int64_t iEnd = std::min<std::int64_t>(dw, dv.width - dx0);
+    std::int64_t jBegin = std::max<std::int64_t>(0, -dy0);
+    std::int64_t jEnd = std::min<std::int64_t>(dh, dv.height - dy0);
+    for (std::int64_t j = jBegin; j < jEnd; ++j) {
+        std::int64_t sj = j * sh / dh;
+        std::int64_t sy = sy0 + (mirrorY ? sh - 1 - sj : sj);
+        if (sy < 0 || sy >= sv.height) continue;
+        int y = static_cast<int>(dy0 + j);
+        for (std::int64_t i = iBegin; i < iEnd; ++i) {
+            std::int64_t si = i * sw / dw;
+            std::int64_t sx = sx0 + (mirrorX ? sw - 1 - si : si);
+            if (sx < 0 || sx >= sv.width) continue;
+            std::uint32_t p = portable::ReadPixel(sv, static_cast<int>(sx), static_cast<int>(sy));
+            portable::WritePixel(dv, static_cast<int>(dx0 + i), y, convert(p));
+        }
+    }
+    return 1;
+}
+
+namespace headless {
+
+void AddBitmapResource(const std::string& name, std::vector<std::uint8_t> bmpFile) {
+    portable::Resources()[portable::ResourceKey(name.c_str())] = std::move(bmpFile);
+}
+
+}  // namespace headless
+}  // namespace plat
