@@ -4,4 +4,5 @@
 namespace elText {
 int EnumFonts() { return 0; }
 void FreeFonts() {}
+void Printf(int, int, const char*, ...) {}
 }  // namespace elText
