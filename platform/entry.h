@@ -8,13 +8,18 @@
 namespace plat {
 // The command line without the program name, as WinMain receives it.
 std::string CommandLineFromArgs(int argc, char** argv);
+#if defined(_WIN32)
+// The process's command line without the program name, in Shift-JIS
+// (WinMain's own text is in the system's code page, which need not be 932).
+std::string CommandLineOfProcess();
+#endif
 }  // namespace plat
 
 #if defined(_WIN32)
 #define EL_ENTRY_POINT(body)                                                              \
-    extern "C" int __stdcall WinMain(struct HINSTANCE__*, struct HINSTANCE__*, char* cmd, \
+    extern "C" int __stdcall WinMain(struct HINSTANCE__*, struct HINSTANCE__*, char*,     \
                                      int show) {                                          \
-        return body(cmd, show);                                                           \
+        return body(plat::CommandLineOfProcess().c_str(), show);                          \
     }
 #else
 #define EL_ENTRY_POINT(body)                                                   \

@@ -1,0 +1,76 @@
+// Text conversions of the Windows platform layer, all through the system's
+// code page 932 table: Shift-JIS to UTF-16 for the wide Win32 calls, and the
+// UTF-8 conversions of platform/encoding.h.
+#include "platform/windows/common.h"
+
+namespace plat {
+namespace win {
+
+std::wstring Wide(std::string_view sjis) {
+    if (sjis.empty()) return {};
+    int length = static_cast<int>(sjis.size());
+    int n = ::MultiByteToWideChar(kCodePage, 0, sjis.data(), length, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(kCodePage, 0, sjis.data(), length, out.data(), n);
+    return out;
+}
+
+WideArg::WideArg(const char* sjis) {
+    if (!sjis) return;
+    if (IS_INTRESOURCE(sjis)) {
+        value_ = reinterpret_cast<const wchar_t*>(sjis);
+        return;
+    }
+    text_ = Wide(sjis);
+    value_ = text_.c_str();
+}
+
+std::string Narrow(std::wstring_view utf16) {
+    if (utf16.empty()) return {};
+    int length = static_cast<int>(utf16.size());
+    int n = ::WideCharToMultiByte(kCodePage, 0, utf16.data(), length, nullptr, 0, "?", nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(kCodePage, 0, utf16.data(), length, out.data(), n, "?", nullptr);
+    return out;
+}
+
+DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
+    if (!buffer || size == 0) return 0;
+    std::size_t n = 0;
+    while (n < text.size() && n + 1 < size) {
+        unsigned char c = static_cast<unsigned char>(text[n]);
+        bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        if (lead && (n + 2 >= size || n + 1 >= text.size())) break;
+        n += lead ? 2 : 1;
+    }
+    text.copy(buffer, n);
+    buffer[n] = 0;
+    return static_cast<DWORD>(n);
+}
+
+}  // namespace win
+
+std::string SjisToUtf8(std::string_view sjis) {
+    std::wstring w = win::Wide(sjis);
+    if (w.empty()) return {};
+    int length = static_cast<int>(w.size());
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, w.data(), length, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string Utf8ToSjis(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    int length = static_cast<int>(utf8.size());
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, w.data(), n);
+    return win::Narrow(w);
+}
+
+}  // namespace plat
