@@ -61,7 +61,13 @@ Sequencer& Q() {
 void Render(void* context, float* left, float* right, int frames) {
     auto& q = *static_cast<Sequencer*>(context);
     fluid_synth_write_float(q.synth, frames, left, 0, 1, right, 0, 1);
-    if (q.playing && q.player && fluid_player_get_status(q.player) == FLUID_PLAYER_DONE) {
+    if (!q.playing || !q.player) return;
+    // The piece ends with its last event (the end of its longest track); the
+    // synthesiser's own player would go on until every note has died away.
+    int total = fluid_player_get_total_ticks(q.player);
+    if (fluid_player_get_status(q.player) == FLUID_PLAYER_DONE ||
+        (total > 0 && fluid_player_get_current_tick(q.player) >= total)) {
+        fluid_player_stop(q.player);
         q.playing = false;
         q.ended = true;
         q.atEnd = true;
