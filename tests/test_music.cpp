@@ -1,5 +1,7 @@
 // MIDI music: the MCI command protocol, looping on the end notification, and
 // what the synthesiser makes heard.
+#include <SDL.h>
+
 #include <iostream>
 
 #include "platform/mci.h"
@@ -191,6 +193,29 @@ TEST_F(Music, MusicAndSoundsShareTheOutputAndMusicNeedsNoSoundDevice) {
     Run(10);
     c = hl::CapturedAudio();
     EXPECT_GT(Rms(c.samples, 0, c.samples.size()), 0.01);
+}
+
+TEST_F(Music, OnTheAudioThreadTheEndIsNotifiedThroughTheMessageLoop) {
+    // The real output path: SDL's own audio thread (its dummy driver) renders
+    // the music; the end notice reaches the window through the message loop.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    elSound::Release();
+    hl::UseRealAudioDevice(true);
+    elMusic::Play("music.mid", 1);
+    char answer[32] = "";
+    if (mciSendStringA("status midi mode", answer, sizeof answer, nullptr) != 0)
+        GTEST_SKIP() << "no SDL audio driver";
+    hl::StartAudioCapture();
+    Uint64 start = SDL_GetTicks64();
+    while (Count("status midi mode") < 3 && SDL_GetTicks64() - start < 5000) {
+        ASSERT_TRUE(elSystem::LoopPass());
+        SDL_Delay(2);
+    }
+    EXPECT_GE(Count("status midi mode"), 3);  // two ends answered by the window
+    EXPECT_GE(Count("play midi notify"), 3);
+    auto c = hl::CapturedAudio();
+    EXPECT_GT(Rms(c.samples, 0, c.samples.size()), 0.005);
+    elMusic::Stop();
 }
 
 TEST_F(Music, AMissingFileFailsQuietly) {

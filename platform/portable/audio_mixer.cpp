@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/headless.h"
@@ -289,6 +290,17 @@ bool OpenOutput() {
         SDL_AudioDeviceID id = OpenDevice(Format());
         if (id == 0) return false;
         m.device = id;
+        // Music may still play when the program ends (nothing closes it on
+        // the way out): the audio thread is stopped before the process's
+        // static objects go away.
+        static bool registered = false;
+        if (!registered) {
+            registered = true;
+            std::atexit([] {
+                if (M().device) SDL_CloseAudioDevice(M().device);
+                M().device = 0;
+            });
+        }
     }
     Sync();  // what passed before the output opened was silence
     {
