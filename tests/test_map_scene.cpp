@@ -277,3 +277,33 @@ TEST_F(MapSceneTest, TileNumberSelectsItsPlaceInTheSheet) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every screen at rest, and a frame in the middle of a slide, against the
+// reference pictures. The mouse stays at (0, 0), where the frame picture
+// hides its marker.
+TEST_F(MapSceneTest, GoldenFramesOfEveryScreen) {
+    UseGameMap();
+    Start();
+    Frame();
+    Frame();
+    EXPECT_EQ(test::CompareWithGolden("screen_0_0", Shown()), 0);
+    Press(VK_RIGHT);
+    for (int i = 0; i < 57; ++i) Frame();
+    EXPECT_EQ(test::CompareWithGolden("mid_slide", Shown()), 0);
+    while (MapScene::SlideState != MapScene::kIdle) Frame();
+    Frame();
+    Frame();
+    EXPECT_EQ(test::CompareWithGolden("screen_1_0", Shown()), 0);
+    SlideTo(VK_RIGHT);
+    EXPECT_EQ(test::CompareWithGolden("screen_2_0", Shown()), 0);
+    SlideTo(VK_DOWN);
+    EXPECT_EQ(test::CompareWithGolden("screen_2_1", Shown()), 0);
+    SlideTo(VK_LEFT);
+    EXPECT_EQ(test::CompareWithGolden("screen_1_1", Shown()), 0);
+    SlideTo(VK_LEFT);
+    EXPECT_EQ(test::CompareWithGolden("screen_0_1", Shown()), 0);
+}
+
+}  // namespace
