@@ -46,7 +46,11 @@ check_screen() {
 check_screen screen_0_0
 for step in "Right screen_1_0" "Right screen_2_0" "Down screen_2_1" "Left screen_1_1" "Left screen_0_1"; do
     set -- $step
-    xdotool key "$1"
+    # A press a human would make: the scene polls keys once a frame, so the
+    # key must still be down when the next frame looks.
+    xdotool keydown "$1"
+    sleep 0.15
+    xdotool keyup "$1"
     check_screen "$2"
 done
 
