@@ -1,6 +1,7 @@
 #include "support/headless_app.h"
 
 #include "draw/elDraw.h"
+#include "platform/display.h"
 
 namespace test {
 
@@ -12,6 +13,14 @@ CountingProgram::CountingProgram(bool withScreen) {
         elSystem::ForgetPreviousScene();
     };
     program.scenes = {{1, [this] { ++frames; }}};
+}
+
+void Headless::ResetLibraryDefaults() {
+    plat::SetDisplayFormat(plat::DisplayFormat::Rgb565);
+    elDraw::SetKeyColor(0);
+    elDraw::SetDepths(16, 0, 0);
+    elDraw::SetVSync(1);
+    elDraw::SetClip(0, 0, 0, 0);
 }
 
 bool DrainMessages() {

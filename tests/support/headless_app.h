@@ -17,7 +17,11 @@ protected:
     void SetUp() override {
         plat::headless::Enable(true);
         plat::headless::SetClock(100000);
+        ResetLibraryDefaults();
     }
+    // Settings that outlive a screen in one process: each test starts from
+    // the values a freshly started program has.
+    static void ResetLibraryDefaults();
     void TearDown() override {
         elSystem::Quit();
         plat::headless::Enable(true);
