@@ -54,6 +54,12 @@ private:
     std::wstring text_;
     const wchar_t* value_ = nullptr;
 };
+// The UTF-16 name of an existing file for calls that, under Wine, narrow the
+// name to the system's ANSI code page before opening it (mmioOpenW and the
+// MCI devices that read files through it): a name with characters outside
+// ASCII is given as its short (8.3) form, which is ASCII. Names that are
+// ASCII already, or files without a short name, are returned unchanged.
+std::wstring FileNameForNarrowingCalls(const std::wstring& name);
 // UTF-16 to Shift-JIS; characters without a Shift-JIS form become '?'.
 std::string Narrow(std::wstring_view utf16);
 // Copies a Shift-JIS text into a caller's buffer of `size` bytes with the

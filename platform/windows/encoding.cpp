@@ -29,11 +29,28 @@ WideArg::WideArg(const char* sjis) {
 std::string Narrow(std::wstring_view utf16) {
     if (utf16.empty()) return {};
     int length = static_cast<int>(utf16.size());
-    int n = ::WideCharToMultiByte(kCodePage, 0, utf16.data(), length, nullptr, 0, "?", nullptr);
+    // Without WC_NO_BEST_FIT_CHARS the system would quietly turn characters
+    // like U+00E9 into look-alikes ('e'), which in a file name names another file.
+    const ::DWORD flags = WC_NO_BEST_FIT_CHARS;
+    int n = ::WideCharToMultiByte(kCodePage, flags, utf16.data(), length, nullptr, 0, "?", nullptr);
     if (n <= 0) return {};
     std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(kCodePage, 0, utf16.data(), length, out.data(), n, "?", nullptr);
+    ::WideCharToMultiByte(kCodePage, flags, utf16.data(), length, out.data(), n, "?", nullptr);
     return out;
+}
+
+std::wstring FileNameForNarrowingCalls(const std::wstring& name) {
+    bool ascii = true;
+    for (wchar_t c : name) ascii &= c < 0x80;
+    if (ascii) return name;
+    ::DWORD n = ::GetShortPathNameW(name.c_str(), nullptr, 0);
+    if (n == 0) return name;
+    std::wstring shortName(n, L'\0');
+    n = ::GetShortPathNameW(name.c_str(), shortName.data(), n);
+    shortName.resize(n);
+    for (wchar_t c : shortName)
+        if (c >= 0x80) return name;
+    return shortName.empty() ? name : shortName;
 }
 
 DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {

@@ -1,5 +1,7 @@
 // GDI bitmaps, device contexts and pixel transfers, passed through to gdi32
 // and user32. Bitmap file names go out as UTF-16.
+#include <cstdio>
+
 #include "platform/windows/common.h"
 
 namespace plat {
@@ -7,9 +9,60 @@ namespace plat {
 using win::Ours;
 using win::Real;
 
+namespace {
+
+std::uint32_t Le(const unsigned char* p, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+
+// Whether a BMP file's headers fit the file: the system's loader (Wine's at
+// least) makes a bitmap out of a file cut short, reading past its end. The
+// pixel rows an uncompressed picture claims must all be in the file; a
+// run-length picture cannot expand beyond 255 pixels per two bytes.
+bool BmpFitsItsFile(const std::wstring& name) {
+    std::FILE* f = ::_wfopen(name.c_str(), L"rb");
+    if (!f) return true;  // the system reports the missing file itself
+    unsigned char h[54] = {};
+    std::size_t got = std::fread(h, 1, sizeof h, f);
+    std::fseek(f, 0, SEEK_END);
+    long end = std::ftell(f);
+    std::fclose(f);
+    if (got < 26 || end < 0 || h[0] != 'B' || h[1] != 'M') return false;
+    std::uint64_t size = static_cast<std::uint64_t>(end);
+    std::uint32_t offset = Le(h + 10, 4);
+    std::uint32_t info = Le(h + 14, 4);
+    std::int64_t w = 0, ht = 0;
+    std::uint32_t bits = 0, compression = 0;
+    if (info == 12) {
+        w = static_cast<std::int16_t>(Le(h + 18, 2));
+        ht = static_cast<std::int16_t>(Le(h + 20, 2));
+        bits = Le(h + 24, 2);
+    } else if (info >= 40 && got >= 54) {
+        w = static_cast<std::int32_t>(Le(h + 18, 4));
+        ht = static_cast<std::int32_t>(Le(h + 22, 4));
+        bits = Le(h + 28, 2);
+        compression = Le(h + 30, 4);
+    } else {
+        return false;
+    }
+    if (ht < 0) ht = -ht;
+    if (w <= 0 || ht <= 0 || w > 32767 || ht > 32767 || offset >= size) return false;
+    std::uint64_t available = size - offset;
+    if (compression == 1 || compression == 2)
+        return static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(ht) <= 256 * available + 65536;
+    std::uint64_t row = ((static_cast<std::uint64_t>(w) * bits + 31) / 32) * 4;
+    return row * static_cast<std::uint64_t>(ht) <= available;
+}
+
+}  // namespace
+
 HGDIOBJ LoadImageA(HINSTANCE module, const char* name, UINT type, int width, int height,
                    UINT flags) {
     win::WideArg wide(name);
+    if ((flags & LR_LOADFROMFILE) && name && !IS_INTRESOURCE(name) && !BmpFitsItsFile(wide.get()))
+        return nullptr;
     return Ours(static_cast<::HGDIOBJ>(
         ::LoadImageW(Real(module), wide.get(), type, width, height, flags)));
 }

@@ -76,7 +76,7 @@ HMMIO mmioOpenA(const char* name, MMIOINFO* info, DWORD flags) {
         if (info) info->wErrorRet = MMIOERR_FILENOTFOUND;
         return nullptr;
     }
-    std::wstring wide = win::Wide(name);
+    std::wstring wide = win::FileNameForNarrowingCalls(win::Wide(name));
     ::MMIOINFO real{};
     if (info) real = Real(*info);
     ::HMMIO h = ::mmioOpenW(wide.data(), info ? &real : nullptr, flags);

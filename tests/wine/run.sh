@@ -1,0 +1,306 @@
+#!/bin/bash
+# Runs the Windows build under Wine on a virtual 16-bit display:
+#   1. the Windows test program (el_win_tests.exe), once with an audio device
+#      (ALSA's null device) and once without one, where DirectSound cannot be
+#      created and sound is unavailable;
+#   2. the Windows game end to end: it starts and shows its window titled
+#      "ﾀｲﾙｽﾞ" with an 800 x 600 client area, a second copy leaves at once,
+#      real arrow keys (xdotool) slide the view through all six screens, a
+#      screenshot of each screen is taken and, when a Linux build of the game
+#      is given, compared with the Linux game's screenshot of the same screen
+#      on the same display; Esc ends it with exit code 0 after one shutdown;
+#   3. the game once more without an audio device: it starts, shows its
+#      window and ends on Esc with exit code 0.
+#
+# Usage: tests/wine/run.sh <Windows build folder> [<Linux game executable>]
+# Needs: wine (wine64), xvfb, xdotool, imagemagick, x11-utils.
+# Screenshots are left in $EL_WINE_SHOTS (default <Windows build>/wine-shots).
+set -uo pipefail
+
+build=$(realpath "${1:?usage: $0 <Windows build folder> [<Linux game executable>]}")
+linux_game=${2:+$(realpath "$2")}
+tests_exe=$build/tests/windows/el_win_tests.exe
+game_dir=$build/game
+shots=${EL_WINE_SHOTS:-$build/wine-shots}
+here=$(dirname "$(realpath "$0")")
+
+for tool in wine Xvfb xdotool import compare xwininfo; do
+    command -v $tool > /dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+[ -f "$game_dir/tiles.exe" ] || { echo "FAIL: $game_dir/tiles.exe not built"; exit 1; }
+
+work=$(mktemp -d /tmp/el-wine.XXXXXX)
+mkdir -p "$shots"
+game_pid=""
+passed=0
+failed=0
+
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2> /dev/null
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null
+    for p in "${xvfb_pids[@]}"; do kill "$p" 2> /dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+ok() { echo "ok: $*"; passed=$((passed + 1)); }
+bad() {
+    echo "FAIL: $*"
+    failed=$((failed + 1))
+    for f in "$work"/*.err; do [ -s "$f" ] && { echo "--- $(basename "$f")"; tail -n 20 "$f"; }; done
+}
+
+# ---- Virtual displays. Wine runs on one of 16 bits per pixel: its DirectDraw
+# then offers the 5:6:5 desktop the game is made for.
+xvfb_pids=()
+# Starts Xvfb with the given depth on a free display; prints the display.
+start_display() {
+    local depth=$1 n pid
+    for n in $(seq 90 130); do
+        { [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; } && continue
+        Xvfb :$n -screen 0 1024x768x$depth -nolisten tcp > "$work/xvfb$n.log" 2>&1 &
+        pid=$!
+        for _ in $(seq 1 50); do
+            [ -e /tmp/.X11-unix/X$n ] && break
+            sleep 0.1
+        done
+        if kill -0 $pid 2> /dev/null && [ -e /tmp/.X11-unix/X$n ]; then
+            echo "$pid :$n"
+            return 0
+        fi
+        kill $pid 2> /dev/null
+    done
+    return 1
+}
+read -r xvfb_pid display < <(start_display 16) || { echo "FAIL: no virtual display could be started"; exit 1; }
+xvfb_pids+=("$xvfb_pid")
+export DISPLAY=$display
+
+# ---- A fresh Wine prefix. Mono and Gecko are not needed (and their install
+# prompts would wait for a click nobody gives).
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset WINEARCH
+start=$(date +%s)
+wineboot -i > "$work/wineboot.err" 2>&1 || { echo "FAIL: wineboot"; cat "$work/wineboot.err"; exit 1; }
+# Wine's default OpenGL renderer of DirectDraw presents nothing on Xvfb's
+# 16-bit visual; its GDI renderer shows the primary surface as Windows does.
+wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f > /dev/null 2>&1
+wineserver -w
+echo "wine prefix ready in $(($(date +%s) - start)) s on display $display"
+
+# ---- Audio: ALSA's null device gives DirectSound a device to open; a
+# configuration without any device makes DirectSoundCreate fail.
+printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' > "$work/asound-null.conf"
+printf '# no devices\n' > "$work/asound-none.conf"
+
+# ---- 1. The Windows test program.
+if [ -f "$tests_exe" ]; then
+    mkdir -p "$work/tests"
+    cd "$work/tests"
+    if ALSA_CONFIG_PATH=$work/asound-null.conf EL_EXPECT_SOUND=1 EL_EXPECT_DEPTH=16 \
+        timeout 600 wine "$tests_exe" > "$work/tests-sound.out" 2> "$work/tests-sound.err"; then
+        ok "Windows tests with an audio device ($(grep -c '^\[       OK \]' "$work/tests-sound.out") passed)"
+    else
+        cat "$work/tests-sound.out"
+        bad "Windows tests with an audio device"
+    fi
+    if ALSA_CONFIG_PATH=$work/asound-none.conf EL_EXPECT_SOUND=0 EL_EXPECT_DEPTH=16 \
+        timeout 300 wine "$tests_exe" --gtest_filter='Sound*:*NoSound*' \
+        > "$work/tests-nosound.out" 2> "$work/tests-nosound.err"; then
+        ok "Windows sound tests without an audio device ($(grep -c '^\[       OK \]' "$work/tests-nosound.out") passed)"
+    else
+        cat "$work/tests-nosound.out"
+        bad "Windows sound tests without an audio device"
+    fi
+else
+    bad "$tests_exe not built"
+fi
+
+# ---- Helpers for the game runs.
+title="ﾀｲﾙｽﾞ"
+
+# Prints the X window of the game once it is mapped. xdotool's name search
+# does not match these characters, so every named window is compared.
+find_game_window() {
+    local w
+    for _ in $(seq 1 300); do
+        for w in $(xdotool search --onlyvisible --name . 2> /dev/null); do
+            if [ "$(xdotool getwindowname "$w" 2> /dev/null)" = "$title" ]; then
+                echo "$w"
+                return 0
+            fi
+        done
+        [ -n "$game_pid" ] && ! kill -0 "$game_pid" 2> /dev/null && return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits up to $2 seconds for process $1 to end; its code goes to $exit_code.
+wait_exit() {
+    for _ in $(seq 1 $(($2 * 10))); do
+        if ! kill -0 "$1" 2> /dev/null; then
+            wait "$1"
+            exit_code=$?
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Takes screenshots of window $1 into $2 until two in a row agree and the
+# picture is not all black (the view has come to rest).
+steady_shot() {
+    local w=$1 out=$2 prev="$work/prev.png"
+    rm -f "$prev"
+    for _ in $(seq 1 40); do
+        sleep 0.4
+        import -window "$w" "$out" 2> /dev/null || continue
+        if [ -f "$prev" ] && [ "$(compare -metric AE "$out" "$prev" null: 2>&1)" = "0" ] &&
+            [ "$(convert "$out" -format '%[max]' info:)" != "0" ]; then
+            return 0
+        fi
+        cp "$out" "$prev"
+    done
+    return 1
+}
+
+press() {
+    xdotool keydown "$1"
+    sleep 0.15
+    xdotool keyup "$1"
+}
+
+# The read-outs "kyori_x=..." and "kyori_y=..." are printed at (200, 200) and
+# (300, 200) with the system's font, which differs between the platforms;
+# pixels there are left out of the comparison.
+readout_mask="rectangle 190,190 520,230"
+
+# Screenshots of a 16-bit display and of a 24-bit one widen the same 5:6:5
+# pixel values to 8 bits per channel by different rules; both keep the
+# value's bits at the top, so comparing the top 5, 6 and 5 bits of each
+# channel compares the pixel values the game drew.
+as565() {
+    convert "$1" -fill black -draw "$readout_mask" -channel RB -evaluate and 63488 \
+        -channel G -evaluate and 64512 +channel "$2"
+}
+
+# The pixels of two screenshots that differ outside the read-outs.
+differing_pixels() {
+    as565 "$1" "$work/a.png"
+    as565 "$2" "$work/b.png"
+    compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1
+}
+
+# Runs a game (Windows or Linux) through the six screens; screenshots go to
+# $shots/<prefix>-screen-<column>-<row>.png. Returns non-zero on failure.
+keys=(Right Right Down Left Left)
+positions=(0-0 1-0 2-0 2-1 1-1 0-1)
+drive_game() {
+    local prefix=$1 w i
+    w=$(find_game_window) || { bad "$prefix: no window titled $title appeared"; return 1; }
+    xdotool mousemove 1020 760  # the pointer stays off the window
+    xdotool windowfocus --sync "$w" 2> /dev/null
+    steady_shot "$w" "$shots/$prefix-screen-${positions[0]}.png" ||
+        { bad "$prefix: the first screen never came to rest"; return 1; }
+    for i in "${!keys[@]}"; do
+        press "${keys[$i]}"
+        steady_shot "$w" "$shots/$prefix-screen-${positions[$((i + 1))]}.png" ||
+            { bad "$prefix: screen ${positions[$((i + 1))]} never came to rest"; return 1; }
+        if cmp -s "$shots/$prefix-screen-${positions[$i]}.png" \
+            "$shots/$prefix-screen-${positions[$((i + 1))]}.png"; then
+            bad "$prefix: ${keys[$i]} did not move the view"
+            return 1
+        fi
+    done
+    xdotool key Escape
+    return 0
+}
+
+# ---- 2. The Windows game end to end, with an audio device.
+mkdir -p "$work/game"
+cp -r "$game_dir"/. "$work/game/"
+cd "$work/game"
+export ALSA_CONFIG_PATH=$work/asound-null.conf
+EL_TRACE=1 wine ./tiles.exe > "$work/game.out" 2> "$work/game.err" &
+game_pid=$!
+if w=$(find_game_window); then
+    geometry=$(xwininfo -id "$w" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w"x"h}')
+    [ "$geometry" = "800x600" ] && ok "window \"$title\" with an 800x600 client area" ||
+        bad "client area is $geometry"
+    # A second copy finds the first through its mutex and leaves at once.
+    EL_TRACE=1 timeout 60 wine ./tiles.exe > "$work/second.out" 2> "$work/second.err"
+    code=$?
+    if [ $code -eq 0 ] && ! grep -q "trace: startup" "$work/second.err"; then
+        ok "a second copy exits 0 without starting"
+    else
+        bad "second copy: exit $code"
+    fi
+    if drive_game windows; then
+        ok "arrow keys slide the view through the six screens"
+        if wait_exit $game_pid 30; then
+            game_pid=""
+            shutdowns=$(grep -c "^trace: shutdown" "$work/game.err")
+            [ $exit_code -eq 0 ] && [ "$shutdowns" -eq 1 ] &&
+                ok "Esc ends the game with exit code 0 after one shutdown" ||
+                bad "exit code $exit_code after Esc, $shutdowns shutdowns"
+        else
+            bad "the game did not end after Esc"
+        fi
+    fi
+else
+    bad "the Windows game showed no window"
+fi
+[ -n "$game_pid" ] && kill "$game_pid" 2> /dev/null
+game_pid=""
+wineserver -w
+
+# ---- The same screens from the Linux build, on a display of its own (SDL
+# windows on Xvfb's 16-bit screen cannot be captured: import waits forever).
+if [ -n "$linux_game" ] && read -r linux_xvfb linux_display < <(start_display 24); then
+    xvfb_pids+=("$linux_xvfb")
+    export DISPLAY=$linux_display
+    mkdir -p "$work/linux"
+    cp -r "$(dirname "$linux_game")"/. "$work/linux/"
+    cd "$work/linux"
+    XDG_RUNTIME_DIR=$work/linux SDL_AUDIODRIVER=dummy EL_TRACE=1 "./$(basename "$linux_game")" \
+        > "$work/linux.out" 2> "$work/linux.err" &
+    game_pid=$!
+    if drive_game linux && wait_exit $game_pid 30; then
+        game_pid=""
+        for p in "${positions[@]}"; do
+            n=$(differing_pixels "$shots/windows-screen-$p.png" "$shots/linux-screen-$p.png")
+            [ "$n" = "0" ] && ok "screen $p: Windows and Linux pictures identical outside the read-outs" ||
+                bad "screen $p: $n pixels differ outside the read-outs"
+        done
+    else
+        bad "the Linux game could not be driven for the comparison"
+    fi
+    [ -n "$game_pid" ] && kill "$game_pid" 2> /dev/null
+    game_pid=""
+    export DISPLAY=$display
+fi
+
+# ---- 3. The game without an audio device: sound is unavailable, the game runs.
+cd "$work/game"
+export ALSA_CONFIG_PATH=$work/asound-none.conf
+EL_TRACE=1 wine ./tiles.exe > "$work/nosound.out" 2> "$work/nosound.err" &
+game_pid=$!
+if w=$(find_game_window); then
+    xdotool windowfocus --sync "$w" 2> /dev/null
+    sleep 1
+    xdotool key Escape
+    if wait_exit $game_pid 30 && [ $exit_code -eq 0 ]; then
+        game_pid=""
+        ok "without an audio device the game runs and ends on Esc with exit code 0"
+    else
+        bad "without an audio device: no clean exit after Esc"
+    fi
+else
+    bad "without an audio device the game showed no window"
+fi
+
+echo "screenshots in $shots"
+echo "$passed passed, $failed failed"
+[ $failed -eq 0 ]
