@@ -31,7 +31,7 @@ check_screen() {
     for i in $(seq 1 40); do
         sleep 0.25
         shot="$work/$name.$i.png"
-        import -window "$win" "$shot" 2> /dev/null || continue
+        timeout 10 import -window "$win" "$shot" 2> /dev/null || continue
         if [ -n "$previous" ] && [ "$("$PNG_DIFF" "$previous" "$shot")" = "0" ]; then
             differ=$("$PNG_DIFF" "$GOLDEN_DIR/$name.png" "$shot") || fail "$name: cannot compare"
             [ "$differ" = "0" ] || { cp "$shot" "/tmp/e2e-$name.png"; fail "$name: $differ pixels differ from the golden frame (screenshot in /tmp/e2e-$name.png)"; }
@@ -57,7 +57,7 @@ done
 # The marker: a 10 x 10 square, black outline and red inside, at the mouse.
 xdotool mousemove --window "$win" 400 300
 sleep 0.5
-import -window "$win" "$work/mouse.png"
+timeout 10 import -window "$win" "$work/mouse.png"
 inside=$(convert "$work/mouse.png" -format '%[hex:p{405,305}]' info:)
 outline=$(convert "$work/mouse.png" -format '%[hex:p{400,300}]' info:)
 [ "${inside:0:6}" = "FF0000" ] || fail "marker inside is $inside"
