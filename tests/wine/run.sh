@@ -180,10 +180,11 @@ readout_mask="rectangle 190,190 520,230"
 # Screenshots of a 16-bit display and of a 24-bit one widen the same 5:6:5
 # pixel values to 8 bits per channel by different rules; both keep the
 # value's bits at the top, so comparing the top 5, 6 and 5 bits of each
-# channel compares the pixel values the game drew.
+# channel compares the pixel values the game drew (kept as 16-bit channels,
+# so that no rounding to 8 bits disturbs them).
 as565() {
     convert "$1" -fill black -draw "$readout_mask" -channel RB -evaluate and 63488 \
-        -channel G -evaluate and 64512 +channel "$2"
+        -channel G -evaluate and 64512 +channel -depth 16 "$2"
 }
 
 # The pixels of two screenshots that differ outside the read-outs.
