@@ -289,7 +289,7 @@ int GetObjectA(HGDIOBJ object, int size, void* out) {
 
 BOOL DeleteObject(HGDIOBJ object) {
     if (!portable::IsLiveObject(object)) return 0;
-    if (object == portable::StockBitmap()) return 1;  // stock objects are never deleted
+    if (object == portable::StockBitmap() || object->stock) return 1;  // stock objects are never deleted
     if (object->selections > 0) return 0;
     portable::Objects().erase(object);
     delete object;
@@ -332,6 +332,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     }
     GdiObject* previous = *slot;
     if (previous) --previous->selections;
+    else previous = portable::DefaultObject(object->kind);
     *slot = object;
     ++object->selections;
     if (object->kind == GdiObject::Kind::Bitmap) c->view = static_cast<Bitmap*>(object)->View();

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/gdi.h"
 #include "platform/portable/pixels.h"
+#include "platform/portable/raster.h"
 
 namespace plat {
 
@@ -22,6 +24,7 @@ struct GdiObject {
 
     const Kind kind;
     int selections = 0;  // device contexts it is currently selected into
+    bool stock = false;  // made by GetStockObject: never deleted
 };
 
 // One device context: the pixels it draws on and the objects selected into
@@ -34,9 +37,39 @@ struct DeviceContext {
     GdiObject* pen = nullptr;     // null: the default pen
     GdiObject* brush = nullptr;   // null: the default brush
     GdiObject* font = nullptr;    // null: the default font
+    // Shapes and text: background mode and colour, fill mode and current
+    // position (the pen and brush fields are taken from the selected
+    // objects when drawing), and the text colour.
+    portable::raster::State draw;
+    std::uint32_t textColor = 0x000000;
 };
 
 namespace portable {
+
+namespace fonts {
+class Font;
+}
+
+// A pen or brush: the rasteriser's description of it.
+struct PenObject : GdiObject {
+    explicit PenObject(const raster::Pen& p) : GdiObject(Kind::Pen), pen(p) {}
+    raster::Pen pen;
+};
+struct BrushObject : GdiObject {
+    explicit BrushObject(const raster::Brush& b) : GdiObject(Kind::Brush), brush(b) {}
+    raster::Brush brush;
+};
+// A font: its description and the face made from it.
+struct FontObject : GdiObject {
+    explicit FontObject(const LOGFONTA& description);
+    ~FontObject() override;
+    LOGFONTA logFont;
+    std::unique_ptr<fonts::Font> font;
+};
+
+// What a device context holds while nothing else of that kind is selected
+// (the stock black pen, white brush and system font); null for bitmaps.
+GdiObject* DefaultObject(GdiObject::Kind kind);
 
 // A bitmap: 32-bit pixels 0x00RRGGBB, rows top to bottom.
 struct Bitmap : GdiObject {

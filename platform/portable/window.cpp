@@ -260,8 +260,6 @@ HCURSOR LoadCursorA(HINSTANCE, const char*) {
     return arrow;
 }
 
-HGDIOBJ GetStockObject(int) { return nullptr; }
-
 int GetSystemMetrics(int index) {
     State& s = S();
     int w = 1024, h = 768;

@@ -1,8 +1,0 @@
-// Placeholder text: no fonts.
-#include "text/elText.h"
-
-namespace elText {
-int EnumFonts() { return 0; }
-void FreeFonts() {}
-void Printf(int, int, const char*, ...) {}
-}  // namespace elText
