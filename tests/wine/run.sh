@@ -6,9 +6,10 @@
 #   2. the Windows game end to end: it starts and shows its window titled
 #      "ﾀｲﾙｽﾞ" with an 800 x 600 client area, a second copy leaves at once,
 #      real arrow keys (xdotool) slide the view through all six screens, a
-#      screenshot of each screen is taken and, when a Linux build of the game
-#      is given, compared with the Linux game's screenshot of the same screen
-#      on the same display; Esc ends it with exit code 0 after one shutdown;
+#      screenshot of each screen is compared with the golden frame of that
+#      screen made by the Linux build (tests/golden/screen_<column>_<row>.png)
+#      and, when a Linux game executable is given, with that game's own
+#      screenshot; Esc ends it with exit code 0 after one shutdown;
 #   3. the game once more without an audio device: it starts, shows its
 #      window and ends on Esc with exit code 0.
 #
@@ -23,6 +24,7 @@ tests_exe=$build/tests/windows/el_win_tests.exe
 game_dir=$build/game
 shots=${EL_WINE_SHOTS:-$build/wine-shots}
 here=$(dirname "$(realpath "$0")")
+golden=${EL_GOLDEN_DIR:-$here/../golden}
 
 for tool in wine Xvfb xdotool import compare xwininfo; do
     command -v $tool > /dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
@@ -194,23 +196,32 @@ differing_pixels() {
     compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1
 }
 
+# The pixels that differ inside the read-outs (reported, not judged).
+readout_pixels() {
+    convert "$1" -crop 331x41+190+190 +repage -channel RB -evaluate and 63488 \
+        -channel G -evaluate and 64512 +channel -depth 16 "$work/a.png"
+    convert "$2" -crop 331x41+190+190 +repage -channel RB -evaluate and 63488 \
+        -channel G -evaluate and 64512 +channel -depth 16 "$work/b.png"
+    compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1
+}
+
 # Runs a game (Windows or Linux) through the six screens; screenshots go to
-# $shots/<prefix>-screen-<column>-<row>.png. Returns non-zero on failure.
+# $shots/<prefix>-screen_<column>_<row>.png. Returns non-zero on failure.
 keys=(Right Right Down Left Left)
-positions=(0-0 1-0 2-0 2-1 1-1 0-1)
+positions=(0_0 1_0 2_0 2_1 1_1 0_1)
 drive_game() {
     local prefix=$1 w i
     w=$(find_game_window) || { bad "$prefix: no window titled $title appeared"; return 1; }
     xdotool mousemove 1020 760  # the pointer stays off the window
     xdotool windowfocus --sync "$w" 2> /dev/null
-    steady_shot "$w" "$shots/$prefix-screen-${positions[0]}.png" ||
+    steady_shot "$w" "$shots/$prefix-screen_${positions[0]}.png" ||
         { bad "$prefix: the first screen never came to rest"; return 1; }
     for i in "${!keys[@]}"; do
         press "${keys[$i]}"
-        steady_shot "$w" "$shots/$prefix-screen-${positions[$((i + 1))]}.png" ||
+        steady_shot "$w" "$shots/$prefix-screen_${positions[$((i + 1))]}.png" ||
             { bad "$prefix: screen ${positions[$((i + 1))]} never came to rest"; return 1; }
-        if cmp -s "$shots/$prefix-screen-${positions[$i]}.png" \
-            "$shots/$prefix-screen-${positions[$((i + 1))]}.png"; then
+        if cmp -s "$shots/$prefix-screen_${positions[$i]}.png" \
+            "$shots/$prefix-screen_${positions[$((i + 1))]}.png"; then
             bad "$prefix: ${keys[$i]} did not move the view"
             return 1
         fi
@@ -240,6 +251,16 @@ if w=$(find_game_window); then
     fi
     if drive_game windows; then
         ok "arrow keys slide the view through the six screens"
+        for p in "${positions[@]}"; do
+            if [ ! -f "$golden/screen_$p.png" ]; then
+                echo "note: no golden frame $golden/screen_$p.png"
+                continue
+            fi
+            n=$(differing_pixels "$shots/windows-screen_$p.png" "$golden/screen_$p.png")
+            [ "$n" = "0" ] && ok "screen $p: identical to the golden frame outside the read-outs" ||
+                bad "screen $p: $n pixels differ from the golden frame outside the read-outs"
+            echo "note: screen $p: $(readout_pixels "$shots/windows-screen_$p.png" "$golden/screen_$p.png") pixels of the read-outs differ (the system's font)"
+        done
         if wait_exit $game_pid 30; then
             game_pid=""
             shutdowns=$(grep -c "^trace: shutdown" "$work/game.err")
@@ -271,8 +292,8 @@ if [ -n "$linux_game" ] && read -r linux_xvfb linux_display < <(start_display 24
     if drive_game linux && wait_exit $game_pid 30; then
         game_pid=""
         for p in "${positions[@]}"; do
-            n=$(differing_pixels "$shots/windows-screen-$p.png" "$shots/linux-screen-$p.png")
-            [ "$n" = "0" ] && ok "screen $p: Windows and Linux pictures identical outside the read-outs" ||
+            n=$(differing_pixels "$shots/windows-screen_$p.png" "$shots/linux-screen_$p.png")
+            [ "$n" = "0" ] && ok "screen $p: the Linux game's screenshot is identical outside the read-outs" ||
                 bad "screen $p: $n pixels differ outside the read-outs"
         done
     else
