@@ -170,7 +170,7 @@ int HalfBox(int left, int top, int right, int bottom, int colour) {
 }
 
 int SaveScreen(const char* name, int width, int height) {
-    if (!BackSurface) return 0;
+    if (!BackSurface || !name) return 0;
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
     if (BackSurface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK) return 0;
@@ -180,7 +180,7 @@ int SaveScreen(const char* name, int width, int height) {
     const DWORD bits = desc.ddpfPixelFormat.dwRGBBitCount;
     const bool sixteen = depth == 16 && bits == 16;
     const bool thirtyTwo = depth == 32 && bits == 32;
-    if (!(sixteen || thirtyTwo) || !name) {
+    if (!(sixteen || thirtyTwo)) {
         BackSurface->Unlock(desc.lpSurface);
         return 1;  // nothing to write at this depth
     }
@@ -214,7 +214,7 @@ int SaveScreen(const char* name, int width, int height) {
     }
     BackSurface->Unlock(desc.lpSurface);
     if (file.empty()) return 0;
-    const std::string path = std::string(ProgramFolder) + name;
+    const std::string path = std::string(elSystem::GetProgramFolder(0)) + name;
     std::FILE* f = OpenFile(path.c_str(), "wb");
     if (!f) return 0;
     const bool written = std::fwrite(file.data(), 1, file.size(), f) == file.size();
