@@ -372,7 +372,8 @@ TEST_F(Primitives, SaveScreenOpensInImageMagick) {
     ASSERT_TRUE(pipe);
     char out[256] = {};
     const std::size_t n = std::fread(out, 1, sizeof out - 1, pipe.get());
-    EXPECT_EQ(std::string(out, n), "BMP 7 5 srgb(248,0,0) srgb(0,0,248)");
+    // ImageMagick names a BMP with a 40-byte information header "BMP3".
+    EXPECT_EQ(std::string(out, n), "BMP3 7 5 srgb(248,0,0) srgb(0,0,248)");
 }
 
 // ---- The GDI layer beneath ---------------------------------------------------------
