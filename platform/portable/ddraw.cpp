@@ -156,42 +156,82 @@ std::vector<std::uint8_t>& Scratch() {
     return scratch;
 }
 
-// Copies rows of pixels, skipping source pixels inside [low, high] when keyed.
-// Written as a select so the compiler can vectorise the keyed loop.
+// The source pixels inside [low, high] are transparent. The test is one
+// unsigned comparison, (p - low) <= (high - low), done on whole vectors of
+// pixels: written out with vector types because compilers leave this select
+// unvectorised at the optimisation level programs are normally built with,
+// and it runs over the whole screen several times a frame.
 template <typename Pixel>
-void CopyRows(const std::uint8_t* src, int srcPitch, std::uint8_t* dst, int dstPitch, int width,
-              int height, bool keyed, std::uint32_t low, std::uint32_t high) {
-    const std::uint32_t range = high - low;
-    for (int y = 0; y < height; ++y) {
-        const auto* s = reinterpret_cast<const Pixel*>(src + static_cast<std::ptrdiff_t>(y) * srcPitch);
-        auto* d = reinterpret_cast<Pixel*>(dst + static_cast<std::ptrdiff_t>(y) * dstPitch);
-        if (!keyed) {
-            std::memcpy(d, s, static_cast<std::size_t>(width) * sizeof(Pixel));
-            continue;
-        }
-        for (int x = 0; x < width; ++x) {
-            Pixel p = s[x];
-            bool transparent = static_cast<std::uint32_t>(p - low) <= range;
-            d[x] = transparent ? d[x] : p;
-        }
+struct Key {
+    bool any;  // false: no pixel value can be transparent
+    Pixel low;
+    Pixel range;
+
+    Key(bool keyed, std::uint32_t lo, std::uint32_t hi) {
+        constexpr std::uint32_t kMax = static_cast<Pixel>(~Pixel{0});
+        any = keyed && lo <= hi && lo <= kMax;
+        low = static_cast<Pixel>(lo);
+        range = static_cast<Pixel>(std::min(hi, kMax) - lo);
     }
+    bool Transparent(Pixel p) const { return static_cast<Pixel>(p - low) <= range; }
+};
+
+// Sixteen bytes of pixels (the vector attribute needs a concrete type).
+using Vec16 = std::uint16_t __attribute__((vector_size(16)));
+using Vec32 = std::uint32_t __attribute__((vector_size(16)));
+template <typename Pixel> struct VectorOf;
+template <> struct VectorOf<std::uint16_t> { using type = Vec16; };
+template <> struct VectorOf<std::uint32_t> { using type = Vec32; };
+
+template <typename Pixel>
+void KeyedRow(const Pixel* s, Pixel* d, int width, const Key<Pixel>& key) {
+    using Vec = typename VectorOf<Pixel>::type;
+    static_assert(sizeof(Vec) == 16);
+    constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(Pixel));
+    const Vec low = Vec{} + key.low;
+    const Vec range = Vec{} + key.range;
+    int x = 0;
+    for (; x + kLanes <= width; x += kLanes) {
+        Vec sv, dv;
+        std::memcpy(&sv, s + x, sizeof sv);
+        std::memcpy(&dv, d + x, sizeof dv);
+        Vec transparent = (Vec)((sv - low) <= range);
+        dv = (dv & transparent) | (sv & ~transparent);
+        std::memcpy(d + x, &dv, sizeof dv);
+    }
+    for (; x < width; ++x)
+        if (!key.Transparent(s[x])) d[x] = s[x];
 }
 
 template <typename Pixel>
-void StretchRows(const std::uint8_t* src, int srcPitch, int srcWidth, int srcHeight,
-                 std::uint8_t* dst, int dstPitch, int dstWidth, int dstHeight, int firstCol,
-                 int lastCol, int firstRow, int lastRow, bool keyed, std::uint32_t low,
-                 std::uint32_t high) {
-    const std::uint32_t range = high - low;
+void CopyRows(const std::uint8_t* src, int srcPitch, std::uint8_t* dst, int dstPitch, int width,
+              int height, const Key<Pixel>& key) {
+    for (int y = 0; y < height; ++y) {
+        const auto* s = reinterpret_cast<const Pixel*>(src + static_cast<std::ptrdiff_t>(y) * srcPitch);
+        auto* d = reinterpret_cast<Pixel*>(dst + static_cast<std::ptrdiff_t>(y) * dstPitch);
+        if (key.any) KeyedRow(s, d, width, key);
+        else std::memcpy(d, s, static_cast<std::size_t>(width) * sizeof(Pixel));
+    }
+}
+
+// Nearest-pixel stretch; `columns` holds the source column of every visible
+// destination column.
+template <typename Pixel>
+void StretchRows(const std::uint8_t* src, int srcPitch, int srcHeight, std::uint8_t* dst,
+                 int dstPitch, int dstHeight, const std::vector<int>& columns, int firstCol,
+                 int firstRow, int lastRow, const Key<Pixel>& key) {
+    static std::vector<Pixel> row;  // reused: no allocation per call once grown
+    if (key.any) row.resize(columns.size());
     for (int j = firstRow; j < lastRow; ++j) {
         std::int64_t sy = static_cast<std::int64_t>(j) * srcHeight / dstHeight;
         const auto* s = reinterpret_cast<const Pixel*>(src + sy * srcPitch);
-        auto* d = reinterpret_cast<Pixel*>(dst + static_cast<std::ptrdiff_t>(j) * dstPitch);
-        for (int i = firstCol; i < lastCol; ++i) {
-            Pixel p = s[static_cast<std::int64_t>(i) * srcWidth / dstWidth];
-            if (keyed && static_cast<std::uint32_t>(p - low) <= range) continue;
-            d[i] = p;
-        }
+        auto* d = reinterpret_cast<Pixel*>(dst + static_cast<std::ptrdiff_t>(j) * dstPitch) + firstCol;
+        const int* column = columns.data();
+        const int count = static_cast<int>(columns.size());
+        // Keyed rows are gathered first and then merged without branches.
+        Pixel* out = key.any ? row.data() : d;
+        for (int i = 0; i < count; ++i) out[i] = s[column[i]];
+        if (key.any) KeyedRow(out, d, count, key);
     }
 }
 
@@ -428,15 +468,20 @@ private:
         d.ddsCaps.dwCaps = caps_;
     }
 
+    // Fills the first row, then copies it down: as fast as a memory copy.
     void Fill(const RECT& r, DWORD value) {
-        for (LONG y = r.top; y < r.bottom; ++y) {
-            std::uint8_t* row = view_.pixels + static_cast<std::ptrdiff_t>(y) * view_.pitch;
-            if (view_.bytesPerPixel == 2)
-                std::fill_n(reinterpret_cast<std::uint16_t*>(row) + r.left, r.right - r.left,
-                            static_cast<std::uint16_t>(value));
-            else
-                std::fill_n(reinterpret_cast<std::uint32_t*>(row) + r.left, r.right - r.left, value);
-        }
+        std::size_t rowBytes = static_cast<std::size_t>(r.right - r.left) * view_.bytesPerPixel;
+        std::uint8_t* first = view_.pixels + static_cast<std::ptrdiff_t>(r.top) * view_.pitch +
+                              static_cast<std::ptrdiff_t>(r.left) * view_.bytesPerPixel;
+        if (view_.bytesPerPixel == 2)
+            std::fill_n(reinterpret_cast<std::uint16_t*>(first), r.right - r.left,
+                        static_cast<std::uint16_t>(value));
+        else
+            std::fill_n(reinterpret_cast<std::uint32_t*>(first), r.right - r.left, value);
+        for (LONG y = r.top + 1; y < r.bottom; ++y)
+            std::memcpy(view_.pixels + static_cast<std::ptrdiff_t>(y) * view_.pitch +
+                            static_cast<std::ptrdiff_t>(r.left) * view_.bytesPerPixel,
+                        first, rowBytes);
     }
 
     // Where the source pixels are read from: the surface itself, or a copy
@@ -471,11 +516,11 @@ private:
                           static_cast<std::ptrdiff_t>(x) * view_.bytesPerPixel;
         DDCOLORKEY k = source.key_;
         if (view_.bytesPerPixel == 2)
-            CopyRows<std::uint16_t>(s, srcPitch, d, view_.pitch, w, h, keyed,
-                                    k.dwColorSpaceLowValue, k.dwColorSpaceHighValue);
+            CopyRows(s, srcPitch, d, view_.pitch, w, h,
+                     Key<std::uint16_t>(keyed, k.dwColorSpaceLowValue, k.dwColorSpaceHighValue));
         else
-            CopyRows<std::uint32_t>(s, srcPitch, d, view_.pitch, w, h, keyed,
-                                    k.dwColorSpaceLowValue, k.dwColorSpaceHighValue);
+            CopyRows(s, srcPitch, d, view_.pitch, w, h,
+                     Key<std::uint32_t>(keyed, k.dwColorSpaceLowValue, k.dwColorSpaceHighValue));
     }
 
     // Nearest-pixel stretch of src onto dest, writing only the visible part.
@@ -486,17 +531,21 @@ private:
         std::uint8_t* d = view_.pixels + static_cast<std::ptrdiff_t>(dest.top) * view_.pitch +
                           static_cast<std::ptrdiff_t>(dest.left) * view_.bytesPerPixel;
         int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
+        int sw = src.right - src.left, sh = src.bottom - src.top;
         int firstCol = visible.left - dest.left, lastCol = visible.right - dest.left;
         int firstRow = visible.top - dest.top, lastRow = visible.bottom - dest.top;
+        static std::vector<int> columns;  // reused: no allocation per call once grown
+        columns.resize(static_cast<std::size_t>(lastCol - firstCol));
+        for (int i = firstCol; i < lastCol; ++i)
+            columns[static_cast<std::size_t>(i - firstCol)] =
+                static_cast<int>(static_cast<std::int64_t>(i) * sw / dw);
         DDCOLORKEY k = source.key_;
         if (view_.bytesPerPixel == 2)
-            StretchRows<std::uint16_t>(s, srcPitch, src.right - src.left, src.bottom - src.top, d,
-                                       view_.pitch, dw, dh, firstCol, lastCol, firstRow, lastRow,
-                                       keyed, k.dwColorSpaceLowValue, k.dwColorSpaceHighValue);
+            StretchRows(s, srcPitch, sh, d, view_.pitch, dh, columns, firstCol, firstRow, lastRow,
+                        Key<std::uint16_t>(keyed, k.dwColorSpaceLowValue, k.dwColorSpaceHighValue));
         else
-            StretchRows<std::uint32_t>(s, srcPitch, src.right - src.left, src.bottom - src.top, d,
-                                       view_.pitch, dw, dh, firstCol, lastCol, firstRow, lastRow,
-                                       keyed, k.dwColorSpaceLowValue, k.dwColorSpaceHighValue);
+            StretchRows(s, srcPitch, sh, d, view_.pitch, dh, columns, firstCol, firstRow, lastRow,
+                        Key<std::uint32_t>(keyed, k.dwColorSpaceLowValue, k.dwColorSpaceHighValue));
     }
 
     // Whatever reaches the primary surface is shown at once.
