@@ -14,6 +14,7 @@
 #include "support/golden.h"
 #include "support/headless_app.h"
 #include "system/elSystem.h"
+#include "text/elText.h"
 
 using namespace plat;
 namespace hl = plat::headless;
@@ -91,6 +92,24 @@ protected:
         Frame();
     }
     const hl::Frame& Shown() { return hl::PresentedFrame(); }
+
+    // Whether the frame shows `text` printed at (x, y) in the standard
+    // style: the text is printed alone on a cleared screen for reference and
+    // every pixel it covers there must be the same in the scene's frame.
+    bool ShowsReadout(const hl::Frame& scene, int x, int y, const char* text) {
+        elDraw::Clear();
+        elText::Printf(x, y, "%s", text);
+        elDraw::Present();
+        const hl::Frame& reference = hl::PresentedFrame();
+        int covered = 0;
+        for (int yy = y; yy < y + 24; ++yy)
+            for (int xx = x; xx < x + 160; ++xx) {
+                if (reference.at(xx, yy) == 0) continue;
+                ++covered;
+                if (scene.at(xx, yy) != reference.at(xx, yy)) return false;
+            }
+        return covered > 0;
+    }
 };
 
 TEST_F(MapSceneTest, StartsOnTheFirstScreenAtRest) {
@@ -130,6 +149,52 @@ TEST_F(MapSceneTest, HorizontalSlideReadsOutAndSnapsOntoTheNextScreen) {
     seen = SlideReadouts(true);
     EXPECT_EQ(seen[115], -773);
     EXPECT_EQ(MapScene::ScrollX, 0.0f);
+}
+
+TEST_F(MapSceneTest, ReadoutsArePrintedOnTheFrame) {
+    UseGameMap();
+    Start();
+    Frame();
+    Frame();
+    hl::Frame rest = Shown();
+    EXPECT_TRUE(ShowsReadout(rest, 200, 200, "kyori_x=0"));
+    EXPECT_TRUE(ShowsReadout(rest, 300, 200, "kyori_y=0"));
+    EXPECT_FALSE(ShowsReadout(rest, 200, 200, "kyori_x=6"));
+    Press(VK_RIGHT);
+    hl::Frame first = Shown();
+    EXPECT_TRUE(ShowsReadout(first, 200, 200, "kyori_x=6"));
+    Frame();
+    hl::Frame second = Shown();
+    EXPECT_TRUE(ShowsReadout(second, 200, 200, "kyori_x=13"));
+    EXPECT_TRUE(ShowsReadout(second, 300, 200, "kyori_y=0"));
+}
+
+TEST_F(MapSceneTest, MouseMarkerIsARedSquareUnderTheFramePicture) {
+    UseGameMap();
+    Start();
+    hl::MouseMove(400, 300);
+    Frame();
+    Frame();
+    const hl::Frame& f = Shown();
+    const std::uint32_t red = 0xF800, black = 0;
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(f.at(400 + i, 300), black);  // outline, one pixel wide
+        EXPECT_EQ(f.at(400 + i, 309), black);
+        EXPECT_EQ(f.at(400, 300 + i), black);
+        EXPECT_EQ(f.at(409, 300 + i), black);
+    }
+    for (int y = 301; y < 309; ++y)
+        for (int x = 401; x < 409; ++x) ASSERT_EQ(f.at(x, y), red) << x << "," << y;
+    EXPECT_NE(f.at(410, 305), red);
+    // At the window's corner the opaque frame picture covers it.
+    hl::MouseMove(2, 2);
+    Frame();
+    const hl::Frame& g = Shown();
+    for (int y = 2; y < 12; ++y)
+        for (int x = 2; x < 12; ++x) {
+            ASSERT_NE(g.at(x, y), red);
+            ASSERT_NE(g.at(x, y), black);  // the frame picture has no pure black
+        }
 }
 
 TEST_F(MapSceneTest, VerticalSlideReaches579AndSnapsTo576) {
