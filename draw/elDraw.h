@@ -70,7 +70,6 @@ namespace elDraw {
 // Memory flag of the loaders: 2 lets the driver choose (normally video
 // memory); anything else asks for system memory.
 constexpr int kDefaultMemory = 2;
-constexpr int kSystemMemory = 1;
 
 // ---- Screen ---------------------------------------------------------------------
 

@@ -156,11 +156,10 @@ int ClearBox(int left, int top, int right, int bottom) {
 }
 
 int FrameBox(int left, int top, int right, int bottom) {
-    int result = ClearBox(left, top, right, top + 1);
-    result = ClearBox(left, bottom - 1, right, bottom);
-    result = ClearBox(left, top, left + 1, bottom);
-    result = ClearBox(right - 1, top, right, bottom);
-    return result;
+    ClearBox(left, top, right, top + 1);
+    ClearBox(left, bottom - 1, right, bottom);
+    ClearBox(left, top, left + 1, bottom);
+    return ClearBox(right - 1, top, right, bottom);
 }
 
 int ClearWhite() { return FillRect(BackSurface, 0, 0, ScreenWidth, ScreenHeight, PixelFormat.fullMask); }

@@ -214,8 +214,6 @@ void SetDepths(int requested, int fallback1, int fallback2) {
 int Screen(int width, int height, int memoryMode) {
     // Opening again replaces the screen that is open (its objects go with it).
     ReleaseScreen();
-    PrimarySurface = BackSurface = nullptr;
-    Clipper = nullptr;
     ErrorFlag = 0;
     if (width == -1) {
         width = elSystem::StartWidth;

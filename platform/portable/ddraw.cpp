@@ -82,15 +82,6 @@ PixelView FormatView(DisplayFormat format) {
     return v;
 }
 
-Uint32 SdlFormat(DisplayFormat format) {
-    switch (format) {
-        case DisplayFormat::Rgb565: return SDL_PIXELFORMAT_RGB565;
-        case DisplayFormat::Rgb555: return SDL_PIXELFORMAT_RGB555;
-        case DisplayFormat::Xrgb8888: return SDL_PIXELFORMAT_RGB888;
-    }
-    return SDL_PIXELFORMAT_RGB565;
-}
-
 bool DescSizeOk(const DDSURFACEDESC* desc) {
     return desc && (desc->dwSize == sizeof(DDSURFACEDESC) || desc->dwSize == kSurfaceDescSize32);
 }
@@ -456,7 +447,7 @@ private:
 
     void Describe(DDSURFACEDESC& d, void* data) const {
         DWORD size = d.dwSize;
-        std::memset(&d, 0, size == sizeof(DDSURFACEDESC) ? sizeof d : kSurfaceDescSize32);
+        d = DDSURFACEDESC{};
         d.dwSize = size;
         d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
         if (data) d.dwFlags |= DDSD_LPSURFACE;
@@ -589,9 +580,9 @@ void ShowInWindow(DeviceState& st, const PixelView& picture) {
         if (!st.renderer) st.renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_SOFTWARE);
         if (!st.renderer) return;
     }
-    Uint32 format = SdlFormat(GetDisplayFormat());
-    if (picture.bytesPerPixel == 2 && format == SDL_PIXELFORMAT_RGB888) format = SDL_PIXELFORMAT_RGB565;
-    if (picture.bytesPerPixel == 4) format = SDL_PIXELFORMAT_RGB888;
+    Uint32 format = picture.bytesPerPixel == 4 ? SDL_PIXELFORMAT_RGB888
+                    : picture.redMask == 0x7C00   ? SDL_PIXELFORMAT_RGB555
+                                                  : SDL_PIXELFORMAT_RGB565;
     if (!st.texture || st.textureWidth != picture.width || st.textureHeight != picture.height ||
         st.textureFormat != format) {
         if (st.texture) SDL_DestroyTexture(st.texture);
