@@ -142,6 +142,7 @@ TEST_F(Text, FontOperationsFillTheDescriptionAndKeepWhatTheyDoNotSet) {
     EXPECT_EQ(lf.lfItalic, 1);
     EXPECT_EQ(lf.lfUnderline, 1);
     EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+    EXPECT_EQ(lf.lfQuality, NONANTIALIASED_QUALITY);
     EXPECT_NE(elText::TextDC, nullptr);
     elText::ReleaseFont();
     elText::SetFont(0, -16, 450, 1, 0, 0);

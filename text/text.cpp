@@ -57,8 +57,8 @@ void SetFaceName(const char* face) {
     std::memset(out + n, 0, sizeof FontDescription.lfFaceName - n);
 }
 
-// Height, width, escapement, weight, italic, underline and the Shift-JIS
-// character set. The angle is taken modulo a full turn, so that any int
+// Height, width, escapement, weight, italic, underline, the Shift-JIS
+// character set and the quality. The angle is taken modulo a full turn, so that any int
 // gives a valid escapement.
 void SetShape(int height, int angle, int weight, int italic, int underline) {
     FontHeight = height;
@@ -69,6 +69,10 @@ void SetShape(int height, int angle, int weight, int italic, int underline) {
     FontDescription.lfItalic = italic ? 1 : 0;
     FontDescription.lfUnderline = underline ? 1 : 0;
     FontDescription.lfCharSet = SHIFTJIS_CHARSET;
+    // Glyphs without anti-aliasing, as GDI drew them on 16-bit desktops: the
+    // Font objects key out pixel value 0, so blended edges would leave dark
+    // fringes. (Systems that smooth text by default would smooth it here.)
+    FontDescription.lfQuality = static_cast<BYTE>(NONANTIALIASED_QUALITY);
 }
 
 // A listed face gives its own character set (exact byte comparison).
