@@ -102,8 +102,7 @@ struct DeviceState {
     int textureWidth = 0;
     int textureHeight = 0;
     Uint32 textureFormat = 0;
-    bool verticalBlankPending = false;
-    bool rendererVsync = false;
+    bool verticalBlankPending = false;  // the next present waits for the refresh tick
 
     bool CanStretch() const { return device.hardwareStretch || device.emulationStretch; }
 
@@ -112,7 +111,6 @@ struct DeviceState {
         if (renderer) SDL_DestroyRenderer(renderer);
         texture = nullptr;
         renderer = nullptr;
-        rendererVsync = false;
     }
 };
 
@@ -558,7 +556,7 @@ private:
 };
 
 // Waits, outside headless mode, for the next tick of the display's refresh
-// when the renderer cannot synchronise its presents itself.
+// (the software renderer cannot synchronise its presents itself).
 void SleepToNextRefresh(SDL_Window* window) {
     SDL_DisplayMode mode{};
     int hz = (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) ? mode.refresh_rate : 60;
@@ -576,8 +574,13 @@ void ShowInWindow(DeviceState& st, const PixelView& picture) {
     WindowObject* w = LiveWindow(st.window);
     if (!w || !w->sdl) return;
     if (!st.renderer) {
-        st.renderer = SDL_CreateRenderer(w->sdl, -1, 0);
-        if (!st.renderer) st.renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_SOFTWARE);
+        // An accelerated renderer, or SDL's accelerated window framebuffer,
+        // makes SDL destroy and re-create the X window to give it a GL
+        // visual: the window found by the user's tools would vanish after
+        // the first frame. The picture is small, so it goes through the
+        // software renderer and the window's own framebuffer instead.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        st.renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_SOFTWARE);
         if (!st.renderer) return;
     }
     Uint32 format = picture.bytesPerPixel == 4 ? SDL_PIXELFORMAT_RGB888
@@ -594,16 +597,13 @@ void ShowInWindow(DeviceState& st, const PixelView& picture) {
         if (!st.texture) return;
         SDL_RenderSetLogicalSize(st.renderer, picture.width, picture.height);
     }
-    bool wantVsync = st.verticalBlankPending;
+    bool waitForRefresh = st.verticalBlankPending;
     st.verticalBlankPending = false;
-    if (wantVsync != st.rendererVsync &&
-        SDL_RenderSetVSync(st.renderer, wantVsync ? 1 : 0) == 0)
-        st.rendererVsync = wantVsync;
     SDL_UpdateTexture(st.texture, nullptr, picture.pixels, picture.pitch);
     SDL_SetRenderDrawColor(st.renderer, 0, 0, 0, 255);
     SDL_RenderClear(st.renderer);
     SDL_RenderCopy(st.renderer, st.texture, nullptr, nullptr);
-    if (wantVsync && !st.rendererVsync) SleepToNextRefresh(w->sdl);
+    if (waitForRefresh) SleepToNextRefresh(w->sdl);
     SDL_RenderPresent(st.renderer);
 }
 
