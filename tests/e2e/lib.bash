@@ -11,14 +11,19 @@ fail() {
     exit 1
 }
 
-# Prints the id of the first mapped window of a process once it exists.
+# Prints the id of the process's window once it is shown and stays the same
+# for a moment: SDL may replace its first window by another one when the
+# renderer needs a different visual.
 wait_for_window() {
-    local pid=$1 id
+    local pid=$1 id previous=""
     for _ in $(seq 1 200); do
-        id=$(xdotool search --onlyvisible --pid "$pid" 2> /dev/null | head -n 1)
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
         kill -0 "$pid" 2> /dev/null || return 1
-        sleep 0.1
+        id=$(xdotool search --onlyvisible --pid "$pid" 2> /dev/null | tail -n 1)
+        if [ -n "$id" ] && xwininfo -id "$id" 2> /dev/null | grep -q "IsViewable"; then
+            if [ "$id" = "$previous" ]; then echo "$id"; return 0; fi
+            previous=$id
+        fi
+        sleep 0.3
     done
     return 1
 }
