@@ -5,11 +5,8 @@
 # Usage: escape.sh <game executable> <build folder>
 set -u
 game=$1
-if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
-    command -v xvfb-run > /dev/null || { echo "xvfb-run missing"; exit 77; }
-    E2E_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
 source "$(dirname "$0")/lib.bash"
+run_under_xvfb "$0" "$@"
 
 work=$(mktemp -d)
 trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT

@@ -5,6 +5,13 @@
 # are looked for by the headless suites instead.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
+# Runs the calling script again inside a virtual display, once.
+run_under_xvfb() {
+    [ -n "${E2E_INSIDE_XVFB:-}" ] && return 0
+    command -v xvfb-run > /dev/null || { echo "xvfb-run missing"; exit 77; }
+    E2E_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+}
+
 fail() {
     echo "FAIL: $*" >&2
     for f in "${work:-/nonexistent}"/*.err; do [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }; done

@@ -5,11 +5,8 @@
 # Usage: slides.sh <game executable> <build folder>
 set -u
 game=$1
-if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
-    command -v xvfb-run > /dev/null || { echo "xvfb-run missing"; exit 77; }
-    E2E_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
 source "$(dirname "$0")/lib.bash"
+run_under_xvfb "$0" "$@"
 : "${PNG_DIFF:?}" "${GOLDEN_DIR:?}"
 
 work=$(mktemp -d)
