@@ -14,7 +14,8 @@
 #      window and ends on Esc with exit code 0.
 #
 # Usage: tests/wine/run.sh <Windows build folder> [<Linux game executable>]
-# Needs: wine (wine64), xvfb, xdotool, imagemagick, x11-utils.
+# Needs: wine (wine64), xvfb, xdotool, imagemagick, x11-utils, and the IPA
+# fonts (fonts-ipafont-gothic, fonts-ipafont-mincho) for the text.
 # Screenshots are left in $EL_WINE_SHOTS (default <Windows build>/wine-shots).
 set -uo pipefail
 
@@ -87,6 +88,14 @@ wineboot -i > "$work/wineboot.err" 2>&1 || { echo "FAIL: wineboot"; cat "$work/w
 # Wine's default OpenGL renderer of DirectDraw presents nothing on Xvfb's
 # 16-bit visual; its GDI renderer shows the primary surface as Windows does.
 wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f > /dev/null 2>&1
+# The library asks for the fonts "標準ゴシック" and "標準明朝", which a Japanese
+# Windows maps to its own fonts through FontSubstitutes; Wine knows neither
+# name and draws empty boxes. Map them to the IPA fonts, as such a system
+# would. (A .reg file in UTF-16: command-line arguments would depend on the
+# shell's locale.)
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"標準ゴシック"="IPAGothic"\r\n"標準明朝"="IPAMincho"\r\n' |
+    iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$work/fonts.reg"
+wine regedit /S "$work/fonts.reg" > /dev/null 2>&1
 wineserver -w
 echo "wine prefix ready in $(($(date +%s) - start)) s on display $display"
 
@@ -152,13 +161,15 @@ wait_exit() {
 }
 
 # Takes screenshots of window $1 into $2 until two in a row agree and the
-# picture is not all black (the view has come to rest).
+# picture is not all black (the view has come to rest). A capture of an SDL
+# window now and then never returns (import holds the server meanwhile), so
+# each one is bounded and tried again.
 steady_shot() {
     local w=$1 out=$2 prev="$work/prev.png"
     rm -f "$prev"
     for _ in $(seq 1 40); do
         sleep 0.4
-        import -window "$w" "$out" 2> /dev/null || continue
+        timeout 10 import -window "$w" "$out" 2> /dev/null || continue
         if [ -f "$prev" ] && [ "$(compare -metric AE "$out" "$prev" null: 2>&1)" = "0" ] &&
             [ "$(convert "$out" -format '%[max]' info:)" != "0" ]; then
             return 0
@@ -226,6 +237,20 @@ drive_game() {
             return 1
         fi
     done
+    # The red marker follows a real mouse move: a 10 x 10 square, black
+    # outline and red inside, at the mouse.
+    xdotool mousemove --window "$w" 400 300
+    sleep 0.5
+    timeout 10 import -window "$w" "$shots/$prefix-mouse.png" 2> /dev/null
+    xdotool mousemove 1020 760
+    local inside outline
+    inside=$(convert "$shots/$prefix-mouse.png" -format '%[fx:p{405,305}.r>0.9 && p{405,305}.g<0.1 && p{405,305}.b<0.1]' info:)
+    outline=$(convert "$shots/$prefix-mouse.png" -format '%[fx:p{400,300}.r<0.1 && p{400,300}.g<0.1 && p{400,300}.b<0.1]' info:)
+    if [ "$inside" = "1" ] && [ "$outline" = "1" ]; then
+        ok "$prefix: the red marker follows the mouse"
+    else
+        bad "$prefix: no red marker at the mouse (inside $inside, outline $outline)"
+    fi
     xdotool key Escape
     return 0
 }
