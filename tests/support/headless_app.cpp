@@ -21,6 +21,7 @@ void Headless::ResetLibraryDefaults() {
     elDraw::SetDepths(16, 0, 0);
     elDraw::SetVSync(1);
     elDraw::SetClip(0, 0, 0, 0);
+    ErrorFlag = 0;
 }
 
 bool DrainMessages() {
