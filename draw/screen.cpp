@@ -302,7 +302,7 @@ int Screen(int width, int height, int memoryMode) {
     elMusic::Reset();
     elSystem::ResetInput();
     elText::EnumFonts();
-    elInput::ResetJoysticks();
+    elInput::JoyInit();
     if (elSystem::CursorClipOption) elSystem::ClipCursorToScreen();
     return 1;
 }

@@ -60,7 +60,36 @@ void ResetAll();
 
 }  // namespace elInput
 
+// ---- Joysticks 0 and 1 ---------------------------------------------------------
+
 namespace elInput {
-// Forgets both joysticks and looks for them again (the screen calls it).
-void ResetJoysticks();
+
+struct JoyRecord {
+    float axisX, axisY;  // analog-like values in [-100, 100]
+    float axisRate;      // units per second
+    float ramps[4];      // 0-100, growing while buttons 1-4 are held
+    float rampRate;      // units per second
+    int states[4];       // key-state values of buttons 1-4
+};
+extern int JoyCentreX[2];
+extern int JoyCentreY[2];
+extern JoyRecord Joy[2];
+
+// Rereads the configuration, takes both centres and clears the records
+// (the screen calls it when it opens).
+void JoyInit();
+void JoyReset();
+void JoySetRates(int id, float axisRate, float rampRate);
+void JoyGetCentre(int id, int* x, int* y);
+void JoyPosition(int id, int* x, int* y);
+int JoyButton(int id, int button);
+void JoyButtons(int id, int* b1, int* b2, int* b3, int* b4);
+int JoyButtonState(int id, int button);
+void JoyButtonStates(int id, int* s1, int* s2, int* s3, int* s4);
+int JoyButtonRamp(int id, int button);
+void JoyButtonRamps(int id, int* r1, int* r2, int* r3, int* r4);
+void JoyDirection(int id, int* dx, int* dy);
+int JoyDirection8(int id);
+void JoyAnalog(int id, int* x, int* y);
+
 }  // namespace elInput

@@ -95,4 +95,9 @@ AudioCapture CapturedAudio();  // a copy of the recording so far
 std::vector<std::string> MciCommands();
 void ClearMciCommands();
 
+// Joysticks 0 and 1: attached or not, position (0-65535 per axis, 32767 at
+// rest) and the button bits (button n is bit n - 1). None at the start.
+void SetJoystick(int id, bool present, int x, int y, DWORD buttons);
+void ResetJoysticks();
+
 }  // namespace plat::headless

@@ -393,6 +393,7 @@ void Reset() {
     s.headlessMutexes.clear();
     s.lastError = 0;
     portable::ResetDisplayWorld();
+    ResetJoysticks();
 }
 
 void Enable(bool on) {

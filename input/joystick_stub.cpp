@@ -1,6 +1,0 @@
-// Placeholder joysticks: none.
-#include "input/elInput.h"
-
-namespace elInput {
-void ResetJoysticks() {}
-}  // namespace elInput
