@@ -23,6 +23,14 @@ UINT joyGetPosEx(UINT id, JOYINFOEX* info) {
     return JOYERR_NOERROR;
 }
 
-UINT joyConfigChanged(DWORD flags) { return ::joyConfigChanged(flags); }
+// The system headers of the cross compiler do not declare this call of
+// winmm, so it is looked up by name.
+UINT joyConfigChanged(DWORD flags) {
+    using Fn = MMRESULT(WINAPI*)(::DWORD);
+    HMODULE winmm = ::GetModuleHandleW(L"winmm.dll");
+    if (!winmm) winmm = ::LoadLibraryW(L"winmm.dll");
+    auto fn = winmm ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(winmm, "joyConfigChanged"))) : nullptr;
+    return fn ? fn(flags) : JOYERR_NOERROR;
+}
 
 }  // namespace plat
