@@ -1,5 +1,5 @@
-// Sound device, wave buffers, the system's simple wave player and the
-// program's embedded resources.
+// Sound device, wave buffers and the system's simple wave player. Wave
+// resources come from the module's resource table (platform/resources.h).
 //
 // Shaped after DirectSound: a device made by DirectSoundCreate, one primary
 // buffer whose format is the output format, and static secondary buffers that
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/resources.h"  // FindModuleResource: "WAVE" resources
 #include "platform/win.h"
 
 namespace plat {
@@ -144,16 +145,5 @@ constexpr UINT SND_SYNC = 0x0000;
 constexpr UINT SND_ASYNC = 0x0001;
 constexpr UINT SND_NODEFAULT = 0x0002;
 BOOL sndPlaySoundA(const char* name, UINT flags);
-
-// Resources of the program's own module: FindResourceA, LoadResource,
-// LockResource and SizeofResource in one call. The type is a name ("WAVE")
-// or a small integer made with MakeIntResource (RT_RCDATA is 10); names are
-// compared without regard to ASCII letter case. The bytes stay valid while
-// the program runs.
-bool FindModuleResource(const char* type, const char* name, const BYTE** data, DWORD* size);
-// Adds a resource to the module's table (the program's embedded resources
-// register themselves here; tests add their own).
-void RegisterResource(const char* type, const char* name, std::vector<BYTE> bytes);
-void ClearRegisteredResources();
 
 }  // namespace plat

@@ -44,7 +44,10 @@ void LoseSurfaces();
 int LiveSurfaces();
 
 // Bitmap resources of the program, by name (compared without case) or as
-// "#<number>" for MakeIntResource numbers: the bytes of a BMP file.
+// "#<number>" for MakeIntResource numbers: the bytes of a BMP file, kept in
+// the module's resource table (platform/resources.h) without the file header
+// as a resource compiler keeps them, in front of the executable's embedded
+// resources. The headless reset forgets them again.
 void AddBitmapResource(const std::string& name, std::vector<std::uint8_t> bmpFile);
 
 // Presents and vertical-blank waits. Each wait advances the virtual clock to

@@ -1,5 +1,5 @@
-// The sound device and its buffers over the portable mixer, the simple wave
-// player and the table of module resources.
+// The sound device and its buffers over the portable mixer and the simple
+// wave player.
 #include <SDL.h>
 
 #include <algorithm>
@@ -377,21 +377,6 @@ HRESULT PrimaryBuffer::SetFormat(const WAVEFORMATEX* format) {
     return audio::SetFormat(f) ? DS_OK : DSERR_BADFORMAT;
 }
 
-// ---- Module resources ------------------------------------------------------
-
-std::string ResourceKey(const char* id) {
-    auto value = reinterpret_cast<std::uintptr_t>(id);
-    if (value < 0x10000) return "#" + std::to_string(value);
-    std::string s = id;
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::map<std::pair<std::string, std::string>, std::vector<BYTE>>& Resources() {
-    static std::map<std::pair<std::string, std::string>, std::vector<BYTE>> table;
-    return table;
-}
-
 // ---- The simple wave player ---------------------------------------------------
 
 bool ReadSimpleWave(const char* name, WAVEFORMATEX* format, std::vector<BYTE>* data) {
@@ -473,22 +458,5 @@ BOOL sndPlaySoundA(const char* name, UINT) {
     audio::CloseOutput();
     return 1;
 }
-
-bool FindModuleResource(const char* type, const char* name, const BYTE** data, DWORD* size) {
-    if (!type || !name) return false;
-    auto& table = Resources();
-    auto it = table.find({ResourceKey(type), ResourceKey(name)});
-    if (it == table.end()) return false;
-    if (data) *data = it->second.data();
-    if (size) *size = static_cast<DWORD>(it->second.size());
-    return true;
-}
-
-void RegisterResource(const char* type, const char* name, std::vector<BYTE> bytes) {
-    if (!type || !name) return;
-    Resources()[{ResourceKey(type), ResourceKey(name)}] = std::move(bytes);
-}
-
-void ClearRegisteredResources() { Resources().clear(); }
 
 }  // namespace plat

@@ -1,4 +1,5 @@
-// Portable GDI: bitmap objects, BMP files and bitmap resources, device
+// Portable GDI: bitmap objects, BMP files and bitmap resources (from the
+// module's resource table, platform/portable/resources.cpp), device
 // contexts over surface and bitmap pixels, and pixel transfers between them.
 #include <SDL.h>
 
@@ -11,7 +12,7 @@
 #include <unordered_set>
 
 #include "platform/gdi.h"
-#include "platform/headless_display.h"
+#include "platform/resources.h"
 #include "platform/portable/gdi_objects.h"
 
 namespace plat {
@@ -39,28 +40,6 @@ Bitmap* StockBitmap() {
         return b;
     }();
     return stock;
-}
-
-std::map<std::string, std::vector<std::uint8_t>>& Resources() {
-    static std::map<std::string, std::vector<std::uint8_t>> resources;
-    return resources;
-}
-
-// Resource names are compared without regard to ASCII letter case; bytes of
-// Shift-JIS double-byte characters are left as they are.
-std::string ResourceKey(const char* name) {
-    auto id = reinterpret_cast<std::uintptr_t>(name);
-    if (id < 0x10000) return "#" + std::to_string(id);
-    std::string key = name;
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(key[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-            ++i;  // skip the trail byte
-        } else if (c >= 'a' && c <= 'z') {
-            key[i] = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return key;
 }
 
 std::uint32_t ReadLe(const std::uint8_t* p, int bytes) {
@@ -238,7 +217,37 @@ Bitmap* DecodeBmp(const std::uint8_t* data, std::size_t size) {
     return bitmap;
 }
 
-void ResetBitmapResources() { Resources().clear(); }
+Bitmap* DecodePackedDib(const std::uint8_t* dib, std::size_t size) {
+    // The pixels follow the header, the bit masks of a 40-byte header with
+    // BI_BITFIELDS and the colour table, as Windows lays out a packed DIB;
+    // the file header put in front tells the decoder where they start.
+    if (!dib || size < 12 || size > 0x7FFFFFF0) return nullptr;
+    std::uint64_t header = ReadLe(dib, 4);
+    if (header < 12 || header > size) return nullptr;
+    std::uint64_t offset = header;
+    if (header == 12) {
+        std::uint32_t bits = ReadLe(dib + 10, 2);
+        if (bits <= 8) offset += 3u << bits;
+    } else {
+        if (header < 40) return nullptr;
+        std::uint32_t bits = ReadLe(dib + 14, 2);
+        std::uint32_t compression = ReadLe(dib + 16, 4);
+        std::uint64_t used = ReadLe(dib + 32, 4);
+        if (header == 40 && compression == 3) offset += 12;
+        offset += 4 * (used ? used : bits <= 8 ? std::uint64_t{1} << bits : 0);
+    }
+    if (offset > size) return nullptr;
+    std::vector<std::uint8_t> file(14 + size);
+    file[0] = 'B';
+    file[1] = 'M';
+    auto put32 = [&file](std::size_t at, std::uint64_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    put32(2, file.size());
+    put32(10, 14 + offset);
+    std::memcpy(file.data() + 14, dib, size);
+    return DecodeBmp(file.data(), file.size());
+}
 
 }  // namespace portable
 
@@ -264,10 +273,10 @@ HGDIOBJ LoadImageA(HINSTANCE module, const char* name, UINT type, int, int, UINT
         return portable::DecodeBmp(bytes.data(), bytes.size());
     }
     if (!module) return nullptr;
-    auto& resources = portable::Resources();
-    auto it = resources.find(portable::ResourceKey(name));
-    if (it == resources.end()) return nullptr;
-    return portable::DecodeBmp(it->second.data(), it->second.size());
+    const BYTE* dib = nullptr;
+    DWORD size = 0;
+    if (!FindModuleResource(RT_BITMAP, name, &dib, &size)) return nullptr;
+    return portable::DecodePackedDib(dib, size);
 }
 
 int GetObjectA(HGDIOBJ object, int size, void* out) {
@@ -399,11 +408,4 @@ BOOL StretchBlt(HDC dest, int destX, int destY, int destWidth, int destHeight, H
     return 1;
 }
 
-namespace headless {
-
-void AddBitmapResource(const std::string& name, std::vector<std::uint8_t> bmpFile) {
-    portable::Resources()[portable::ResourceKey(name.c_str())] = std::move(bmpFile);
-}
-
-}  // namespace headless
 }  // namespace plat

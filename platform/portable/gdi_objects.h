@@ -94,7 +94,12 @@ DeviceContext* LiveDC(HDC dc);
 // data before anything is allocated for the pixels.
 Bitmap* DecodeBmp(const std::uint8_t* data, std::size_t size);
 
-// Forgets the bitmap resources (headless reset).
+// Decodes a bitmap resource: a packed DIB (a BMP file without its file
+// header), bounded by `size` like DecodeBmp.
+Bitmap* DecodePackedDib(const std::uint8_t* dib, std::size_t size);
+
+// Forgets the bitmap resources added at run time (headless reset); the
+// executable's embedded ones stay.
 void ResetBitmapResources();
 
 }  // namespace portable
