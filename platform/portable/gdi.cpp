@@ -13,6 +13,7 @@
 
 #include "platform/gdi.h"
 #include "platform/resources.h"
+#include "platform/portable/bmp.h"
 #include "platform/portable/gdi_objects.h"
 
 namespace plat {
@@ -46,55 +47,6 @@ std::uint32_t ReadLe(const std::uint8_t* p, int bytes) {
     std::uint32_t v = 0;
     for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
     return v;
-}
-
-// Largest picture side this layer makes; widths and heights of drawing
-// objects are kept in 16 bits by the library.
-constexpr std::int64_t kMaxSide = 32767;
-
-// Checks the headers of a BMP held in memory against its real size, so that
-// a damaged or hostile file cannot make the decoder allocate or read more
-// than the file can hold.
-bool PlausibleBmp(const std::uint8_t* d, std::size_t size) {
-    if (size < 14 + 12 || d[0] != 'B' || d[1] != 'M') return false;
-    std::uint32_t offset = ReadLe(d + 10, 4);
-    std::uint32_t infoSize = ReadLe(d + 14, 4);
-    if (infoSize < 12 || 14 + static_cast<std::uint64_t>(infoSize) > size) return false;
-    std::int64_t width = 0, height = 0;
-    std::uint32_t bits = 0, compression = 0;
-    if (infoSize == 12) {
-        width = static_cast<std::int16_t>(ReadLe(d + 18, 2));
-        height = static_cast<std::int16_t>(ReadLe(d + 20, 2));
-        bits = ReadLe(d + 24, 2);
-    } else {
-        if (infoSize < 40) return false;
-        width = static_cast<std::int32_t>(ReadLe(d + 18, 4));
-        height = static_cast<std::int32_t>(ReadLe(d + 22, 4));
-        bits = ReadLe(d + 28, 2);
-        compression = ReadLe(d + 30, 4);
-    }
-    if (height < 0) height = -height;
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
-    if (offset >= size) return false;
-    std::uint64_t available = size - offset;
-    switch (compression) {
-        case 0:  // uncompressed
-        case 3: {  // bit fields
-            if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-                return false;
-            std::uint64_t row = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
-            return row * static_cast<std::uint64_t>(height) <= available;
-        }
-        case 1:    // run-length 8
-        case 2: {  // run-length 4
-            // Runs can expand a lot, but not without limit: 255 pixels per
-            // two bytes at most, apart from position jumps.
-            std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-            return pixels <= 256 * available + 65536;
-        }
-        default:
-            return false;
-    }
 }
 
 // Moves pixels between two pixel formats, channel by channel, keeping the
@@ -192,7 +144,18 @@ void DestroySurfaceDC(HDC dc) {
 }
 
 Bitmap* DecodeBmp(const std::uint8_t* data, std::size_t size) {
-    if (!data || !PlausibleBmp(data, size) || size > 0x7FFFFFFF) return nullptr;
+    // Headers are checked against the real size first; run-length codes are
+    // decoded by our own decoder (platform/portable/bmp.cpp says why), the
+    // uncompressed layouts by SDL2's loader.
+    bmp::Layout layout;
+    if (!data || size > 0x7FFFFFFF || !bmp::ReadLayout(data, size, &layout)) return nullptr;
+    if (layout.compression == bmp::kRle8 || layout.compression == bmp::kRle4) {
+        auto bitmap = std::make_unique<Bitmap>(layout.width, layout.height);
+        if (!bmp::DecodeRle(data, size, layout, bmp::ReadPalette(data, layout), bitmap->pixels.data()))
+            return nullptr;
+        RegisterObject(bitmap.get());
+        return bitmap.release();
+    }
     SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
     if (!rw) return nullptr;
     SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
