@@ -1,9 +1,7 @@
-// DirectSound over the system's COM objects, the system's simple wave player,
-// and the program's resources. As with DirectDraw, each interface object
-// wraps one reference to the system's object and lets it go on Release.
+// DirectSound over the system's COM objects and the system's simple wave
+// player. As with DirectDraw, each interface object wraps one reference to
+// the system's object and lets it go on Release.
 #include <cstring>
-#include <map>
-#include <utility>
 
 #include "platform/windows/common.h"
 
@@ -150,25 +148,6 @@ private:
     ::IDirectSound* real_;
 };
 
-// Resource names and types compare without regard to ASCII letter case, as
-// the system's resource lookup does; numbers are kept as "#<number>".
-std::string ResourceKey(const char* name) {
-    auto id = reinterpret_cast<std::uintptr_t>(name);
-    if (id < 0x10000) return "#" + std::to_string(id);
-    std::string key = name;
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(key[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ++i;
-        else if (c >= 'a' && c <= 'z') key[i] = static_cast<char>(c - 'a' + 'A');
-    }
-    return key;
-}
-
-std::map<std::pair<std::string, std::string>, std::vector<BYTE>>& Registered() {
-    static std::map<std::pair<std::string, std::string>, std::vector<BYTE>> table;
-    return table;
-}
-
 }  // namespace
 
 HRESULT DirectSoundCreate(const GUID* device, IDirectSound** sound, void*) {
@@ -184,32 +163,5 @@ BOOL sndPlaySoundA(const char* name, UINT flags) {
     win::WideArg wide(name);
     return ::sndPlaySoundW(wide.get(), flags);
 }
-
-bool FindModuleResource(const char* type, const char* name, const BYTE** data, DWORD* size) {
-    if (!type || !name) return false;
-    auto& table = Registered();
-    if (auto it = table.find({ResourceKey(type), ResourceKey(name)}); it != table.end()) {
-        if (data) *data = it->second.data();
-        if (size) *size = static_cast<DWORD>(it->second.size());
-        return true;
-    }
-    win::WideArg wideType(type);
-    win::WideArg wideName(name);
-    ::HRSRC found = ::FindResourceW(nullptr, wideName.get(), wideType.get());
-    if (!found) return false;
-    ::HGLOBAL loaded = ::LoadResource(nullptr, found);
-    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    if (!bytes) return false;
-    if (data) *data = static_cast<const BYTE*>(bytes);
-    if (size) *size = static_cast<DWORD>(::SizeofResource(nullptr, found));
-    return true;
-}
-
-void RegisterResource(const char* type, const char* name, std::vector<BYTE> bytes) {
-    if (!type || !name) return;
-    Registered()[{ResourceKey(type), ResourceKey(name)}] = std::move(bytes);
-}
-
-void ClearRegisteredResources() { Registered().clear(); }
 
 }  // namespace plat

@@ -2,7 +2,9 @@
 // and user32. Bitmap file names go out as UTF-16.
 #include <cstdio>
 
+#include "platform/resources.h"
 #include "platform/windows/common.h"
+#include "platform/windows/resources_table.h"
 
 namespace plat {
 
@@ -56,6 +58,36 @@ bool BmpFitsItsFile(const std::wstring& name) {
     return row * static_cast<std::uint64_t>(ht) <= available;
 }
 
+// A bitmap made from a packed DIB (a bitmap resource: the BMP file without
+// its file header), whose headers are checked against its size first.
+::HBITMAP BitmapFromPackedDib(const BYTE* data, DWORD size) {
+    if (size < 16) return nullptr;
+    std::uint32_t header = Le(data, 4);
+    if (header < 40 || header >= size) return nullptr;  // core headers are not kept
+    std::int64_t w = static_cast<std::int32_t>(Le(data + 4, 4));
+    std::int64_t h = static_cast<std::int32_t>(Le(data + 8, 4));
+    std::uint32_t bits = Le(data + 14, 2);
+    std::uint32_t compression = Le(data + 16, 4);
+    std::uint32_t used = Le(data + 32, 4);
+    if (h < 0) h = -h;
+    if (w <= 0 || h <= 0 || w > 32767 || h > 32767 || compression > 3) return nullptr;
+    std::uint64_t colours = used ? used : (bits <= 8 ? (1u << bits) : 0);
+    std::uint64_t offset = header + colours * 4 + (compression == 3 && header == 40 ? 12 : 0);
+    if (offset > size) return nullptr;
+    std::uint64_t available = size - offset;
+    std::uint64_t need = compression == 1 || compression == 2
+                             ? 0
+                             : ((static_cast<std::uint64_t>(w) * bits + 31) / 32) * 4 *
+                                   static_cast<std::uint64_t>(h);
+    if (need > available) return nullptr;
+    const auto* info = reinterpret_cast<const ::BITMAPINFO*>(data);
+    ::HDC screen = ::GetDC(nullptr);
+    ::HBITMAP bitmap = ::CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, data + offset, info,
+                                        DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
 }  // namespace
 
 HGDIOBJ LoadImageA(HINSTANCE module, const char* name, UINT type, int width, int height,
@@ -63,6 +95,13 @@ HGDIOBJ LoadImageA(HINSTANCE module, const char* name, UINT type, int width, int
     win::WideArg wide(name);
     if ((flags & LR_LOADFROMFILE) && name && !IS_INTRESOURCE(name) && !BmpFitsItsFile(wide.get()))
         return nullptr;
+    // Bitmap resources added at run time are not in the module for the
+    // system to find; they come first, as in FindModuleResource.
+    const BYTE* dib = nullptr;
+    DWORD dibSize = 0;
+    if (!(flags & LR_LOADFROMFILE) && module && type == IMAGE_BITMAP && name &&
+        win::FindAddedResource(RT_BITMAP, name, &dib, &dibSize))
+        return Ours(static_cast<::HGDIOBJ>(BitmapFromPackedDib(dib, dibSize)));
     return Ours(static_cast<::HGDIOBJ>(
         ::LoadImageW(Real(module), wide.get(), type, width, height, flags)));
 }
