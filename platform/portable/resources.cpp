@@ -34,13 +34,21 @@ Table& Resources() {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// "#<number>". (Appended rather than `"#" + std::to_string(n)`, which
+// GCC 12 flags with a false -Wrestrict when optimising.)
+std::string NumberKey(unsigned long number) {
+    std::string key = "#";
+    key += std::to_string(number);
+    return key;
+}
+
 // The form a type or name is compared in: "#<decimal>" for numbers (given as
 // small integers or written "#0123"), otherwise the string with ASCII letters
 // in upper case. Trail bytes of Shift-JIS characters can look like ASCII
 // letters and are left as they are.
 std::string ResourceKey(const char* id) {
     auto value = reinterpret_cast<std::uintptr_t>(id);
-    if (value < 0x10000) return "#" + std::to_string(value);
+    if (value < 0x10000) return NumberKey(static_cast<unsigned long>(value));
     std::string key = id;
     if (key.size() > 1 && key.size() <= 6 && key[0] == '#') {
         bool digits = true;
@@ -49,7 +57,7 @@ std::string ResourceKey(const char* id) {
             digits = IsDigit(key[i]);
             number = number * 10 + static_cast<unsigned long>(key[i] - '0');
         }
-        if (digits && number < 0x10000) return "#" + std::to_string(number);
+        if (digits && number < 0x10000) return NumberKey(number);
     }
     for (std::size_t i = 0; i < key.size(); ++i) {
         auto c = static_cast<unsigned char>(key[i]);
