@@ -6,13 +6,42 @@
 namespace plat {
 namespace win {
 
-std::wstring Wide(std::string_view sjis) {
-    if (sjis.empty()) return {};
+namespace {
+
+// Strict conversion of a whole text; false when a byte sequence is not
+// Shift-JIS.
+bool StrictWide(std::string_view sjis, std::wstring* out) {
     int length = static_cast<int>(sjis.size());
-    int n = ::MultiByteToWideChar(kCodePage, 0, sjis.data(), length, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(kCodePage, 0, sjis.data(), length, out.data(), n);
+    int n = ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, sjis.data(), length, nullptr, 0);
+    if (n <= 0) return false;
+    out->assign(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, sjis.data(), length, out->data(), n);
+    return true;
+}
+
+bool LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+}  // namespace
+
+std::wstring Wide(std::string_view sjis) {
+    std::wstring out;
+    if (sjis.empty() || StrictWide(sjis, &out)) return out;
+    // Character by character: a sequence the code page does not hold becomes
+    // U+FFFD and conversion goes on with the next byte (the system's own
+    // substitute would be U+30FB, a character that could be meant).
+    out.clear();
+    std::size_t i = 0;
+    while (i < sjis.size()) {
+        std::size_t n = LeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < sjis.size() ? 2 : 1;
+        std::wstring piece;
+        if (StrictWide(sjis.substr(i, n), &piece)) {
+            out += piece;
+            i += n;
+        } else {
+            out += L'\uFFFD';
+            ++i;
+        }
+    }
     return out;
 }
 

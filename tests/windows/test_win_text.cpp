@@ -35,8 +35,8 @@ TEST(WinText, EmptyAndUnmappableTexts) {
     EXPECT_EQ(plat::Utf8ToSjis(""), "");
     // Characters without a Shift-JIS form become '?'.
     EXPECT_EQ(plat::Utf8ToSjis(U8(u8"a\u00E9b")), "a?b");
-    // A lone lead byte at the end does not make the conversion fail as a whole.
-    std::string cut = plat::SjisToUtf8("ab\x82");
-    EXPECT_EQ(cut.substr(0, 2), "ab");
-    EXPECT_GT(cut.size(), 2u);
+    // Sequences that are not Shift-JIS become U+FFFD, the rest converts.
+    EXPECT_EQ(plat::SjisToUtf8("ab\x82"), U8(u8"ab\uFFFD"));
+    EXPECT_EQ(plat::SjisToUtf8("\x82\x20x"), U8(u8"\uFFFD x"));
+    EXPECT_EQ(plat::SjisToUtf8("\xA0\xB1"), U8(u8"\uFFFD\uFF71"));
 }
