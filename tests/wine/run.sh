@@ -83,7 +83,7 @@ export DISPLAY=$display
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEARCH
 start=$(date +%s)
-wineboot -i > "$work/wineboot.err" 2>&1 || { echo "FAIL: wineboot"; cat "$work/wineboot.err"; exit 1; }
+timeout 300 wineboot -i > "$work/wineboot.err" 2>&1 || { echo "FAIL: wineboot"; cat "$work/wineboot.err"; exit 1; }
 # Wine's default OpenGL renderer of DirectDraw presents nothing on Xvfb's
 # 16-bit visual; its GDI renderer shows the primary surface as Windows does.
 wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f > /dev/null 2>&1
@@ -95,7 +95,7 @@ wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f > /de
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"標準ゴシック"="IPAGothic"\r\n"標準明朝"="IPAMincho"\r\n' |
     iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$work/fonts.reg"
 wine regedit /S "$work/fonts.reg" > /dev/null 2>&1
-wineserver -w
+timeout 60 wineserver -w
 echo "wine prefix ready in $(($(date +%s) - start)) s on display $display"
 
 # ---- Audio: ALSA's null device gives DirectSound a device to open; a
@@ -223,7 +223,7 @@ drive_game() {
     local prefix=$1 w i
     w=$(find_game_window) || { bad "$prefix: no window titled $title appeared"; return 1; }
     xdotool mousemove 1020 760  # the pointer stays off the window
-    xdotool windowfocus --sync "$w" 2> /dev/null
+    timeout 10 xdotool windowfocus --sync "$w" 2> /dev/null
     steady_shot "$w" "$shots/$prefix-screen_${positions[0]}.png" ||
         { bad "$prefix: the first screen never came to rest"; return 1; }
     for i in "${!keys[@]}"; do
@@ -300,7 +300,7 @@ else
 fi
 [ -n "$game_pid" ] && kill "$game_pid" 2> /dev/null
 game_pid=""
-wineserver -w
+timeout 60 wineserver -w
 
 # ---- 3. The game without an audio device: sound is unavailable, the game runs.
 cd "$work/game"
@@ -308,7 +308,7 @@ export ALSA_CONFIG_PATH=$work/asound-none.conf
 EL_TRACE=1 wine ./tiles.exe > "$work/nosound.out" 2> "$work/nosound.err" &
 game_pid=$!
 if w=$(find_game_window); then
-    xdotool windowfocus --sync "$w" 2> /dev/null
+    timeout 10 xdotool windowfocus --sync "$w" 2> /dev/null
     sleep 1
     xdotool key Escape
     if wait_exit $game_pid 30 && [ $exit_code -eq 0 ]; then
