@@ -32,7 +32,7 @@ int Frames = 0;
 
 // ---- Pictures made at run time -------------------------------------------------
 
-void Put(std::vector<unsigned char>& out, unsigned long value, int bytes) {
+void Put(std::vector<unsigned char>& out, unsigned long long value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
