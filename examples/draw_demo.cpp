@@ -9,6 +9,7 @@
 // loads them like any picture.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -32,31 +33,31 @@ int Frames = 0;
 
 // ---- Pictures made at run time -------------------------------------------------
 
-void Put(std::vector<unsigned char>& out, unsigned long long value, int bytes) {
+void Put(std::vector<unsigned char>& out, std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
 // A BMP file: headers, a palette of 0x00RRGGBB colours, pixel data as given.
-std::vector<unsigned char> BmpFile(int width, int height, int bits, unsigned long compression,
-                                   const std::vector<unsigned long>& palette,
+std::vector<unsigned char> BmpFile(int width, int height, int bits, std::uint32_t compression,
+                                   const std::vector<std::uint32_t>& palette,
                                    const std::vector<unsigned char>& data) {
     std::vector<unsigned char> out = {'B', 'M'};
-    unsigned long offset = 14 + 40 + 4 * static_cast<unsigned long>(palette.size());
+    std::uint64_t offset = 14 + 40 + 4 * std::uint64_t{palette.size()};
     Put(out, offset + data.size(), 4);
     Put(out, 0, 4);
     Put(out, offset, 4);
     Put(out, 40, 4);
-    Put(out, static_cast<unsigned long>(width), 4);
-    Put(out, static_cast<unsigned long>(height), 4);
+    Put(out, static_cast<std::uint32_t>(width), 4);
+    Put(out, static_cast<std::uint32_t>(height), 4);
     Put(out, 1, 2);
-    Put(out, static_cast<unsigned long>(bits), 2);
+    Put(out, static_cast<std::uint32_t>(bits), 2);
     Put(out, compression, 4);
     Put(out, data.size(), 4);
     Put(out, 2835, 4);
     Put(out, 2835, 4);
     Put(out, palette.size(), 4);
     Put(out, 0, 4);
-    for (unsigned long c : palette) Put(out, c, 4);
+    for (std::uint32_t c : palette) Put(out, c, 4);
     out.insert(out.end(), data.begin(), data.end());
     return out;
 }
@@ -77,11 +78,10 @@ bool WriteBesideProgram(const char* name, const std::vector<unsigned char>& byte
 // BI_RLE8: each row skips its black left part with a delta code, then runs
 // of equal indexes, then an end-of-line code.
 void WriteBall() {
-    std::vector<unsigned long> palette = {0x000000};
-    for (int i = 1; i < 16; ++i) {
-        int v = 40 + i * 14;
-        palette.push_back((static_cast<unsigned long>(v) << 16) | (static_cast<unsigned long>(v / 3) << 8) |
-                          static_cast<unsigned long>(v / 5 + 20));
+    std::vector<std::uint32_t> palette = {0x000000};
+    for (std::uint32_t i = 1; i < 16; ++i) {
+        std::uint32_t v = 40 + i * 14;
+        palette.push_back((v << 16) | ((v / 3) << 8) | (v / 5 + 20));
     }
     std::vector<unsigned char> codes;
     for (int row = 0; row < kBall; ++row) {  // bottom row first
