@@ -9,23 +9,30 @@ packages=(build-essential cmake pkg-config libsdl2-dev libfreetype-dev libfontco
           libfluidsynth-dev timgm6mb-soundfont fonts-ipafont-gothic fonts-ipafont-mincho
           libgtest-dev libgmock-dev libbenchmark-dev libpng-dev xvfb xdotool imagemagick x11-utils x11-apps)
 
+# The Windows build's cross compiler, GoogleTest sources and Wine; Wine wants
+# its recommended X libraries and fonts.
+windows_packages=(g++-mingw-w64-x86-64 googletest wine wine64)
+
+# install_packages [--with-recommends] package...
 install_packages() {
+    local recommends="--no-install-recommends"
+    if [ "${1:-}" = "--with-recommends" ]; then recommends=""; shift; fi
     local missing=()
-    for p in "${packages[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2> /dev/null | grep -q "ok installed" || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
         local sudo=""
         [ "$(id -u)" -eq 0 ] || sudo="sudo"
         $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $recommends "${missing[@]}"
     fi
 }
 
 jobs=$(nproc 2> /dev/null || echo 2)
 case "$what" in
     game)
-        install_packages
+        install_packages "${packages[@]}"
         cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DEL_TESTS=OFF > /dev/null
         cmake --build build/release -j "$jobs"
         if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
@@ -38,13 +45,24 @@ case "$what" in
         cd build/release/game && exec ./tiles
         ;;
     test)
-        install_packages
+        install_packages "${packages[@]}"
+        install_packages --with-recommends "${windows_packages[@]}"
+        # Linux: headless suites and the real game under Xvfb, with sanitizers.
         cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DEL_SANITIZE=ON -DEL_WERROR=ON > /dev/null
         cmake --build build/test -j "$jobs"
         export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
         export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
         export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-        cd build/test && ctest --output-on-failure -j "$jobs"
+        linux=0
+        (cd build/test && ctest --output-on-failure -j "$jobs") || linux=$?
+        # Windows: cross-built with mingw-w64, its test program and the game under Wine.
+        cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+              -DCMAKE_BUILD_TYPE=Release -DEL_WERROR=ON > /dev/null
+        cmake --build build/win -j "$jobs"
+        windows=0
+        timeout 900 tests/wine/run.sh build/win || windows=$?
+        echo "Linux tests: $([ $linux -eq 0 ] && echo passed || echo FAILED); Windows tests: $([ $windows -eq 0 ] && echo passed || echo FAILED)"
+        [ $linux -eq 0 ] && [ $windows -eq 0 ]
         ;;
     *)
         echo "usage: $0 game|test" >&2
