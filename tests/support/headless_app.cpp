@@ -1,6 +1,7 @@
 #include "support/headless_app.h"
 
 #include "draw/elDraw.h"
+#include "input/elInput.h"
 #include "platform/display.h"
 
 namespace test {
@@ -22,6 +23,10 @@ void Headless::ResetLibraryDefaults() {
     elDraw::SetVSync(1);
     elDraw::SetClip(0, 0, 0, 0);
     ErrorFlag = 0;
+    elInput::ResetAll();
+    elDraw::PanelShown = 0;
+    elDraw::WipeCounter = 0;
+    elDraw::WipeDirection = 0;
 }
 
 bool DrainMessages() {
