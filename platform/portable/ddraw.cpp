@@ -600,8 +600,14 @@ void ShowInWindow(DeviceState& st, const PixelView& picture) {
     bool waitForRefresh = st.verticalBlankPending;
     st.verticalBlankPending = false;
     SDL_UpdateTexture(st.texture, nullptr, picture.pixels, picture.pitch);
-    SDL_SetRenderDrawColor(st.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(st.renderer);
+    // Clearing only matters where the picture leaves borders (a window larger
+    // than the screen); otherwise the copy covers every pixel.
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GetWindowSize(w->sdl, &windowWidth, &windowHeight);
+    if (windowWidth != picture.width || windowHeight != picture.height) {
+        SDL_SetRenderDrawColor(st.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(st.renderer);
+    }
     SDL_RenderCopy(st.renderer, st.texture, nullptr, nullptr);
     if (waitForRefresh) SleepToNextRefresh(w->sdl);
     SDL_RenderPresent(st.renderer);
