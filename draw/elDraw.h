@@ -196,3 +196,53 @@ extern float PanelOffsetX;
 extern float PanelOffsetY;
 
 }  // namespace elDraw
+
+// ---- Raster draws and clip wipes ---------------------------------------------------
+
+namespace elDraw {
+
+// Animated row draws, meant to be called once per frame. Each keeps its own
+// phase or offsets (advanced by FrameDelta at the end of the call), shared by
+// every picture drawn with it. Speeds are per second.
+// Rows drawn with a horizontal cosine wobble; with alternate set, successive
+// rows (and calls) swing opposite ways.
+void DrawWave(int x, int y, int amplitude, int divisor, float speed, int slot, int sx, int sy, int ex,
+              int ey, int alternate);
+// The rectangle tiled over the whole screen, scrolling.
+void DrawTiled(float speedX, float speedY, int slot, int sx, int sy, int ex, int ey);
+// Wobbling rows that also scroll upward through the rectangle.
+void DrawWaveScroll(int x, int y, int amplitude, int divisor, float waveSpeed, float scrollSpeed, int slot,
+                    int sx, int sy, int ex, int ey);
+// A full-width wavy band between screen rows top and bottom.
+void DrawWaveTiled(int top, int bottom, int amplitude, int divisor, float waveSpeed, float scrollSpeed,
+                   int slot, int sx, int sy, int ex, int ey);
+// Every block-th row repeated block times (block <= 0 draws nothing).
+void DrawBlockRows(int x, int y, int block, int slot, int sx, int sy, int ex, int ey);
+// Every step-th row; a negative step takes random gaps of 1 to -step.
+void DrawSkipRows(int x, int y, int step, int slot, int sx, int sy, int ex, int ey);
+// Each row moved sideways at random within +-range.
+void DrawShake(int x, int y, int range, int slot, int sx, int sy, int ex, int ey);
+// The picture rolled like a drum (solid); direction 0 rolls upward.
+void DrawRoll(int x, int y, int direction, float speed, int slot, int sx, int sy, int ex, int ey);
+// Mirrored draw on 16-bit surfaces (mode 0 none, 1 left-right, 2 upside
+// down, 3 both); pixel value 0 is transparent. 0 when a lock failed.
+int DrawMirror(int x, int y, int mode, int slot, int sx, int sy, int ex, int ey);
+// Puts every phase and offset of the draws above back to its start (sign +1).
+void ResetRasterAnimations();
+
+// Clip wipes animate ClipRect. ClipWipeState: 0 idle, 1 opening, 2 closing,
+// -1 closed (ClipWipeSaved holds the full rectangle).
+extern int ClipWipeClosing;
+extern int ClipWipeType;    // 1-9
+extern float ClipWipeSpeed; // pixels per second
+extern int ClipWipeBand;    // band size of types 8 and 9
+extern int ClipWipeOpened;  // set when an opening wipe has finished
+extern int ClipWipeClosed;  // set when a closing wipe has finished
+// Type 0 picks one at random. 0 while a wipe runs (or for an unknown type).
+int StartWipe(int closing, int type, float speed, int band);
+// Call once per frame before drawing; 0 when no wipe runs.
+int StepClipWipe();
+// Collapses the clip at once; the next StartWipe puts the full rectangle back.
+void CloseClip();
+
+}  // namespace elDraw

@@ -1,0 +1,429 @@
+// Raster draws and clip wipes: pictures drawn row by row with a cosine wobble,
+// tiled and scrolling, with rows repeated, skipped or jittered, rolled like a
+// drum, mirrored pixel by pixel; and wipes that animate ClipRect itself so
+// that every following draw opens or closes from an edge, the centre or a band.
+//
+// The row draws issue one keyed (or solid) blit per source row through
+// elDraw::Draw, so they share its clipping and surface-loss handling. Every
+// animation keeps its own phase or offsets, advanced by FrameDelta at the end
+// of each call.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "draw/elDraw.h"
+#include "system/elSystem.h"
+
+using namespace plat;
+
+namespace elDraw {
+
+int ClipWipeClosing = 0;
+int ClipWipeType = 0;
+float ClipWipeSpeed = 0.0f;
+int ClipWipeBand = 0;
+int ClipWipeOpened = 0;
+int ClipWipeClosed = 0;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Persistent animation state, one set per operation.
+float wavePhase = 0.0f;
+int waveSign = 1;  // shared by every alternating DrawWave call
+float tiledOffsetX = 0.0f;
+float tiledOffsetY = 0.0f;
+float waveScrollPhase = 0.0f;
+float waveScrollOffset = 0.0f;
+float waveTiledPhase = 0.0f;
+float waveTiledOffset = 0.0f;
+float rollPhase = 0.0f;
+
+// Float to int, truncating toward zero; values beyond the int range (or NaN)
+// are held at a bound instead of being undefined.
+int Trunc(double v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483647.0) return 2147483647;
+    if (v <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<int>(v);
+}
+
+// Horizontal offset of the wave for a source row.
+int WaveOffset(int amplitude, int divisor, float phase, int row) {
+    const int angle = divisor == 0 ? Trunc(phase) + row : row / divisor + Trunc(phase);
+    return Trunc(amplitude * std::cos(angle * 2.0 * kPi / 360.0));
+}
+
+// Brings a value into [0, period) however far a large FrameDelta or a
+// negative speed has carried it.
+float Wrap(float value, float period) {
+    if (!(period > 0.0f) || !std::isfinite(value)) return 0.0f;
+    value = std::fmod(value, period);
+    if (value < 0.0f) value += period;
+    if (value >= period) value = 0.0f;  // rounding of a tiny negative remainder
+    return value;
+}
+
+void AdvanceWavePhase(float& phase, float speed) { phase = Wrap(phase + FrameDelta * speed, 360.0f); }
+
+// A tiling offset brought into (-tile, 0].
+float TileOffset(float value, int tile) {
+    value = Wrap(value, static_cast<float>(tile));
+    return value > 0.0f ? value - static_cast<float>(tile) : value;
+}
+
+void DrawRow(int x, int y, int slot, int sx, int ex, int row) { Draw(x, y, slot, sx, row, ex, row + 1); }
+
+}  // namespace
+
+void ResetRasterAnimations() {
+    wavePhase = 0.0f;
+    waveSign = 1;
+    tiledOffsetX = tiledOffsetY = 0.0f;
+    waveScrollPhase = waveScrollOffset = 0.0f;
+    waveTiledPhase = waveTiledOffset = 0.0f;
+    rollPhase = 0.0f;
+}
+
+void DrawWave(int x, int y, int amplitude, int divisor, float speed, int slot, int sx, int sy, int ex,
+              int ey, int alternate) {
+    if (ObjectSurface(slot)) {
+        for (int r = sy; r < ey; ++r) {
+            int offset = WaveOffset(amplitude, divisor, wavePhase, r);
+            if (alternate) {
+                offset *= waveSign;
+                waveSign = -waveSign;
+            }
+            DrawRow(x + offset, y + r - sy, slot, sx, ex, r);
+        }
+    }
+    AdvanceWavePhase(wavePhase, speed);
+}
+
+void DrawTiled(float speedX, float speedY, int slot, int sx, int sy, int ex, int ey) {
+    const int w = ex - sx, h = ey - sy;
+    if (w <= 0 || h <= 0 || !ObjectSurface(slot)) return;  // an empty tile would never cover the screen
+    const int columns = ScreenWidth / w + 2, rows = ScreenHeight / h + 2;
+    const int ox = Trunc(tiledOffsetX), oy = Trunc(tiledOffsetY);
+    for (int j = 0; j < rows; ++j)
+        for (int i = 0; i < columns; ++i) Draw(w * i + ox, h * j + oy, slot, sx, sy, ex, ey);
+    // Offsets stay in (-tile, 0] so that the grid covers the screen whichever
+    // way it scrolls.
+    tiledOffsetX = TileOffset(tiledOffsetX + FrameDelta * speedX, w);
+    tiledOffsetY = TileOffset(tiledOffsetY + FrameDelta * speedY, h);
+}
+
+void DrawWaveScroll(int x, int y, int amplitude, int divisor, float waveSpeed, float scrollSpeed, int slot,
+                    int sx, int sy, int ex, int ey) {
+    const int h = ey - sy;
+    if (h <= 0 || !ObjectSurface(slot)) return;
+    const int scroll = Trunc(waveScrollOffset);
+    for (int r = sy; r < ey; ++r) {
+        const int offset = WaveOffset(amplitude, divisor, waveScrollPhase, r);
+        int s = scroll + r;
+        if (s >= ey) s = sy + (s - ey) + 1;
+        DrawRow(x + offset, y + r, slot, sx, ex, s);
+    }
+    AdvanceWavePhase(waveScrollPhase, waveSpeed);
+    waveScrollOffset = Wrap(waveScrollOffset - FrameDelta * scrollSpeed, static_cast<float>(h));
+}
+
+void DrawWaveTiled(int top, int bottom, int amplitude, int divisor, float waveSpeed, float scrollSpeed,
+                   int slot, int sx, int sy, int ex, int ey) {
+    const int h = ey - sy, w = ex - sx;
+    if (h <= 0 || w <= 0 || !ObjectSurface(slot)) return;
+    const int scroll = Trunc(waveTiledOffset);
+    const int tiles = ScreenWidth / w + 2;
+    for (int k = 0; k < bottom - top; ++k) {
+        int s = k % h + scroll;
+        if (s > h - 1) s -= h;
+        const int offset = WaveOffset(amplitude, divisor, waveTiledPhase, k);
+        for (int n = 0; n < tiles; ++n) DrawRow(w * n + offset - amplitude, top + k, slot, sx, ex, sy + s);
+    }
+    AdvanceWavePhase(waveTiledPhase, waveSpeed);
+    waveTiledOffset = Wrap(waveTiledOffset - FrameDelta * scrollSpeed, static_cast<float>(h));
+}
+
+void DrawBlockRows(int x, int y, int block, int slot, int sx, int sy, int ex, int ey) {
+    if (block <= 0 || !ObjectSurface(slot)) return;  // a block of no rows would never advance
+    for (long long r = sy; r < ey; r += block) {
+        const int dest = y + static_cast<int>(r - sy);
+        // Rows below the clip rectangle would be cut away whole.
+        const long long last = std::min<long long>(static_cast<long long>(dest) + block, ClipRect.bottom);
+        for (long long o = dest; o < last; ++o)
+            DrawRow(x, static_cast<int>(o), slot, sx, ex, static_cast<int>(r));
+    }
+}
+
+void DrawSkipRows(int x, int y, int step, int slot, int sx, int sy, int ex, int ey) {
+    if (step == 0 || !ObjectSurface(slot)) return;
+    if (step > 0) {
+        for (long long r = static_cast<long long>(sy) + step; r < ey; r += step)
+            DrawRow(x, y + static_cast<int>(r - sy), slot, sx, ex, static_cast<int>(r));
+        return;
+    }
+    const long long range = -static_cast<long long>(step);  // -INT_MIN does not fit an int
+    for (long long r = sy + std::rand() % range + 1; r < ey; r += std::rand() % range + 1)
+        DrawRow(x, y + static_cast<int>(r - sy), slot, sx, ex, static_cast<int>(r));
+}
+
+void DrawShake(int x, int y, int range, int slot, int sx, int sy, int ex, int ey) {
+    if (range <= 0) {
+        Draw(x, y, slot, sx, sy, ex, ey);
+        return;
+    }
+    if (!ObjectSurface(slot)) return;
+    const long long span = 2LL * range;  // 2 x range overflows an int for large ranges
+    for (int r = sy; r < ey; ++r) {
+        const long long jitter = std::rand() % span - range;
+        DrawRow(static_cast<int>(std::clamp<long long>(x + jitter, -2147483647LL - 1, 2147483647LL)), y + r - sy,
+                slot, sx, ex, r);
+    }
+}
+
+void DrawRoll(int x, int y, int direction, float speed, int slot, int sx, int sy, int ex, int ey) {
+    const int h = ey - sy;
+    if (h <= 0 || !ObjectSurface(slot)) return;
+    const int half = h / 2;
+    // A one-row picture has no turn to make (the period h - 1 would be 0).
+    const double period = h > 1 ? static_cast<double>(h - 1) : 1.0;
+    int p = 0;
+    for (int c = 0; c < h; ++c) {
+        const int end = h > 1 ? Trunc(half + std::cos((c + static_cast<double>(rollPhase)) * 2.0 * kPi / period) * half) : 0;
+        for (int o = p; o <= end; ++o) DrawSolid(x, y + o, slot, sx, c, ex, c + 1);
+        if (end + 1 > p) p = end + 1;
+    }
+    const float delta = FrameDelta * speed;
+    rollPhase = Wrap(direction ? rollPhase + delta : rollPhase - delta, static_cast<float>(h));
+}
+
+int DrawMirror(int x, int y, int mode, int slot, int sx, int sy, int ex, int ey) {
+    IDirectDrawSurface* source = ObjectSurface(slot);
+    if (!source || !BackSurface || source == BackSurface) return 0;
+    const int w = ex - sx, h = ey - sy;
+    if (w <= 0 || h <= 0) return 1;
+    // Visible part of the destination: ClipRect, and the back surface itself
+    // (SetClip accepts any rectangle).
+    int left = std::max(x, static_cast<int>(ClipRect.left)), top = std::max(y, static_cast<int>(ClipRect.top));
+    int right = static_cast<int>(std::min<long long>(static_cast<long long>(x) + w, ClipRect.right));
+    int bottom = static_cast<int>(std::min<long long>(static_cast<long long>(y) + h, ClipRect.bottom));
+
+    DDSURFACEDESC src{};
+    src.dwSize = sizeof src;
+    if (source->Lock(nullptr, &src, DDLOCK_WAIT, nullptr) != DD_OK) return 0;
+    DDSURFACEDESC dst{};
+    dst.dwSize = sizeof dst;
+    if (BackSurface->Lock(nullptr, &dst, DDLOCK_WAIT, nullptr) != DD_OK) {
+        source->Unlock(src.lpSurface);
+        return 0;
+    }
+    // Pixels are read and written as 16-bit values only.
+    if (src.ddpfPixelFormat.dwRGBBitCount == 16 && dst.ddpfPixelFormat.dwRGBBitCount == 16) {
+        left = std::max(left, 0);
+        top = std::max(top, 0);
+        right = std::min(right, static_cast<int>(dst.dwWidth));
+        bottom = std::min(bottom, static_cast<int>(dst.dwHeight));
+        const bool flipX = (mode == 1 || mode == 3), flipY = (mode == 2 || mode == 3);
+        const auto srcWidth = static_cast<long long>(src.dwWidth), srcHeight = static_cast<long long>(src.dwHeight);
+        auto* srcBase = static_cast<const std::uint8_t*>(src.lpSurface);
+        auto* dstBase = static_cast<std::uint8_t*>(dst.lpSurface);
+        for (int dy = top; dy < bottom; ++dy) {
+            const long long row = flipY ? static_cast<long long>(ey) - 1 - (dy - y) : static_cast<long long>(sy) + (dy - y);
+            if (row < 0 || row >= srcHeight) continue;  // the source rectangle may overhang the object
+            const auto* in = reinterpret_cast<const std::uint16_t*>(srcBase + row * src.lPitch);
+            auto* out = reinterpret_cast<std::uint16_t*>(dstBase + static_cast<std::ptrdiff_t>(dy) * dst.lPitch);
+            for (int dx = left; dx < right; ++dx) {
+                const long long column =
+                    flipX ? static_cast<long long>(ex) - 1 - (dx - x) : static_cast<long long>(sx) + (dx - x);
+                if (column < 0 || column >= srcWidth) continue;
+                const std::uint16_t value = in[column];
+                if (value != 0) out[dx] = value;
+            }
+        }
+    }
+    source->Unlock(src.lpSurface);
+    BackSurface->Unlock(dst.lpSurface);
+    return 1;
+}
+
+// ---- Clip wipes -------------------------------------------------------------------
+
+namespace {
+
+struct WipeGeometry {
+    int midX, midY;
+    int bandLeft, bandRight, bandTop, bandBottom;
+};
+
+WipeGeometry Geometry() {
+    const RECT& s = ClipWipeSaved;
+    WipeGeometry g{};
+    g.midX = static_cast<int>(s.left + (s.right - s.left) / 2);
+    g.midY = static_cast<int>(s.top + (s.bottom - s.top) / 2);
+    const int halfBand = std::max(ClipWipeBand, 0) / 2;
+    // The band is kept inside the saved rectangle.
+    g.bandLeft = std::clamp(g.midX - halfBand, static_cast<int>(s.left), g.midX);
+    g.bandRight = std::clamp(g.midX + halfBand, g.midX, std::max(g.midX, static_cast<int>(s.right)));
+    g.bandTop = std::clamp(g.midY - halfBand, static_cast<int>(s.top), g.midY);
+    g.bandBottom = std::clamp(g.midY + halfBand, g.midY, std::max(g.midY, static_cast<int>(s.bottom)));
+    return g;
+}
+
+// Moves an edge toward a target by step, stopping on it.
+void Toward(LONG& edge, int target, int step) {
+    if (edge < target) edge = static_cast<LONG>(std::min<long long>(static_cast<long long>(edge) + step, target));
+    else if (edge > target) edge = static_cast<LONG>(std::max<long long>(static_cast<long long>(edge) - step, target));
+}
+
+// Closes a pair of edges inward; when they meet or cross both go to the meeting point.
+void ClosePair(LONG& low, LONG& high, bool moveLow, bool moveHigh, int meet, int step) {
+    if (high <= low) return;
+    if (moveLow) low = static_cast<LONG>(std::min<long long>(static_cast<long long>(low) + step, high));
+    if (moveHigh) high = static_cast<LONG>(std::max<long long>(static_cast<long long>(high) - step, low));
+    if (high <= low) low = high = meet;
+}
+
+void StepOpening(int step) {
+    const RECT& s = ClipWipeSaved;
+    RECT& c = ClipRect;
+    const bool verticalOpen = c.top == s.top && c.bottom == s.bottom;
+    const bool horizontalOpen = c.left == s.left && c.right == s.right;
+    switch (ClipWipeType) {
+    case 8:  // top and bottom first, then left and right
+        if (!verticalOpen) {
+            Toward(c.top, static_cast<int>(s.top), step);
+            Toward(c.bottom, static_cast<int>(s.bottom), step);
+        } else {
+            Toward(c.left, static_cast<int>(s.left), step);
+            Toward(c.right, static_cast<int>(s.right), step);
+        }
+        break;
+    case 9:  // left and right first, then top and bottom
+        if (!horizontalOpen) {
+            Toward(c.left, static_cast<int>(s.left), step);
+            Toward(c.right, static_cast<int>(s.right), step);
+        } else {
+            Toward(c.top, static_cast<int>(s.top), step);
+            Toward(c.bottom, static_cast<int>(s.bottom), step);
+        }
+        break;
+    default:  // the edges not collapsed already lie on the saved rectangle
+        Toward(c.left, static_cast<int>(s.left), step);
+        Toward(c.top, static_cast<int>(s.top), step);
+        Toward(c.right, static_cast<int>(s.right), step);
+        Toward(c.bottom, static_cast<int>(s.bottom), step);
+        break;
+    }
+    if (c.left == s.left && c.top == s.top && c.right == s.right && c.bottom == s.bottom) {
+        ClipWipeState = 0;
+        ClipWipeOpened = 1;
+    }
+}
+
+void StepClosing(int step) {
+    RECT& c = ClipRect;
+    const WipeGeometry g = Geometry();
+    switch (ClipWipeType) {
+    case 1: ClosePair(c.top, c.bottom, true, false, static_cast<int>(c.bottom), step); break;
+    case 2: ClosePair(c.top, c.bottom, false, true, static_cast<int>(c.top), step); break;
+    case 3: ClosePair(c.left, c.right, true, false, static_cast<int>(c.right), step); break;
+    case 4: ClosePair(c.left, c.right, false, true, static_cast<int>(c.left), step); break;
+    case 5: ClosePair(c.top, c.bottom, true, true, g.midY, step); break;
+    case 6: ClosePair(c.left, c.right, true, true, g.midX, step); break;
+    case 7:
+        ClosePair(c.top, c.bottom, true, true, g.midY, step);
+        ClosePair(c.left, c.right, true, true, g.midX, step);
+        break;
+    case 8:  // left and right close to the band, then top and bottom
+        if (c.left != g.bandLeft || c.right != g.bandRight) {
+            c.left = static_cast<LONG>(std::min<long long>(static_cast<long long>(c.left) + step, g.bandLeft));
+            c.right = static_cast<LONG>(std::max<long long>(static_cast<long long>(c.right) - step, g.bandRight));
+        } else {
+            ClosePair(c.top, c.bottom, true, true, g.midY, step);
+        }
+        break;
+    case 9:  // top and bottom close to the band, then left and right
+        if (c.top != g.bandTop || c.bottom != g.bandBottom) {
+            c.top = static_cast<LONG>(std::min<long long>(static_cast<long long>(c.top) + step, g.bandTop));
+            c.bottom = static_cast<LONG>(std::max<long long>(static_cast<long long>(c.bottom) - step, g.bandBottom));
+        } else {
+            ClosePair(c.left, c.right, true, true, g.midX, step);
+        }
+        break;
+    default: break;
+    }
+    if (c.right <= c.left || c.bottom <= c.top) {
+        ClipWipeState = -1;
+        ClipWipeClosed = 1;
+    }
+}
+
+}  // namespace
+
+int StartWipe(int closing, int type, float speed, int band) {
+    if (ClipWipeState == 1 || ClipWipeState == 2) return 0;
+    if (type < 0 || type > 9) return 0;  // no such shape
+    if (ClipWipeState == -1) ClipRect = ClipWipeSaved;
+    ClipWipeSaved = ClipRect;
+    if (type == 0) type = std::rand() % 9 + 1;
+    ClipWipeOpened = 0;
+    ClipWipeClosed = 0;
+    ClipWipeClosing = closing ? 1 : 0;
+    ClipWipeType = type;
+    ClipWipeSpeed = speed;
+    ClipWipeBand = band;
+    if (closing) {
+        ClipWipeState = 2;
+        return 1;
+    }
+    ClipWipeState = 1;
+    const RECT& s = ClipWipeSaved;
+    RECT& c = ClipRect;
+    const WipeGeometry g = Geometry();
+    switch (type) {
+    case 1: c.top = s.bottom; break;
+    case 2: c.bottom = s.top; break;
+    case 3: c.left = s.right; break;
+    case 4: c.right = s.left; break;
+    case 5: c.top = c.bottom = g.midY; break;
+    case 6: c.left = c.right = g.midX; break;
+    case 7:
+        c.top = c.bottom = g.midY;
+        c.left = c.right = g.midX;
+        break;
+    case 8:
+        c.top = c.bottom = g.midY;
+        c.left = g.bandLeft;
+        c.right = g.bandRight;
+        break;
+    default:  // 9
+        c.left = c.right = g.midX;
+        c.top = g.bandTop;
+        c.bottom = g.bandBottom;
+        break;
+    }
+    return 1;
+}
+
+int StepClipWipe() {
+    if (ClipWipeState <= 0) return 0;
+    // At least one pixel per call, whatever the speed (a negative one included).
+    const double pixels = static_cast<double>(FrameDelta) * static_cast<double>(ClipWipeSpeed);
+    const int step = std::clamp(Trunc(pixels), 0, 1 << 24) + 1;
+    if (ClipWipeState == 1) StepOpening(step);
+    else StepClosing(step);
+    return 1;
+}
+
+void CloseClip() {
+    // A wipe that is running or a clip already closed keeps the full
+    // rectangle it saved; saving the partial one would lose it.
+    if (ClipWipeState == 0) ClipWipeSaved = ClipRect;
+    ClipRect.right = ClipRect.left;
+    ClipRect.bottom = ClipRect.top;
+    ClipWipeState = -1;
+}
+
+}  // namespace elDraw
