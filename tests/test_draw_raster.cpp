@@ -468,4 +468,27 @@ TEST_F(DrawRaster, RandomTypesAndCloseClipDuringAWipeKeepTheFullRectangle) {
     EXPECT_EQ(ClipRect.right, 800);
 }
 
+// A scene change during a running wipe gives the next scene the full clip.
+class DrawRasterLoop : public test::DrawTest {};
+
+TEST_F(DrawRasterLoop, SceneChangeDuringAWipePutsTheSavedRectangleBack) {
+    int frame = 0;
+    program_.program.scenes = {{1, [&] {
+                                    if (++frame == 1) {
+                                        elDraw::SetClip(10, 20, 300, 400);
+                                        EXPECT_EQ(elDraw::StartWipe(0, 1, 0.0f, 0), 1);
+                                        SceneNumber = 2;
+                                    }
+                                }},
+                               {2, [] {}}};
+    StartWithScreen();
+    elDraw::ClipWipeState = 0;
+    elSystem::LoopPass();
+    EXPECT_EQ(elDraw::ClipWipeState, 0);
+    EXPECT_EQ(ClipRect.left, 10);
+    EXPECT_EQ(ClipRect.top, 20);
+    EXPECT_EQ(ClipRect.right, 300);
+    EXPECT_EQ(ClipRect.bottom, 400);
+}
+
 }  // namespace
