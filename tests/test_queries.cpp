@@ -144,10 +144,13 @@ TEST_F(Queries, ValueFilesRoundTripAndMissingReadsZero) {
     fs::path dir = fs::temp_directory_path() / "el_values";
     fs::create_directories(dir);
     std::string program = dir.string() + "/GAME";
+    for (char& c : program)
+        if (c == '/') c = '\\';
     hl::SetModuleFileName(program);
     elSystem::SaveValue("score.dat", -1234);
     EXPECT_EQ(elSystem::LoadValue("score.dat"), -1234);
     EXPECT_EQ(elSystem::LoadValue("SCORE.DAT"), -1234);  // any letter case
+    EXPECT_TRUE(fs::exists(dir / "score.dat"));  // beside the program, not in the current folder
     EXPECT_EQ(elSystem::LoadValue("nothing.dat"), 0);
     { std::ofstream out(dir / "junk.dat"); out << "abc"; }
     EXPECT_EQ(elSystem::LoadValue("junk.dat"), 0);
