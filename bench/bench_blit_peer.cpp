@@ -38,11 +38,13 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "draw/elDraw.h"
 #include "platform/headless.h"
 #include "system/elSystem.h"
@@ -54,27 +56,8 @@ constexpr int kH = 600;
 constexpr int kMapW = 768;
 constexpr int kMapH = 576;
 
-double Now() {
-    // gettimeofday rather than <chrono>, which the Shift-JIS execution
-    // character set of our sources defeats.
-    timeval tv{};
-    gettimeofday(&tv, nullptr);
-    return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
-}
-
-template <typename F>
-double SecondsPerCall(F f) {
-    for (int i = 0; i < 20; ++i) f();
-    int n = 0;
-    double start = Now();
-    double elapsed = 0;
-    do {
-        f();
-        ++n;
-        elapsed = Now() - start;
-    } while (elapsed < 0.5);
-    return elapsed / n;
-}
+double SecondsPerCall(const std::function<void()>& f) { return bench::SecondsPerCall(f, 20, 0.5); }
+double Now() { return bench::Now(); }
 
 // The same pseudo-random picture for both sides: half the pixels 0.
 std::uint16_t PatternPixel(std::uint32_t& seed) {

@@ -14,9 +14,11 @@
 #include <sys/time.h>
 
 #include <cstdlib>
+#include <functional>
 #include <cstring>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "draw/elDraw.h"
 #include "platform/headless.h"
 #include "system/elSystem.h"
@@ -31,27 +33,7 @@ constexpr std::size_t kBytes = std::size_t{kW} * kH * 2;
 double memcpySeconds = 0;
 double memsetSeconds = 0;
 
-double Now() {
-    // gettimeofday rather than <chrono>: the library is compiled for the
-    // Shift-JIS execution character set, which <chrono>'s literals defeat.
-    timeval tv{};
-    gettimeofday(&tv, nullptr);
-    return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
-}
-
-template <typename F>
-double SecondsPerCall(F f) {
-    for (int i = 0; i < 50; ++i) f();
-    int n = 0;
-    double start = Now();
-    double elapsed = 0;
-    do {
-        f();
-        ++n;
-        elapsed = Now() - start;
-    } while (elapsed < 0.3);
-    return elapsed / n;
-}
+double SecondsPerCall(const std::function<void()>& f) { return bench::SecondsPerCall(f, 50, 0.3); }
 
 void MeasurePeers() {
     static std::vector<std::uint8_t> a(kBytes, 1), b(kBytes, 2);

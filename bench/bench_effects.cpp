@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "draw/effects/elEffects.h"
 #include "platform/headless.h"
 #include "system/elSystem.h"
@@ -18,21 +19,7 @@ namespace {
 // One headless screen and one full-screen object of varied opaque pixels.
 int Object() {
     static int slot = [] {
-        plat::headless::Enable(true);
-        const std::filesystem::path folder = std::filesystem::temp_directory_path() / "el-bench-effects";
-        std::filesystem::create_directories(folder);
-        std::string exe = (folder / "prog.exe").string();
-        for (char& c : exe)
-            if (c == '/') c = '\\';
-        plat::headless::SetModuleFileName(exe);
-        static elSystem::Program program;
-        program.title = "bench";
-        program.init = [] {
-            elDraw::Screen(800, 600, 1);
-            SceneNumber = 1;
-        };
-        program.scenes = {{1, [] {}}};
-        if (!elSystem::Startup(program, "", 1)) std::abort();
+        if (!bench::OpenHeadlessScreen("el-bench-effects")) std::abort();
         const int s = elDraw::CreateObject(800, 600, 2);
         plat::DDSURFACEDESC desc{};
         desc.dwSize = sizeof desc;

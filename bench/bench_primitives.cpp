@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "draw/elDraw.h"
 #include "draw/primitives.h"
 #include "platform/headless.h"
@@ -17,26 +18,8 @@
 
 namespace {
 
-// One headless screen for the whole run, its program file in a temporary folder.
 void OpenScreen() {
-    static bool open = [] {
-        plat::headless::Enable(true);
-        const std::filesystem::path folder = std::filesystem::temp_directory_path() / "el-bench-primitives";
-        std::filesystem::create_directories(folder);
-        std::string exe = (folder / "prog.exe").string();
-        for (char& c : exe)
-            if (c == '/') c = '\\';
-        plat::headless::SetModuleFileName(exe);
-        static elSystem::Program program;
-        program.title = "ﾍﾞﾝﾁ";
-        program.init = [] {
-            elDraw::Screen(800, 600, 1);
-            SceneNumber = 1;
-        };
-        program.scenes = {{1, [] {}}};
-        return elSystem::Startup(program, "", 1);
-    }();
-    if (!open) std::abort();
+    if (!bench::OpenHeadlessScreen("el-bench-primitives")) std::abort();
 }
 
 void BM_PrintfReadOut(benchmark::State& state) {
