@@ -38,8 +38,10 @@ case "$what" in
         if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
             echo "There is no display to show the game on (DISPLAY is not set)."
             echo "Watch it on a virtual display instead, for example:"
-            echo "  xvfb-run -s '-screen 0 1024x768x24' build/release/game/tiles"
-            echo "or with a VNC viewer: Xvfb :1 -screen 0 1024x768x24 & DISPLAY=:1 build/release/game/tiles"
+            echo "  xvfb-run -s '-screen 0 1024x768x24' $0 game"
+            echo "or, to watch it with a VNC viewer:"
+            echo "  Xvfb :1 -screen 0 1024x768x24 & x11vnc -display :1 &  DISPLAY=:1 $0 game"
+            echo "(the game runs in build/release/game, the folder that holds its map)"
             exit 1
         fi
         cd build/release/game && exec ./tiles
