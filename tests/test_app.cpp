@@ -252,10 +252,12 @@ TEST_F(App, ScreenSaverIsRefusedOtherSystemCommandsPassThrough) {
 TEST_F(App, MusicNotificationIgnoredWhenNotSuccessfulOrClosed) {
     test::CountingProgram p;
     ASSERT_TRUE(elSystem::Startup(p.program, "", SW_SHOWNORMAL));
-    // The music device is closed here: neither code reaches the music module
-    // and nothing breaks.
+    // The music device is closed here: neither code asks the device for its
+    // mode.
+    hl::ClearMciCommands();
     EXPECT_EQ(elSystem::WndProc(MainWindow, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0), 0);
     EXPECT_EQ(elSystem::WndProc(MainWindow, MM_MCINOTIFY, MCI_NOTIFY_ABORTED, 0), 0);
+    EXPECT_TRUE(hl::MciCommands().empty());
 }
 
 TEST_F(App, AltF4ClosesOnlyWhenAltKeysAreNotSwallowed) {
