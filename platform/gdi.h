@@ -256,6 +256,9 @@ BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
 // and bottom are set to fit the text.
 int DrawTextA(HDC dc, const char* text, int length, RECT* rect, UINT format);
 
+// Whether a byte starts a double-byte character of code page 932 (Shift-JIS).
+BOOL IsDBCSLeadByte(BYTE byte);
+
 // One callback per installed face (face null) or per face of that name;
 // returns the last callback result, or 0 when there was nothing to report.
 int EnumFontsA(HDC dc, const char* face, FONTENUMPROCA callback, LPARAM data);

@@ -12,6 +12,7 @@
 // Texts are Shift-JIS.
 #pragma once
 
+#include "platform/ddraw.h"
 #include "platform/gdi.h"
 
 namespace elText {
@@ -106,5 +107,70 @@ void Printf(int x, int y, const char* format, ...) __attribute__((format(printf,
 // Called once per frame: counts frames, samples the rate every 2 seconds and
 // prints "current fps ( max highest / min lowest )" at (0, 0).
 void ShowFps();
+
+// ---- Font sprite text ------------------------------------------------------------
+//
+// Word-wrapped Shift-JIS text laid out in a rectangle, rendered into the
+// Font object (slot 2) and drawn from there, keyed on pixel value 0, onto
+// the back surface. A character that passes the right limit moves to the
+// next line unless it may not start a line ("、", "。", closing brackets,
+// spaces...): then it hangs past the limit. Every character drawn gets a box,
+// so that RevealText can uncover the text one character at a time.
+//
+// Layout flags: bits 0-7 extra line spacing (font pixels), 0x100 shadow in
+// the background colour of SetColor, one right and one down; 0x200 thicken
+// one pixel to the right; 0x400 thicken one pixel down.
+
+constexpr int kFlagShadow = 0x100;
+constexpr int kFlagThickenRight = 0x200;
+constexpr int kFlagThickenDown = 0x400;
+
+// One box, right and bottom exclusive.
+struct CharBox {
+    int left, top, right, bottom;
+};
+// Entry 0 bounds all text of the last render (left and top are its start);
+// entries 1 to BoxCount - 1 are the characters drawn, in order. A render
+// holds at most kBoxTableSize - 1 characters; longer texts stop there.
+constexpr int kBoxTableSize = 3200;
+extern CharBox BoxTable[kBoxTableSize];
+extern int BoxCount;
+// Reveal state, reset by every render.
+extern int RevealedCount;
+extern float RevealTimer;
+// The character being laid out (one or two bytes and a zero).
+extern char CurrentChar[3];
+
+// Whether a one- or two-byte character may not start a line.
+bool IsLineStartForbidden(const char* character);
+
+// Between SetFont (or SetFontName) and ReleaseFont, after SetColor: renders
+// with the current font at screen size into the Font object and draws it.
+// The caller's font is given up and taken again, so its release stays valid.
+// Text colours whose channels are all below 16 become 0x101010 (0 is the
+// transparent key).
+void SpriteText(int left, int top, int right, int bottom, const char* text, int flags);
+// Renders only, for RevealText.
+void PrepareSpriteText(int left, int top, int right, int bottom, const char* text, int flags);
+// Between SetWorkFont (or SetWorkFontName) and ReleaseWorkFont: each line is
+// drawn at double size in the Font buffer (slot 3) and reduced to half with
+// its edges blended into the back surface's current pixels. Spacing flags
+// count double-size pixels.
+void SmoothText(int left, int top, int right, int bottom, const char* text, int flags);
+void PrepareSmoothText(int left, int top, int right, int bottom, const char* text, int flags);
+// Once per frame after a Prepare render: draws the characters uncovered so
+// far and uncovers one more each `interval` seconds of FrameDelta; with
+// interval 0 draws everything. 1 once all is shown, else 0.
+int RevealText(float interval);
+// Reduces the double-size rectangle (sx, sy)-(ex, ey) of the Font buffer to
+// half size at (x, y) of the Font object, cut to ClipRect and to the three
+// surfaces. 1, or 0 when a surface cannot be locked.
+int SmoothLine(int x, int y, int sx, int sy, int ex, int ey);
+
+// Internal: makes the font of the description and selects it into the
+// surface's device context (as SetFont does once the description is built).
+void HoldFont(plat::IDirectDrawSurface* surface);
+// Internal: the surface the held font's device context belongs to, or null.
+plat::IDirectDrawSurface* HeldFontSurface();
 
 }  // namespace elText

@@ -86,10 +86,11 @@ void UseListedCharset(const char* face) {
     }
 }
 
-// Makes the font of the description and selects it into the surface's
-// device context. A font still held would keep the context taken for good,
-// so it is given back first.
-void MakeAndSelect(IDirectDrawSurface* surface) {
+}  // namespace
+
+// A font still held would keep its device context taken for good, so it is
+// given back first.
+void HoldFont(IDirectDrawSurface* surface) {
     if (CurrentFont || TextDC) ReleaseFont();
     CurrentFont = CreateFontIndirectA(&FontDescription);
     if (!surface) return;
@@ -99,6 +100,8 @@ void MakeAndSelect(IDirectDrawSurface* surface) {
     textSurface = surface;
     PreviousFont = SelectObject(dc, CurrentFont);
 }
+
+namespace {
 
 IDirectDrawSurface* FontBuffer() { return ObjectTable[3].surface; }
 
@@ -135,14 +138,14 @@ void FreeFonts() {
 void SetFont(int face, int height, int angle, int weight, int italic, int underline) {
     if (face == kFaceSerif || face == kFaceSansSerif) SetFaceName(kFaceNames[face]);
     SetShape(height, angle, weight, italic, underline);
-    MakeAndSelect(elDraw::BackSurface);
+    HoldFont(elDraw::BackSurface);
 }
 
 void SetFontName(const char* face, int height, int angle, int weight, int italic, int underline) {
     SetFaceName(face);
     SetShape(height, angle, weight, italic, underline);
     UseListedCharset(face);
-    MakeAndSelect(elDraw::BackSurface);
+    HoldFont(elDraw::BackSurface);
 }
 
 // Gives the font back to the surface it was selected into, whichever
@@ -160,17 +163,19 @@ void ReleaseFont() {
 void SetWorkFont(int face, int size) {
     if (face == kFaceSerif || face == kFaceSansSerif) SetFaceName(kFaceNames[face]);
     SetShape(2 * size, 0, 0, 0, 0);
-    MakeAndSelect(FontBuffer());
+    HoldFont(FontBuffer());
 }
 
 void SetWorkFontName(const char* face, int size) {
     SetFaceName(face);
     SetShape(2 * size, 0, 0, 0, 0);
     UseListedCharset(face);
-    MakeAndSelect(FontBuffer());
+    HoldFont(FontBuffer());
 }
 
 void ReleaseWorkFont() { ReleaseFont(); }
+
+IDirectDrawSurface* HeldFontSurface() { return textSurface; }
 
 void SetColor(COLORREF text, COLORREF background, int transparent) {
     TextColor = text;

@@ -110,6 +110,8 @@ BOOL GetTextExtentPoint32A(HDC dc, const char* text, int length, SIZE* size) {
     return 1;
 }
 
+BOOL IsDBCSLeadByte(BYTE byte) { return portable::fonts::IsShiftJisLeadByte(byte) ? 1 : 0; }
+
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) {
     DeviceContext* c = LiveDC(dc);
     if (!c || !metrics) return 0;

@@ -211,6 +211,10 @@ BOOL GetTextExtentPoint32A(HDC dc, const char* text, int length, SIZE* size) {
     return ok;
 }
 
+// Always code page 932, whatever the system's own code page: the library's
+// texts are Shift-JIS.
+BOOL IsDBCSLeadByte(BYTE byte) { return ::IsDBCSLeadByteEx(win::kCodePage, byte) ? 1 : 0; }
+
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) {
     if (!metrics) return 0;
     ::TEXTMETRICW m{};
