@@ -90,7 +90,7 @@ void DrawPicture() {
 }
 
 void DrawWindow() {
-    elDraw::HalfBox(kWindowLeft, kWindowTop, kWindowRight, kWindowBottom, Pixel(10, 20, 70));
+    elDraw::HalfBox(kWindowLeft, kWindowTop, kWindowRight, kWindowBottom, Pixel(50, 70, 150));
     elDraw::FrameBox(kWindowLeft, kWindowTop, kWindowRight, kWindowBottom);
     elDraw::FrameBox(kWindowLeft + 3, kWindowTop + 3, kWindowRight - 3, kWindowBottom - 3);
 }
@@ -103,12 +103,12 @@ void PreparePage() {
     const int flags = Shadow ? elText::kFlagShadow | spacing : spacing;
     if (Smooth) {
         elText::SetWorkFont(elText::kFaceSansSerif, kFontSize);
-        elText::SetColor(0xFFFFFF, 0x301008, 1);
+        elText::SetColor(0xFFFFFF, 0x000000, 1);
         elText::PrepareSmoothText(kTextLeft, kTextTop, kTextRight, kTextBottom, kPages[Page], flags);
         elText::ReleaseWorkFont();
     } else {
         elText::SetFont(elText::kFaceSansSerif, kFontSize, 0, 0, 0, 0);
-        elText::SetColor(0xFFFFFF, 0x301008, 1);
+        elText::SetColor(0xFFFFFF, 0x000000, 1);
         elText::PrepareSpriteText(kTextLeft, kTextTop, kTextRight, kTextBottom, kPages[Page], flags);
         elText::ReleaseFont();
     }
