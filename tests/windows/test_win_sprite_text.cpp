@@ -10,19 +10,26 @@
 
 namespace {
 
+// One program for the whole suite: the instance mutex lives as long as the
+// test program, so a second start would take itself for a second instance.
 class WinSpriteText : public ::testing::Test {
 protected:
-    void SetUp() override {
+    static void SetUpTestSuite() {
+        static elSystem::Program program;
         program.title = "文字スプライト試験";
         program.init = [] {
             elDraw::Screen(800, 600, 1);
             SceneNumber = 1;
         };
         program.scenes = {{1, [] {}}};
-        ASSERT_TRUE(elSystem::Startup(program, "", plat::SW_SHOWNORMAL));
+        started = elSystem::Startup(program, "", plat::SW_SHOWNORMAL);
+    }
+    static void TearDownTestSuite() { elSystem::Quit(); }
+    void SetUp() override {
+        ASSERT_TRUE(started);
         ASSERT_NE(elDraw::BackSurface, nullptr);
     }
-    void TearDown() override { elSystem::Quit(); }
+    static inline bool started = false;
     // Whether the Font object holds any pixel other than 0 in the rectangle.
     static bool Ink(int left, int top, int right, int bottom) {
         plat::DDSURFACEDESC d{};
@@ -38,7 +45,6 @@ protected:
         s->Unlock(d.lpSurface);
         return any;
     }
-    elSystem::Program program;
 };
 
 }  // namespace

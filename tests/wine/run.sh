@@ -11,7 +11,8 @@
 #      the red marker follows the mouse; Esc ends it with exit code 0 after
 #      one shutdown;
 #   3. the game once more without an audio device: it starts, shows its
-#      window and ends on Esc with exit code 0.
+#      window and ends on Esc with exit code 0;
+#   4. the message window example in both renderers, with and without shadow.
 #
 # Usage: tests/wine/run.sh <Windows build folder>
 # Needs: wine (wine64), xvfb, xdotool, imagemagick, x11-utils, and the IPA
@@ -329,6 +330,35 @@ if w=$(find_game_window); then
     fi
 else
     bad "without an audio device the game showed no window"
+fi
+
+# ---- 4. The message window example: each renderer, with and without the
+# shadow, runs its frames (pages turn by themselves) and ends with exit code
+# 0; a screenshot of each goes to $shots.
+example=$build/examples/message_window.exe
+if [ -f "$example" ]; then
+    export ALSA_CONFIG_PATH=$work/asound-null.conf
+    mkdir -p "$work/example"
+    cp "$example" "$work/example/"
+    cd "$work/example"
+    for mode in sprite smooth "sprite plain" "smooth plain"; do
+        wine ./message_window.exe 240 $mode > "$work/example.out" 2> "$work/example.err" &
+        game_pid=$!
+        title="メッセージウィンドウ"
+        if w=$(find_game_window); then
+            sleep 3
+            xwd -silent -id "$w" 2> /dev/null | convert xwd:- "$shots/message_window-${mode// /-}.png" 2> /dev/null
+        fi
+        if wait_exit $game_pid 120 && [ $exit_code -eq 0 ]; then
+            ok "message_window ($mode) ran its frames and ended with exit code 0"
+        else
+            bad "message_window ($mode) did not end cleanly"
+        fi
+        game_pid=""
+    done
+    timeout 60 wineserver -w
+else
+    bad "$example not built"
 fi
 
 echo "screenshots in $shots"
