@@ -5,11 +5,14 @@
 
 namespace test {
 
-constexpr int kLayoutFontSize = 16;
+// 24 pixels: there FreeType's hinted advances of the IPA fonts and Wine's
+// GDI agree to the pixel (at 12 to 20 pixels Wine's full-width advances are
+// one pixel wider).
+constexpr int kLayoutFontSize = 24;
 constexpr int kLayoutLeft = 20;
 constexpr int kLayoutTop = 30;
-constexpr int kLayoutRight = 210;  // "。" at the end of the first line hangs past it
-constexpr int kLayoutBottom = 200;
+constexpr int kLayoutRight = 280;  // "。" at the end of the first line hangs past it
+constexpr int kLayoutBottom = 300;
 constexpr int kLayoutFlags = 0x0102;  // shadow, 2 pixels between lines
 constexpr const char* kLayoutText = "今日は、いい天気ですね。\n明日も晴れるでしょう。abc, def.";
 
@@ -20,38 +23,38 @@ struct LayoutBox {
 // right after it leaves an empty line (the hang already broke the line).
 constexpr int kLayoutBoxCount = 32;
 constexpr LayoutBox kLayoutBoxes[kLayoutBoxCount] = {
-    {20, 30, 228, 101},
-    {20, 30, 36, 47},
-    {36, 30, 52, 47},
-    {52, 30, 68, 47},
-    {68, 30, 84, 47},
-    {84, 30, 100, 47},
-    {100, 30, 116, 47},
-    {116, 30, 132, 47},
-    {132, 30, 148, 47},
-    {148, 30, 164, 47},
-    {164, 30, 180, 47},
-    {180, 30, 196, 47},
-    {20, 66, 36, 83},
-    {36, 66, 52, 83},
-    {52, 66, 68, 83},
-    {68, 66, 84, 83},
-    {84, 66, 100, 83},
-    {100, 66, 116, 83},
-    {116, 66, 132, 83},
-    {132, 66, 148, 83},
-    {148, 66, 164, 83},
-    {164, 66, 180, 83},
-    {180, 66, 196, 83},
-    {196, 66, 205, 83},
-    {20, 84, 29, 101},
-    {29, 84, 38, 101},
-    {38, 84, 47, 101},
-    {47, 84, 56, 101},
-    {56, 84, 65, 101},
-    {65, 84, 74, 101},
-    {74, 84, 83, 101},
-    {83, 84, 92, 101}
+    {20, 30, 319, 132},
+    {20, 30, 43, 54},
+    {43, 30, 66, 54},
+    {66, 30, 89, 54},
+    {89, 30, 112, 54},
+    {112, 30, 135, 54},
+    {135, 30, 158, 54},
+    {158, 30, 181, 54},
+    {181, 30, 204, 54},
+    {204, 30, 227, 54},
+    {227, 30, 250, 54},
+    {250, 30, 273, 54},
+    {20, 82, 43, 106},
+    {43, 82, 66, 106},
+    {66, 82, 89, 106},
+    {89, 82, 112, 106},
+    {112, 82, 135, 106},
+    {135, 82, 158, 106},
+    {158, 82, 181, 106},
+    {181, 82, 204, 106},
+    {204, 82, 227, 106},
+    {227, 82, 250, 106},
+    {250, 82, 273, 106},
+    {20, 108, 32, 132},
+    {32, 108, 44, 132},
+    {44, 108, 56, 132},
+    {56, 108, 68, 132},
+    {68, 108, 80, 132},
+    {80, 108, 92, 132},
+    {92, 108, 104, 132},
+    {104, 108, 116, 132},
+    {116, 108, 128, 132}
 };
 
 }  // namespace test

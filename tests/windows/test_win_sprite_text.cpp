@@ -65,7 +65,7 @@ TEST_F(WinSpriteText, LayoutBoxesEqualThePortableBuilds) {
         EXPECT_EQ(b.right, e.right) << i;
         EXPECT_EQ(b.bottom, e.bottom) << i;
     }
-    EXPECT_TRUE(Ink(test::kLayoutLeft, test::kLayoutTop, test::kLayoutRight, test::kLayoutTop + 16));
+    EXPECT_TRUE(Ink(test::kLayoutLeft, test::kLayoutTop, test::kLayoutRight, test::kLayoutTop + test::kLayoutFontSize));
 }
 
 TEST_F(WinSpriteText, SmoothTextReducesIntoTheFontObject) {
@@ -74,6 +74,6 @@ TEST_F(WinSpriteText, SmoothTextReducesIntoTheFontObject) {
     elText::SmoothText(40, 40, 400, 200, "今日は、いい天気ですね。", 0x100);
     EXPECT_EQ(elText::HeldFontSurface(), ObjectTable[3].surface);
     elText::ReleaseWorkFont();
-    EXPECT_EQ(elText::BoxCount, 12);
+    EXPECT_EQ(elText::BoxCount, 13);  // twelve characters and the bounds
     EXPECT_TRUE(Ink(40, 40, 400, 60));
 }
