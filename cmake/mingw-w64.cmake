@@ -6,7 +6,7 @@
 #   cmake --build build-win -j2
 #
 # The game lands in build-win/game/tiles.exe beside its pictures and map; the
-# Windows test program in build-win/tests/windows/el_win_tests.exe. Both run
+# Windows test program in build-win/tests/platform/windows/el_win_tests.exe. Both run
 # under Wine (tests/wine/run.sh sets up a virtual display and a Wine prefix).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "platform/win.h"
 
 namespace plat {
