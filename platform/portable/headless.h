@@ -69,6 +69,8 @@ bool WindowShown();
 RECT WindowRect();  // outer rectangle given to CreateWindowExA
 DWORD WindowStyle();
 int QueuedMessages();
+// Every line given to plat::Trace since the last reset, printed or not.
+const std::vector<std::string>& TraceLines();
 
 // Audio. Headless mode has an audio device that mixes into memory in step
 // with the virtual clock: what would be heard up to the clock's time is

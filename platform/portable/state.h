@@ -59,6 +59,7 @@ struct State {
     std::function<void(const headless::Box&)> boxHook;
     int beeps = 0;
     int foregroundRequests = 0;
+    std::vector<std::string> traces;  // headless: every Trace line, traced or not
     std::string moduleFileName;
     std::string windowsDirectory;
     std::vector<std::string> headlessMutexes;

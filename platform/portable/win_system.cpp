@@ -389,6 +389,7 @@ void Reset() {
     s.boxHook = nullptr;
     s.beeps = 0;
     s.foregroundRequests = 0;
+    s.traces.clear();
     s.moduleFileName.clear();
     s.windowsDirectory.clear();
     s.headlessMutexes.clear();
@@ -451,6 +452,7 @@ int CursorShowCount() { return S().cursorCount; }
 bool CursorClipped() { return S().cursorClipped; }
 RECT CursorClipRect() { return S().clipRect; }
 int ForegroundRequests() { return S().foregroundRequests; }
+const std::vector<std::string>& TraceLines() { return S().traces; }
 bool ImeEnabled() { return S().imeEnabled; }
 bool WindowExists() { return portable::MainWindowObject() != nullptr; }
 bool WindowShown() {
@@ -503,6 +505,9 @@ namespace plat {
 void Trace(const char* what) {
     static const bool enabled = std::getenv("EL_TRACE") != nullptr;
     if (enabled) std::fprintf(stderr, "trace: %s\n", what ? what : "");
+    // Headless runs keep the lines whether or not they are printed, so tests
+    // can read the order of start-up and shutdown steps.
+    if (S().headless) S().traces.emplace_back(what ? what : "");
 }
 
 }  // namespace plat

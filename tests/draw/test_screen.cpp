@@ -286,4 +286,50 @@ TEST_F(DrawScreen, RestoreOfPackObjectsGoesThroughThePackLoader) {
     EXPECT_EQ(hl::Boxes()[0].text, "elDraw::SwapPack : パックファイル名が指定されていません");
 }
 
+TEST_F(DrawScreen, RestoreLeavesTheDefaultKeyAndCornerModeAsTheProgramSetThem) {
+    test::Picture picture(4, 2, RGB(0, 0, 255));
+    picture.at(0, 0) = RGB(255, 0, 255);
+    WriteFile("pic.bmp", test::Bmp24(picture));
+    StartWithScreen();
+    elDraw::SetKeyColor(RGB(0, 0, 255));
+    int loaded = elDraw::LoadObject("pic.bmp", 2);
+    ASSERT_GT(loaded, 0);
+    ASSERT_EQ(ObjectTable[loaded].keySetting, RGB(0, 0, 255));
+
+    // Corner mode on: a reload keyed blue must not switch it off.
+    elDraw::SetKeyCorner();
+    hl::LoseSurfaces();
+    elDraw::Restore();
+    int first = elDraw::CreateObject(4, 2, 2);
+    EXPECT_EQ(ObjectTable[first].keySetting, -1);
+    EXPECT_EQ(ObjectTable[loaded].keySetting, RGB(0, 0, 255));
+
+    // A green default with a corner-keyed object: the second restore keys the
+    // object by its corner again and leaves the default green.
+    elDraw::SetObjectKeyCorner(loaded);
+    elDraw::SetKeyColor(RGB(0, 255, 0));
+    hl::LoseSurfaces();
+    elDraw::Restore();
+    int second = elDraw::CreateObject(4, 2, 2);
+    EXPECT_EQ(ObjectTable[second].keySetting, RGB(0, 255, 0));
+    EXPECT_EQ(ObjectTable[loaded].keySetting, -1);
+    DDCOLORKEY key{};
+    ObjectTable[loaded].surface->GetColorKey(DDCKEY_SRCBLT, &key);
+    EXPECT_EQ(key.dwColorSpaceLowValue, test::Rgb565(RGB(255, 0, 255)));
+    EXPECT_EQ(hl::Boxes().size(), 0u);
+}
+
+TEST_F(DrawScreen, EveryRestoreIsCountedSoProgramsCanComposeAgain) {
+    StartWithScreen();
+    int before = elDraw::RestoreCount;
+    elDraw::Draw(0, 0, 1, 0, 0, 4, 4);  // nothing lost: no restore
+    EXPECT_EQ(elDraw::RestoreCount, before);
+    hl::LoseSurfaces();
+    elDraw::Draw(0, 0, 1, 0, 0, 4, 4);
+    EXPECT_EQ(elDraw::RestoreCount, before + 1);
+    hl::LoseSurfaces();
+    elDraw::Present();
+    EXPECT_EQ(elDraw::RestoreCount, before + 2);
+}
+
 }  // namespace

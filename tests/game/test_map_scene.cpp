@@ -371,4 +371,23 @@ TEST_F(MapSceneTest, GoldenFramesOfEveryScreen) {
     EXPECT_EQ(test::CompareWithGolden("screen_0_1", Shown()), 0);
 }
 
+TEST_F(MapSceneTest, ScreensAreComposedAgainAfterEverySurfaceLoss) {
+    UseGameMap();
+    Start();
+    Frame();
+    Frame();
+    ASSERT_EQ(test::CompareWithGolden("screen_0_0", Shown()), 0);
+    for (int loss = 0; loss < 2; ++loss) {
+        SCOPED_TRACE(loss);
+        hl::LoseSurfaces();
+        Frame();  // meets the loss: everything is restored, blank
+        Frame();
+        Frame();
+        EXPECT_EQ(test::CompareWithGolden("screen_0_0", Shown()), 0);
+    }
+    // And the view still slides over composed screens.
+    SlideTo(VK_RIGHT);
+    EXPECT_EQ(test::CompareWithGolden("screen_1_0", Shown()), 0);
+}
+
 }  // namespace

@@ -132,4 +132,26 @@ TEST_F(Joystick, AxisValuesAccelerateToOneHundredAndReturnWithoutOvershoot) {
     EXPECT_EQ(elInput::Joy[0].axisRate, 200.0f);  // rates stay
 }
 
+TEST_F(Joystick, AFailedReadEndsTheRampAndAReplugWithTheButtonHeldStartsAtOne) {
+    hl::SetJoystick(0, true, kMid, kMid, 1);
+    Init();
+    elInput::JoySetRates(0, 0.0f, 60.0f);  // one unit a frame
+    for (int i = 0; i < 5; ++i) elInput::JoyButtonRamp(0, 1);
+    int r1 = 0, r2 = 0;
+    elInput::JoyButtonRamps(0, &r1, &r2, nullptr, nullptr);
+    EXPECT_EQ(r1, 6);
+    hl::SetJoystick(0, false, kMid, kMid, 1);
+    // The plural read changes nothing when it fails; the single one resets.
+    elInput::JoyButtonRamps(0, &r1, &r2, nullptr, nullptr);
+    EXPECT_EQ(r1, 0);
+    hl::SetJoystick(0, true, kMid, kMid, 1);
+    elInput::JoyButtonRamps(0, &r1, &r2, nullptr, nullptr);
+    EXPECT_EQ(r1, 7);
+    hl::SetJoystick(0, false, kMid, kMid, 1);
+    EXPECT_EQ(elInput::JoyButtonRamp(0, 1), 0);
+    hl::SetJoystick(0, true, kMid, kMid, 1);
+    EXPECT_EQ(elInput::JoyButtonRamp(0, 1), 1);
+    EXPECT_EQ(elInput::JoyButtonRamp(0, 1), 2);
+}
+
 }  // namespace

@@ -188,4 +188,40 @@ TEST_F(Input, CaptureModeDivertsLeftClicks) {
     EXPECT_EQ(elInput::CaptureClick, 0);
 }
 
+TEST_F(Input, ReleasingOneMouseButtonLeavesTheOtherCurrent) {
+    hl::MouseButton(WM_LBUTTONDOWN, 10, 10);
+    hl::MouseButton(WM_RBUTTONDOWN, 10, 10);
+    hl::MouseButton(WM_LBUTTONUP, 10, 10);
+    test::DrainMessages();
+    EXPECT_EQ(elInput::LeftHeld, 0);
+    EXPECT_EQ(elInput::RightHeld, 1);
+    EXPECT_EQ(elInput::CurrentButton, 2);
+    EXPECT_EQ(elInput::LastButton, 2);
+    hl::MouseButton(WM_LBUTTONDOWN, 10, 10);
+    hl::MouseButton(WM_RBUTTONUP, 10, 10);
+    test::DrainMessages();
+    EXPECT_EQ(elInput::CurrentButton, 1);
+    EXPECT_EQ(elInput::LeftHeld, 1);
+    EXPECT_EQ(elInput::RightHeld, 0);
+    hl::MouseButton(WM_LBUTTONUP, 10, 10);
+    test::DrainMessages();
+    EXPECT_EQ(elInput::CurrentButton, 0);
+    EXPECT_EQ(elInput::LastButton, 1);
+}
+
+TEST_F(Input, MessagesWithoutAResultPointerAreStillHandled) {
+    elInput::AltMode = 0;
+    EXPECT_TRUE(elInput::OnMessage(MainWindow, WM_SYSKEYDOWN, VK_MENU, 0, nullptr));
+    EXPECT_FALSE(elInput::OnMessage(MainWindow, WM_MOUSEMOVE, 0, static_cast<LPARAM>(0x00320028), nullptr));
+    EXPECT_EQ(MouseX, 40);
+    EXPECT_EQ(MouseY, 50);
+    EXPECT_FALSE(elInput::OnMessage(MainWindow, WM_LBUTTONDOWN, 0, static_cast<LPARAM>(0x00320028), nullptr));
+    EXPECT_EQ(elInput::LeftHeld, 1);
+    EXPECT_TRUE(elInput::OnMessage(MainWindow, WM_RBUTTONDBLCLK, 0, static_cast<LPARAM>(0x00320028), nullptr));
+    LRESULT result = 7;
+    EXPECT_TRUE(elInput::OnMessage(MainWindow, WM_SYSKEYDOWN, VK_MENU, 0, &result));
+    EXPECT_EQ(result, 0);
+    elInput::AltMode = 1;
+}
+
 }  // namespace

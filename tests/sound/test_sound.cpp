@@ -325,8 +325,8 @@ TEST_F(Sound, ReleaseAndRestoreBringEverySoundBackWithItsSettings) {
     EXPECT_EQ(p, -4000);
     SoundTable[2].mixes[0].buffer->GetPan(&p);
     EXPECT_EQ(p, 10000);
-    // The stored mix count is positive: a reloaded -2 slot can echo.
-    EXPECT_EQ(SoundTable[1].EchoCounter, 0);
+    // A slot loaded without echo stays without echo.
+    EXPECT_EQ(SoundTable[1].EchoCounter, -1);
     // A restored sound is stopped.
     DWORD status = 1;
     SoundTable[0].mixes[0].buffer->GetStatus(&status);
@@ -380,6 +380,108 @@ TEST_F(Sound, BeepSoundsTheSimpleBeep) {
     int before = hl::BeepCount();
     elSound::Beep();
     EXPECT_EQ(hl::BeepCount(), before + 1);
+}
+
+TEST_F(Sound, BetweenReleaseAndRestoreEveryOperationActsAsWithoutADevice) {
+    ASSERT_EQ(elSound::LoadObject("a.wav", 3), 0);
+    elSound::SetVolume(0, -6, 1);
+    elSound::Play(0, -1);
+    elSound::Release();
+    EXPECT_EQ(elSound::LoadObject("a.wav", 1), -1);
+    EXPECT_EQ(elSound::LoadObject("a.wav", -4), -1);
+    elSound::Play(0, -2);
+    elSound::PlayLoop(0, -1);
+    elSound::SetVolume(0, -20, -1);
+    elSound::SetPan(0, 7, 0);
+    elSound::Pause(0, -1);
+    elSound::Stop(0, -1);
+    elSound::Echo(0, 0, 3, 5);
+    EXPECT_EQ(elSound::SelectFormat(2, 22, 16), 1);
+    elSound::DeleteObject(0);
+    // Nothing was lost or changed while the device was away.
+    EXPECT_EQ(SoundTable[0].inUse, 1);
+    EXPECT_EQ(SoundTable[0].NextMix, 1);
+    EXPECT_EQ(SoundTable[0].EchoCounter, 0);
+    EXPECT_EQ(SoundTable[0].mixes[1].volume, -600);
+    EXPECT_EQ(SoundTable[0].mixes[0].pan, 0);
+    EXPECT_EQ(SoundTable[1].inUse, 0);
+    EXPECT_EQ(elSound::Device, nullptr);
+    EXPECT_TRUE(hl::Boxes().empty());
+
+    elSound::Restore();
+    EXPECT_EQ(Buffers(0), 3);
+    LONG v = 0;
+    SoundTable[0].mixes[1].buffer->GetVolume(&v);
+    EXPECT_EQ(v, -600);
+    EXPECT_EQ(elSound::LoadObject("a.wav", 1), 1);
+    // A second release and restore works the same.
+    elSound::Release();
+    EXPECT_EQ(elSound::LoadObject("a.wav", 1), -1);
+    elSound::Restore();
+    EXPECT_EQ(Buffers(0), 3);
+    EXPECT_EQ(Buffers(1), 1);
+    EXPECT_TRUE(hl::Boxes().empty());
+}
+
+TEST_F(Sound, AFrameThatQuitsCanStillCallTheSoundOperations) {
+    ASSERT_EQ(elSound::LoadObject("a.wav", 2), 0);
+    int loaded = 0;
+    perFrame = [&] {
+        // QuitIfError shuts down through Quit; the frame then goes on.
+        ErrorFlag = 1;
+        elSystem::QuitIfError();
+        ErrorFlag = 0;
+        loaded = elSound::LoadObject("a.wav", 2);
+        elSound::Play(0, -2);
+        elSound::Echo(0, 0, 2, 5);
+        elSound::SetFrequency(0, 3, -1);
+        elSound::SelectFormat(2, 44, 16);
+    };
+    Frames(1, 16);
+    EXPECT_EQ(app.frames, 1);
+    EXPECT_EQ(loaded, -1);
+    EXPECT_EQ(elSound::Device, nullptr);
+    EXPECT_EQ(SoundTable[0].EchoCounter, 0);
+    EXPECT_EQ(SoundTable[0].mixes[0].frequency, 22050u);
+    EXPECT_TRUE(hl::Boxes().empty());
+}
+
+TEST_F(Sound, RestoreAndFormatChangesKeepEchoStateAndTheNextMix) {
+    ASSERT_EQ(elSound::LoadObject("a.wav", -3), 0);
+    ASSERT_EQ(elSound::LoadObject("a.wav", 4), 1);
+    elSound::Play(0, -1);
+    elSound::Play(0, -1);
+    elSound::Play(1, -2);  // an echo sequence starts: counter 1, next mix 1
+    FrameDelta = 0.1f;
+    elSound::Echo(1, 50, 3, 5);  // the first echo: counter 2, next mix 2
+    ASSERT_EQ(SoundTable[1].EchoCounter, 2);
+    ASSERT_EQ(SoundTable[1].NextMix, 2);
+    auto expectKept = [&](const char* after) {
+        SCOPED_TRACE(after);
+        EXPECT_EQ(SoundTable[0].EchoCounter, -1);
+        EXPECT_EQ(SoundTable[0].NextMix, 2);
+        EXPECT_EQ(SoundTable[1].EchoCounter, 2);
+        EXPECT_EQ(SoundTable[1].NextMix, 2);
+        EXPECT_EQ(SoundTable[1].mixes[1].volume, -500);
+    };
+    elSound::Release();
+    elSound::Restore();
+    expectKept("restore");
+    ASSERT_EQ(elSound::SelectFormat(2, 22, 16), 1);
+    expectKept("format change");
+    // The no-echo slot still cannot echo, and its next play takes mix 2.
+    elSound::Play(0, -2);
+    EXPECT_EQ(SoundTable[0].EchoCounter, -1);
+    DWORD status = 0;
+    SoundTable[0].mixes[2].buffer->GetStatus(&status);
+    EXPECT_NE(status & DSBSTATUS_PLAYING, 0u);
+    SoundTable[0].mixes[0].buffer->GetStatus(&status);
+    EXPECT_EQ(status & DSBSTATUS_PLAYING, 0u);
+    // The running echo goes on where it was.
+    elSound::Echo(1, 50, 3, 5);
+    EXPECT_EQ(SoundTable[1].EchoCounter, 3);
+    EXPECT_EQ(SoundTable[1].mixes[2].volume, -1000);
+    FrameDelta = 0.0f;
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // Start-up, the loop, the window procedure and the shutdown sequence.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "draw/elDraw.h"
 #include "input/elInput.h"
 #include "platform/portable/headless.h"
@@ -271,6 +274,46 @@ TEST_F(App, AltF4ClosesOnlyWhenAltKeysAreNotSwallowed) {
     hl::SysKeyDown(VK_F4);
     test::DrainMessages();
     EXPECT_EQ(elSystem::ClosingState, 2);
+}
+
+TEST_F(App, WindowMoveReadsEachHalfAsNegativeOnlyAbove32768) {
+    test::CountingProgram p;
+    ASSERT_TRUE(elSystem::Startup(p.program, "", SW_SHOWNORMAL));
+    elSystem::WndProc(MainWindow, WM_MOVE, 0, static_cast<LPARAM>(0x80018000u));
+    EXPECT_EQ(elSystem::ClientOrigin.x, 32768);
+    EXPECT_EQ(elSystem::ClientOrigin.y, -32767);
+    EXPECT_EQ(elSystem::ClientRect.right, 32768 + 800);
+    elSystem::WndProc(MainWindow, WM_MOVE, 0, static_cast<LPARAM>(0x80008001u));
+    EXPECT_EQ(elSystem::ClientOrigin.x, -32767);
+    EXPECT_EQ(elSystem::ClientOrigin.y, 32768);
+    EXPECT_EQ(elSystem::ClientRect.bottom, 32768 + 600);
+}
+
+TEST_F(App, ShutdownFreesFontsThenSoundThenTheScreen) {
+    test::CountingProgram p;
+    ASSERT_TRUE(elSystem::Startup(p.program, "", SW_SHOWNORMAL));
+    elSystem::Quit();
+    elSystem::Quit();  // a second call does nothing
+    std::vector<std::string> expected = {"startup", "shutdown", "fonts freed", "sound released",
+                                         "screen closed"};
+    EXPECT_EQ(hl::TraceLines(), expected);
+}
+
+TEST_F(App, AnInformationBoxOf300CharactersIsCutToItsBuffer) {
+    test::CountingProgram p;
+    ASSERT_TRUE(elSystem::Startup(p.program, "", SW_SHOWNORMAL));
+    elSystem::ShowMessage("%s", std::string(300, 'a').c_str());
+    ASSERT_EQ(hl::Boxes().size(), 1u);
+    EXPECT_EQ(hl::Boxes()[0].text, std::string(257, 'a') + "\r\n");
+    // 150 two-byte characters after one single-byte one: the pair that would
+    // be split at the end of the buffer is left out whole.
+    std::string pairs = "x";
+    for (int i = 0; i < 150; ++i) pairs += "\x82\xa0";
+    elSystem::ShowMessage("%s", pairs.c_str());
+    ASSERT_EQ(hl::Boxes().size(), 2u);
+    EXPECT_EQ(hl::Boxes()[1].text, pairs.substr(0, 257) + "\r\n");
+    elSystem::AskYesNo("%s", pairs.substr(1).c_str());
+    EXPECT_EQ(hl::Boxes()[2].text, pairs.substr(1, 256) + "\r\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "draw/elDraw.h"
 #include "platform/portable/headless.h"
@@ -240,6 +241,21 @@ TEST(FileNames, BackslashesAndAnyLetterCaseFindTheFile) {
     EXPECT_EQ(plat::OpenFile((dir.string() + "\\nothing.bmp").c_str(), "rb"), nullptr);
     EXPECT_EQ(plat::OpenFile(dir.string().c_str(), "rb"), nullptr);  // a folder is no file
     fs::remove_all(dir);
+}
+
+TEST_F(Queries, AFolderNameTooLongForItsBufferIsNotRedirected) {
+    std::strcpy(BaseFolder, "D:\\SAVE");
+    // The name and its backslash must fit the 128-byte buffer with its end.
+    for (std::size_t length : {126u, 127u, 128u, 200u}) {
+        SCOPED_TRACE(length);
+        std::string folder = "C:\\GAMES\\" + std::string(length, 'N') + "\\";
+        hl::SetModuleFileName(folder + "GAME.EXE");
+        std::string expected = length <= 126 ? "D:\\SAVE\\" + std::string(length, 'N') + "\\" : folder;
+        EXPECT_EQ(std::string(elSystem::GetProgramFolder(1)), expected);
+    }
+    // A short name afterwards is redirected again.
+    hl::SetModuleFileName("C:\\GAMES\\ACT\\GAME.EXE");
+    EXPECT_STREQ(elSystem::GetProgramFolder(1), "D:\\SAVE\\ACT\\");
 }
 
 }  // namespace
