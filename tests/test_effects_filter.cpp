@@ -576,3 +576,81 @@ TEST_F(Tunnel, DrawRefusesSmallTexturesAndFailedLocks) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- Golden images --------------------------------------------------------------
+
+// A fixed scene: a colour gradient behind a ring of bands, 160 x 120 at
+// (40, 40) of the back surface.
+class FilterGolden : public Filters {
+protected:
+    static constexpr int kLeft = 40, kTop = 40, kWidth = 160, kHeight = 120;
+    void SetUp() override {
+        Filters::SetUp();
+        Scene();
+    }
+    // The gradient, the ring, the noise and the clip as they were at the start.
+    void Scene() {
+        elDraw::SetClip(0, 0, 800, 600);
+        elDraw::GlowNoiseCursor = 0;
+        for (int i = 0; i < 10000; ++i) NoiseTable[i] = static_cast<std::uint8_t>((i * 7) % 3);
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                SetBack(kLeft + x, kTop + y, elDraw::Pack5(x * 31 / kWidth, 8 + y * 20 / kHeight, 31 - x * 31 / kWidth));
+        if (!elDraw::ObjectSurface(ring_)) ring_ = Solid(64, 64, 0);  // again after a reopen
+        test::FillSurface(ObjectTable[ring_].surface, 0);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const double r = std::hypot(x - 31.5, y - 31.5);
+                if (r < 14 || r > 30) continue;
+                const auto band = static_cast<unsigned>(r) % 8;
+                SetObj(ring_, x, y, elDraw::Pack5(4 * band, 31 - 3 * band, 10 + band * 2));
+            }
+    }
+    long Compare(const std::string& name) {
+        elDraw::Present();
+        const hl::Frame& shown = hl::PresentedFrame();
+        hl::Frame crop;
+        crop.width = kWidth;
+        crop.height = kHeight;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) crop.pixels.push_back(shown.at(kLeft + x, kTop + y));
+        return test::CompareWithGolden(name, crop);
+    }
+    int ring_ = 0;
+};
+
+TEST_F(FilterGolden, EachFilterOnAFixedPicture) {
+    EXPECT_EQ(elDraw::DrawGlow(60, 60, 1, 2, 1, 0xFF, 1, ring_, 0, 0, 64, 64), 1);
+    EXPECT_EQ(Compare("filter_glow"), 0);
+    Scene();
+    EXPECT_EQ(elDraw::DrawSmoothEdge(60, 60, ring_, 0, 0, 64, 64), 1);
+    EXPECT_EQ(Compare("filter_smooth_edge"), 0);
+    Scene();
+    EXPECT_EQ(elDraw::DrawBlur(60, 60, 5, ring_, 0, 0, 64, 64), 1);
+    EXPECT_EQ(Compare("filter_blur"), 0);
+    Scene();
+    EXPECT_EQ(elDraw::DrawRefract(60, 60, 0.8f, ring_, 0, 0, 64, 64), 1);
+    EXPECT_EQ(Compare("filter_refract"), 0);
+    Scene();
+    elDraw::SetClip(kLeft, kTop, kLeft + kWidth, kTop + kHeight);
+    EXPECT_EQ(elDraw::DrawStretchEdge(100, 70, 0, 40, ring_, 0, 0, 64, 64), 1);
+    EXPECT_EQ(elDraw::DrawStretchEdge(70, 90, 3, 20, ring_, 0, 32, 64, 64), 1);
+    EXPECT_EQ(Compare("filter_stretch"), 0);
+}
+
+TEST_F(FilterGolden, TunnelShapesInBothFormats) {
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Scene();
+        // Round tunnel on the left half, a slanted diamond one on the right.
+        elDraw::MakeTunnel(64, 64, 80, 120, -1, -1, -1, 0, 0, 0);
+        EXPECT_EQ(elDraw::DrawTunnel(kLeft, kTop, 5, 9, ring_), 1);
+        elDraw::MakeTunnel(64, 64, 80, 120, 40, -1, 5, 1, 2, 4);
+        EXPECT_EQ(elDraw::DrawTunnel(kLeft + 80, kTop, -7, 3, ring_), 1);
+        EXPECT_EQ(Compare(format == DisplayFormat::Rgb565 ? "tunnel_565" : "tunnel_555"), 0);
+    }
+}
+
+}  // namespace
