@@ -349,6 +349,13 @@ if [ -f "$gallery_exe" ]; then
     title="エフェクト ギャラリー"
     if w=$(find_game_window); then
         xdotool mousemove 1020 760
+        # Wine's first frames can be black for a while: wait for a picture
+        # before the first key.
+        for _ in $(seq 1 60); do
+            timeout 10 xwd -silent -id "$w" 2> /dev/null | convert xwd:- "$work/first.png" 2> /dev/null
+            [ "$(convert "$work/first.png" -format '%[max]' info: 2> /dev/null)" != "0" ] && break
+            sleep 0.5
+        done
         shown=0
         for i in $(seq 0 $((gallery_screens - 1))); do
             timeout 10 xdotool windowfocus --sync "$w" 2> /dev/null
