@@ -279,6 +279,11 @@ TEST_F(Filters, BlurUsesOnlyTheVisiblePartAndRefusesSizesBelowOne) {
     EXPECT_EQ(Channels(0, 0), Grey(3, 8));
     EXPECT_EQ(Channels(2, 6), Grey(3, 8));
     EXPECT_EQ(Back(3, 0), 0u);
+    // Blocks whose 5-bit sums pass 16 bits still average exactly.
+    int white = Solid(60, 60, 0xFFFF);
+    EXPECT_EQ(elDraw::DrawBlur(300, 300, 50, white, 0, 0, 60, 60), 1);
+    EXPECT_EQ(Channels(300, 300), Grey(3, 31));
+    EXPECT_EQ(Channels(359, 359), Grey(3, 31));
     for (int n : {0, -1, -1000}) {
         test::FillSurface(elDraw::BackSurface, 0x1234);
         EXPECT_EQ(elDraw::DrawBlur(10, 10, n, obj, 0, 0, w, h), 0);
