@@ -2,19 +2,21 @@
 // character at a time, drawn sharp (SpriteText) or smoothed into the picture
 // behind (SmoothText), with or without a shadow.
 //
-//   message_window [frames] [smooth] [plain]
+//   message_window [seconds] [--frames N] [smooth] [plain]
 //
-//   frames  end after this many frames, turning pages by themselves (0 or
-//           none: until Esc, pages turn on a key)
-//   smooth  start with the smoothed renderer instead of the sharp one
-//   plain   start without the shadow
+//   seconds     end after this long, turning pages by themselves (none:
+//               until Esc, pages turn on a key)
+//   --frames N  end after N frames, turning pages by themselves
+//   smooth      start with the smoothed renderer instead of the sharp one
+//   plain       start without the shadow
 //
 // Keys: Space or Enter shows the whole page at once, or turns to the next
 // page when it is all shown; Tab switches the renderer, S the shadow; Esc
 // ends the program.
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
+#include <sstream>
+#include <string>
 
 #include "draw/elDraw.h"
 #include "draw/primitives.h"
@@ -30,7 +32,7 @@ constexpr int kWindowLeft = 80, kWindowTop = 392, kWindowRight = 720, kWindowBot
 constexpr int kTextLeft = 104, kTextTop = 412, kTextRight = 700, kTextBottom = 566;
 constexpr int kFontSize = 20;
 constexpr float kInterval = 0.04f;  // seconds per character
-constexpr int kAutoTurnFrames = 60; // a fully shown page stays this long in timed runs
+constexpr int kAutoTurnFrames = 60; // a fully shown page stays this many frames in timed runs
 
 const char* const kPages[] = {
     "丘の上の小さな町に、朝いちばんの鐘が鳴った。パン屋の煙突からは白い湯気がのぼり、"
@@ -45,7 +47,8 @@ const char* const kPages[] = {
 };
 constexpr int kPageCount = static_cast<int>(sizeof kPages / sizeof kPages[0]);
 
-int RunFrames = 0;       // 0: until Esc
+float RunFor = 0;        // seconds, 0: no limit
+int RunFrames = 0;       // frames, 0: no limit
 int Frames = 0;
 bool Smooth = false;
 bool Shadow = true;
@@ -156,7 +159,8 @@ void Init() {
 
 void Frame() {
     Seconds += FrameDelta;
-    if (RunFrames > 0 && Frames++ >= RunFrames) {
+    const bool timed = RunFor > 0 || RunFrames > 0;
+    if ((RunFrames > 0 && Frames++ >= RunFrames) || (RunFor > 0 && Seconds >= RunFor)) {
         elSystem::Quit();
         return;
     }
@@ -169,7 +173,7 @@ void Frame() {
         ShowAll = whole;
     }
     if (elText::RevealText(ShowAll ? 0.0f : kInterval)) PageShown = true;
-    if (PageShown && RunFrames > 0 && ++ShownFrames >= kAutoTurnFrames) TurnPage();
+    if (PageShown && timed && ++ShownFrames >= kAutoTurnFrames) TurnPage();
 
     elText::Printf(8, 8, "%s / %s   Space: 次へ  Tab: 描き方  S: 影  Esc: 終了",
                    Smooth ? "SmoothText" : "SpriteText", Shadow ? "影あり" : "影なし");
@@ -177,12 +181,24 @@ void Frame() {
 }
 
 int Body(const char* commandLine, int show) {
-    const char* args = commandLine ? commandLine : "";
-    const char* number = args;
-    while (*number == ' ' || *number == '"') ++number;  // arguments may come quoted
-    RunFrames = std::atoi(number);
-    Smooth = std::strstr(args, "smooth") != nullptr;
-    Shadow = std::strstr(args, "plain") == nullptr;
+    // Words of the command line; arguments may come quoted.
+    std::istringstream words(commandLine ? commandLine : "");
+    std::string word;
+    while (words >> word) {
+        if (!word.empty() && word.front() == '"') word.erase(0, 1);
+        if (!word.empty() && word.back() == '"') word.pop_back();
+        if (word == "--frames") {
+            std::string n;
+            words >> n;
+            RunFrames = std::atoi(n.c_str());
+        } else if (word == "smooth") {
+            Smooth = true;
+        } else if (word == "plain") {
+            Shadow = false;
+        } else {
+            RunFor = static_cast<float>(std::atof(word.c_str()));
+        }
+    }
     elSystem::Program program;
     program.title = "メッセージウィンドウ";
     program.init = Init;

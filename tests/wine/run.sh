@@ -434,7 +434,7 @@ if [ -f "$example" ]; then
     cp "$example" "$work/message/"
     cd "$work/message"
     for mode in sprite smooth "sprite plain" "smooth plain"; do
-        wine ./message_window.exe 240 $mode > "$work/message.out" 2> "$work/message.err" &
+        wine ./message_window.exe --frames 240 $mode > "$work/message.out" 2> "$work/message.err" &
         game_pid=$!
         title="メッセージウィンドウ"
         if w=$(find_game_window); then
