@@ -38,7 +38,6 @@ void Start() {
     for (char& c : windows)
         if (c == '/') c = '\\';
     plat::headless::SetWindowsDirectory(windows);
-    fs::current_path(folder);
     static elSystem::Program program;
     program.title = "fuzz";
     program.init = [] {
@@ -61,7 +60,12 @@ int RunFileLoader(const char* name, Loader load, const std::uint8_t* data, std::
     if (!f) std::abort();
     if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
     std::fclose(f);
+    // The map is read from the current folder; libFuzzer's own paths may be
+    // relative to the one it was started in.
+    const fs::path caller = fs::current_path();
+    fs::current_path(folder);
     load(name);
+    fs::current_path(caller);
     plat::headless::ClearBoxes();
     ErrorFlag = 0;
     return 0;

@@ -7,7 +7,7 @@
 //     EL_FUZZ_FILE_LOADER("name.ext", [](const char* name) { ...load name... })
 //
 // The loader is called with the file's name relative to the program folder
-// (and the current folder, which is the same); whatever it loads it must
+// (and the current folder while it runs); whatever it loads it must
 // free again, so that a long run does not grow.
 #pragma once
 
