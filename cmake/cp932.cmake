@@ -18,7 +18,10 @@
 # Targets that must compile the sources as they are (none today) set the
 # target property EL_KEEP_UTF8 to ON.
 
-set(EL_CP932_DIR ${CMAKE_BINARY_DIR}/cp932)
+# The library's own tree (also when a game adds it as a subdirectory).
+set(EL_SOURCE_ROOT ${CMAKE_CURRENT_SOURCE_DIR})
+set(EL_BINARY_ROOT ${CMAKE_CURRENT_BINARY_DIR})
+set(EL_CP932_DIR ${EL_BINARY_ROOT}/cp932)
 
 # The tool runs on the build machine, so a cross build compiles it with the
 # host's compiler; it is a plain command rather than a target so that the
@@ -30,18 +33,20 @@ if(CMAKE_CROSSCOMPILING)
 else()
   set(EL_HOST_CXX ${CMAKE_CXX_COMPILER})
 endif()
-set(EL_CP932_TOOL ${CMAKE_BINARY_DIR}/host/cp932_literals${CMAKE_HOST_EXECUTABLE_SUFFIX})
+# Cached so that el_add_resources finds it from any folder of a game's tree.
+set(EL_CP932_TOOL ${EL_BINARY_ROOT}/host/cp932_literals${CMAKE_HOST_EXECUTABLE_SUFFIX}
+    CACHE INTERNAL "The Shift-JIS literal converter")
 add_custom_command(OUTPUT ${EL_CP932_TOOL}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
-  COMMAND ${EL_HOST_CXX} -std=c++20 -O2 ${CMAKE_SOURCE_DIR}/tools/cp932_literals.cpp -o ${EL_CP932_TOOL}
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/cp932_literals.cpp
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${EL_BINARY_ROOT}/host
+  COMMAND ${EL_HOST_CXX} -std=c++20 -O2 ${EL_SOURCE_ROOT}/tools/cp932_literals.cpp -o ${EL_CP932_TOOL}
+  DEPENDS ${EL_SOURCE_ROOT}/tools/cp932_literals.cpp
   COMMENT "Building the Shift-JIS literal converter"
   VERBATIM)
 
 # <out>: the copy of a file of the tree; adds the command that makes it
 # once, and lists the copy in EL_CP932_OUTPUTS (a global property).
 function(el_cp932_copy source out)
-  file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${source})
+  file(RELATIVE_PATH relative ${EL_SOURCE_ROOT} ${source})
   set(copy ${EL_CP932_DIR}/${relative})
   get_property(done GLOBAL PROPERTY EL_CP932_OUTPUTS)
   if(NOT copy IN_LIST done)
@@ -58,9 +63,9 @@ endfunction()
 # True in <out> when <path> lies in the source tree but not in a build folder.
 function(el_cp932_in_tree path out)
   set(result OFF)
-  cmake_path(IS_PREFIX CMAKE_SOURCE_DIR "${path}" NORMALIZE in_source)
-  cmake_path(IS_PREFIX CMAKE_BINARY_DIR "${path}" NORMALIZE in_binary)
-  if(in_source AND NOT in_binary AND NOT path MATCHES "^${CMAKE_SOURCE_DIR}/build/")
+  cmake_path(IS_PREFIX EL_SOURCE_ROOT "${path}" NORMALIZE in_source)
+  cmake_path(IS_PREFIX EL_BINARY_ROOT "${path}" NORMALIZE in_binary)
+  if(in_source AND NOT in_binary AND NOT path MATCHES "^${EL_SOURCE_ROOT}/build/")
     set(result ON)
   endif()
   set(${out} ${result} PARENT_SCOPE)
@@ -73,7 +78,7 @@ function(el_cp932_include_dirs dirs out)
     if(NOT dir MATCHES "\\$<" AND IS_ABSOLUTE "${dir}")
       el_cp932_in_tree("${dir}/" in_tree)
       if(in_tree)
-        file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${dir})
+        file(RELATIVE_PATH relative ${EL_SOURCE_ROOT} ${dir})
         list(APPEND result ${EL_CP932_DIR}/${relative})
       endif()
     endif()
@@ -142,29 +147,29 @@ function(el_cp932_convert_target target)
 endfunction()
 
 # Runs once the whole project is configured (deferred to the end of the
-# top-level CMakeLists.txt).
+# library's top CMakeLists.txt).
 function(el_cp932_apply)
   # Every header below the tree's folders (build folders and hidden ones
   # aside), so that a copied source finds copied headers beside it.
-  file(GLOB children LIST_DIRECTORIES ON RELATIVE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/*)
+  file(GLOB children LIST_DIRECTORIES ON RELATIVE ${EL_SOURCE_ROOT} ${EL_SOURCE_ROOT}/*)
   foreach(child IN LISTS children)
-    if(IS_DIRECTORY ${CMAKE_SOURCE_DIR}/${child} AND NOT child MATCHES "^(\\.|build)")
-      el_cp932_in_tree("${CMAKE_SOURCE_DIR}/${child}/" in_tree)
+    if(IS_DIRECTORY ${EL_SOURCE_ROOT}/${child} AND NOT child MATCHES "^(\\.|build)")
+      el_cp932_in_tree("${EL_SOURCE_ROOT}/${child}/" in_tree)
       if(in_tree)
         file(GLOB_RECURSE headers CONFIGURE_DEPENDS
-          ${CMAKE_SOURCE_DIR}/${child}/*.h ${CMAKE_SOURCE_DIR}/${child}/*.hpp
-          ${CMAKE_SOURCE_DIR}/${child}/*.inc ${CMAKE_SOURCE_DIR}/${child}/*.inl)
+          ${EL_SOURCE_ROOT}/${child}/*.h ${EL_SOURCE_ROOT}/${child}/*.hpp
+          ${EL_SOURCE_ROOT}/${child}/*.inc ${EL_SOURCE_ROOT}/${child}/*.inl)
         foreach(header IN LISTS headers)
           el_cp932_copy(${header} copy)
         endforeach()
       endif()
     endif()
   endforeach()
-  el_cp932_targets_of(${CMAKE_SOURCE_DIR} targets)
+  el_cp932_targets_of(${EL_SOURCE_ROOT} targets)
   foreach(target IN LISTS targets)
     el_cp932_convert_target(${target})
   endforeach()
   get_property(outputs GLOBAL PROPERTY EL_CP932_OUTPUTS)
   add_custom_target(el_cp932 DEPENDS ${outputs})
 endfunction()
-cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL el_cp932_apply)
+cmake_language(DEFER CALL el_cp932_apply)

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "support/headless_app.h"
 #include "support/shift_jis_texts.h"
 #include "system/elSystem.h"

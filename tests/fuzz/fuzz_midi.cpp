@@ -1,7 +1,7 @@
 // MIDI files through the music player: opened, played for a few frames (the
 // synthesiser reads the events as they fall due) and stopped.
 #include "fuzz_support.h"
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "sound/elSound.h"
 
 EL_FUZZ_FILE_LOADER("FUZZ.MID", [](const char* name) {
