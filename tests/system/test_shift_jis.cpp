@@ -53,7 +53,7 @@ TEST(ShiftJisLiterals, LinesAndFileNamesAreThoseOfTheRealSource) {
     EXPECT_EQ(__LINE__ - before, 4);
     EXPECT_EQ(Bytes(raw), "\x88\xEA\n\x93\xF1\n\x8E\x4F");
     const std::string file = __FILE__;
-    EXPECT_TRUE(file.ends_with("/tests/test_shift_jis.cpp")) << file;
+    EXPECT_TRUE(file.ends_with("/tests/system/test_shift_jis.cpp")) << file;
     EXPECT_EQ(file.find("/cp932/"), std::string::npos);
 }
 
