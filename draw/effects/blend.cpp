@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "draw/effects/elEffects.h"
+#include "draw/effects/vector_rows.h"
 
 namespace elDraw {
 
@@ -76,14 +77,47 @@ inline int GradientSteps(int position, unsigned start, int step, int cap) {
 // the table goes a little further to be safe from rounding.
 constexpr int kGradientCap = 40;
 
+// Calls run(first, count, n) for each stretch of a row's columns along which
+// the gradient has taken the same number of steps n.
+template <class Run>
+void GradientRuns(int column, int width, unsigned start, int step, int cap, Run run) {
+    int i = 0;
+    while (i < width) {
+        const int n = GradientSteps(column + i, start, step, cap);
+        const auto p = static_cast<std::int64_t>(static_cast<unsigned>(column + i));
+        std::int64_t next = static_cast<std::int64_t>(start) + 1;  // first position that may step
+        if (n >= cap) next = std::int64_t{column} + width;
+        else if (p > static_cast<std::int64_t>(start))
+            next = static_cast<std::int64_t>(start) + static_cast<std::int64_t>(n + 1) * step;
+        const int end = static_cast<int>(std::min<std::int64_t>(next - column, width));
+        run(i, end - i, n);
+        i = end;
+    }
+}
+
+// The vector row of op, when one runs for this processor and pixel layout,
+// with the layout part of its parameters.
+struct VectorPass {
+    RowKernel row;
+    RowParams params;
+};
+VectorPass Vector(RowOp op) { return {VectorRow(op), LayoutParams()}; }
+
+void SetLevels(RowParams& p, const int* k) {
+    for (int c = 0; c < 3; ++c) p.level[c] = static_cast<std::uint16_t>(k[c]);
+}
+
 }  // namespace
 
 // ---- Mixing ----------------------------------------------------------------------
 
 int DrawHalfBlend(int x, int y, int slot, int left, int top, int right, int bottom) {
     const auto half = static_cast<std::uint16_t>(PixelFormat.halfMask);
+    VectorPass vec = Vector(RowOp::Half);
+    vec.params.mask = half;
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [half](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [half, &vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    const std::uint16_t v = s[i];
                                    const auto mixed = static_cast<std::uint16_t>(
@@ -123,6 +157,19 @@ void MixRow(std::uint16_t* d, const std::uint16_t* s, int w, const Layout& l, co
     }
 }
 
+void SetWeights(RowParams& p, const double* sourceWeight, const double* destWeight) {
+    for (int c = 0; c < 3; ++c) {
+        p.sourceWeight[c] = sourceWeight[c];
+        p.destWeight[c] = destWeight[c];
+    }
+}
+
+VectorPass MixPass(const double* sourceWeight, const double* destWeight) {
+    VectorPass vec = Vector(RowOp::Mix);
+    SetWeights(vec.params, sourceWeight, destWeight);
+    return vec;
+}
+
 }  // namespace
 
 int DrawAlphaBlendRGB(int x, int y, float red, float green, float blue, int slot, int left, int top,
@@ -134,8 +181,10 @@ int DrawAlphaBlendRGB(int x, int y, float red, float green, float blue, int slot
     const Layout l = FullLayout();
     const ProductTable sp(l, sw);
     const ProductTable dp(l, dw);
+    const VectorPass vec = MixPass(sw, dw);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
                            [&](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                MixRow(d, s, w, l, sp, dp);
                            });
 }
@@ -147,8 +196,11 @@ int DrawAlphaBlend(int x, int y, float opacity, int slot, int left, int top, int
 int DrawFadeBlendRGB(int x, int y, int red, int green, int blue, int slot, int left, int top,
                      int right, int bottom) {
     const int k[3] = {31 - ClampLevel(red), 31 - ClampLevel(green), 31 - ClampLevel(blue)};
+    VectorPass vec = Vector(RowOp::Fade);
+    SetLevels(vec.params, k);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [&k](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [&k, &vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i)
                                    if (s[i]) d[i] = FadePixel(s[i], d[i], k);
                            });
@@ -176,9 +228,19 @@ int DrawGradientAlpha(int x, int y, float red, float green, float blue, int dire
     start &= 0xFFFFu;
     step = std::max(step, 1);
     const Layout l = FullLayout();
+    VectorPass vec = Vector(RowOp::Mix);
     return RunObjectEffect(
         x, y, slot, left, top, right, bottom,
         [&](std::uint16_t* d, const std::uint16_t* s, int w, int row, int column) {
+            if (vec.row) {
+                auto run = [&](int first, int count, int n) {
+                    SetWeights(vec.params, sw[n], dw[n]);
+                    vec.row(d + first, s + first, count, vec.params);
+                };
+                if (direction != 0) run(0, w, GradientSteps(row, start, step, kGradientCap));
+                else GradientRuns(column, w, start, step, kGradientCap, run);
+                return;
+            }
             if (direction != 0) {
                 const int n = GradientSteps(row, start, step, kGradientCap);
                 for (int i = 0; i < w; ++i)
@@ -200,10 +262,21 @@ int DrawGradientFade(int x, int y, int red, int green, int blue, int direction, 
     auto levels = [&k0](int n, int* k) {
         for (int c = 0; c < 3; ++c) k[c] = std::max(0, k0[c] - n);
     };
+    VectorPass vec = Vector(RowOp::Fade);
     return RunObjectEffect(
         x, y, slot, left, top, right, bottom,
         [&](std::uint16_t* d, const std::uint16_t* s, int w, int row, int column) {
             int k[3];
+            if (vec.row) {
+                auto run = [&](int first, int count, int n) {
+                    levels(n, k);
+                    SetLevels(vec.params, k);
+                    vec.row(d + first, s + first, count, vec.params);
+                };
+                if (direction != 0) run(0, w, GradientSteps(row, start, step, 31));
+                else GradientRuns(column, w, start, step, 31, run);
+                return;
+            }
             if (direction != 0) {
                 levels(GradientSteps(row, start, step, 31), k);
                 for (int i = 0; i < w; ++i)
@@ -221,8 +294,11 @@ int DrawGradientFade(int x, int y, int red, int green, int blue, int direction, 
 namespace {
 
 int AddWithDarkening(int x, int y, int k, int slot, int left, int top, int right, int bottom) {
+    VectorPass vec = Vector(RowOp::DarkenAdd);
+    vec.params.level[0] = static_cast<std::uint16_t>(k);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [k](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [k, &vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    if (!s[i]) continue;
                                    const std::uint8_t* a = PixelSplitTable[s[i]];
@@ -247,8 +323,10 @@ int DrawAddLevel(int x, int y, float strength, int slot, int left, int top, int 
 }
 
 int DrawSubtract(int x, int y, int slot, int left, int top, int right, int bottom) {
+    const VectorPass vec = Vector(RowOp::Subtract);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [&vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    if (!s[i]) continue;
                                    const unsigned r = PixelSplitTable[s[i]][0];
@@ -267,8 +345,11 @@ int DrawChannelMask(int x, int y, int red, int green, int blue, int slot, int le
     const auto mask = static_cast<std::uint16_t>((red ? PixelFormat.redMask : 0u) |
                                                  (green ? PixelFormat.greenMask : 0u) |
                                                  (blue ? PixelFormat.blueMask : 0u));
+    VectorPass vec = Vector(RowOp::Mask);
+    vec.params.mask = mask;
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [mask](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [mask, &vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    const std::uint16_t v = s[i];
                                    d[i] = v ? static_cast<std::uint16_t>(v & mask) : d[i];
@@ -283,8 +364,10 @@ int DrawBrightRGB(int x, int y, float red, float green, float blue, int slot, in
     const Layout l = FullLayout();
     const ProductTable sp(l, f);
     const ProductTable dp(l, none);
+    const VectorPass vec = MixPass(f, none);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
                            [&](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                MixRow(d, s, w, l, sp, dp);
                            });
 }
@@ -296,8 +379,11 @@ int DrawBright(int x, int y, float factor, int slot, int left, int top, int righ
 int DrawDarkRGB(int x, int y, int red, int green, int blue, int slot, int left, int top, int right,
                 int bottom) {
     const int k[3] = {31 - ClampLevel(red), 31 - ClampLevel(green), 31 - ClampLevel(blue)};
+    VectorPass vec = Vector(RowOp::Dark);
+    SetLevels(vec.params, k);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [&k](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [&k, &vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    if (!s[i]) continue;
                                    const std::uint8_t* a = PixelSplitTable[s[i]];
@@ -313,8 +399,10 @@ int DrawDark(int x, int y, int level, int slot, int left, int top, int right, in
 }
 
 int DrawGray(int x, int y, int slot, int left, int top, int right, int bottom) {
+    const VectorPass vec = Vector(RowOp::Gray);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [&vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    if (!s[i]) continue;
                                    const std::uint8_t* a = PixelSplitTable[s[i]];

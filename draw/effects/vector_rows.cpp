@@ -1,0 +1,91 @@
+// The vector row dispatch: SSE2 rows on every x86-64 build, AVX2 rows when
+// the processor has AVX2, nothing elsewhere.
+#include "draw/effects/vector_rows.h"
+
+#include "draw/elDraw.h"
+
+#if defined(__GNUC__) && defined(__SSE2__) && (defined(__x86_64__) || defined(_M_X64))
+#define EL_VECTOR_ROWS 1
+#include "draw/effects/vector_rows_impl.h"
+#else
+#define EL_VECTOR_ROWS 0
+#endif
+
+namespace elDraw {
+
+#if EL_VECTOR_ROWS
+const RowKernel* Sse2Rows() {
+    static const RowTable<16> table;
+    return table.rows;
+}
+#else
+const RowKernel* Sse2Rows() { return nullptr; }
+#endif
+
+namespace {
+
+VectorLevel DetectBest() {
+#if EL_VECTOR_ROWS
+    __builtin_cpu_init();
+    if (Avx2Rows() && __builtin_cpu_supports("avx2")) return VectorLevel::Avx2;
+    return Sse2Rows() ? VectorLevel::Sse2 : VectorLevel::Plain;
+#else
+    return VectorLevel::Plain;
+#endif
+}
+
+VectorLevel& Chosen() {
+    static VectorLevel level = BestVectorLevel();
+    return level;
+}
+
+// The vector rules reproduce the split table for the two 16-bit layouts of
+// the display: 5:6:5 and 5:5:5 with blue in the low bits.
+bool VectorLayout() {
+    const PixelFormatInfo& f = PixelFormat;
+    const bool rgb565 = f.redMask == 0xF800 && f.greenMask == 0x07E0 && f.blueMask == 0x001F;
+    const bool rgb555 = f.redMask == 0x7C00 && f.greenMask == 0x03E0 && f.blueMask == 0x001F;
+    return rgb565 || rgb555;
+}
+
+}  // namespace
+
+VectorLevel BestVectorLevel() {
+    static const VectorLevel best = DetectBest();
+    return best;
+}
+
+VectorLevel ActiveVectorLevel() { return Chosen(); }
+
+void SetVectorLevel(VectorLevel level) {
+    Chosen() = static_cast<int>(level) < static_cast<int>(BestVectorLevel()) ? level : BestVectorLevel();
+}
+
+RowKernel VectorRow(RowOp op) {
+    const RowKernel* rows = nullptr;
+    switch (Chosen()) {
+        case VectorLevel::Avx2: rows = Avx2Rows(); break;
+        case VectorLevel::Sse2: rows = Sse2Rows(); break;
+        case VectorLevel::Plain: break;
+    }
+    if (!rows || !VectorLayout()) return nullptr;
+    return rows[static_cast<int>(op)];
+}
+
+RowParams LayoutParams() {
+    const PixelFormatInfo& f = PixelFormat;
+    RowParams p{};
+    p.shift5[0] = f.red5Shift;
+    p.shift5[1] = f.green5Shift;
+    p.shift5[2] = f.blue5Shift;
+    p.shift[0] = f.redShift;
+    p.shift[1] = f.greenShift;
+    p.shift[2] = f.blueShift;
+    p.max[0] = static_cast<std::uint16_t>(f.redMax);
+    p.max[1] = static_cast<std::uint16_t>(f.greenMax);
+    p.max[2] = static_cast<std::uint16_t>(f.blueMax);
+    p.foreign = static_cast<std::uint16_t>(~f.fullMask);
+    return p;
+}
+
+}  // namespace elDraw
