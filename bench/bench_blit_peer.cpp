@@ -60,16 +60,11 @@ double SecondsPerCall(const std::function<void()>& f) { return bench::SecondsPer
 double Now() { return bench::Now(); }
 
 // The same pseudo-random picture for both sides: half the pixels 0.
-std::uint16_t PatternPixel(std::uint32_t& seed) {
-    seed = seed * 1103515245u + 12345u;
-    std::uint32_t r = seed >> 8;
-    return (r & 1u) ? 0 : static_cast<std::uint16_t>(1 + (r >> 1) % 0xFFFE);
-}
-
 void FillPattern(std::uint8_t* pixels, int pitch, int w, int h, std::uint32_t seed) {
+    bench::Random random{seed};
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<std::uint16_t*>(pixels + static_cast<std::ptrdiff_t>(y) * pitch);
-        for (int x = 0; x < w; ++x) row[x] = PatternPixel(seed);
+        for (int x = 0; x < w; ++x) row[x] = random.HalfTransparentPixel();
     }
 }
 
