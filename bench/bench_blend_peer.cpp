@@ -8,7 +8,8 @@
 //   BM_<draw>/<level>        one of our draws over the whole screen; level
 //                            0 plain loops, 1 SSE2, 2 AVX2
 //
-// Counters: "vs_copy" is the time divided by the memcpy's, "vs_pixman" by the
+// Counters (from thread CPU time, so that other programs on the machine do
+// not distort them): "vs_copy" is the time divided by the memcpy's, "vs_pixman" by the
 // pixman operation that does the same job (opacity: OVER with a mask,
 // additive: ADD, copies: SRC), both measured in the same run before the
 // benchmarks. The object is a picture of random pixels, half of them 0
@@ -100,17 +101,17 @@ std::map<std::string, double> peer;
 
 void MeasurePeers() {
     const Pixman& p = ThePixman();
-    peer["copy"] = bench::SecondsPerCall(Copy, 50, 0.5);
-    peer["src"] = bench::SecondsPerCall([&] { p.Run(PIXMAN_OP_SRC, nullptr); }, 20, 0.5);
-    peer["over"] = bench::SecondsPerCall([&] { p.Run(PIXMAN_OP_OVER, p.mask); }, 20, 0.5);
-    peer["add"] = bench::SecondsPerCall([&] { p.Run(PIXMAN_OP_ADD, nullptr); }, 20, 0.5);
+    peer["copy"] = bench::CpuSecondsPerCall(Copy, 50, 0.5);
+    peer["src"] = bench::CpuSecondsPerCall([&] { p.Run(PIXMAN_OP_SRC, nullptr); }, 20, 0.5);
+    peer["over"] = bench::CpuSecondsPerCall([&] { p.Run(PIXMAN_OP_OVER, p.mask); }, 20, 0.5);
+    peer["add"] = bench::CpuSecondsPerCall([&] { p.Run(PIXMAN_OP_ADD, nullptr); }, 20, 0.5);
 }
 
 template <typename F>
 double Timed(benchmark::State& state, F body) {
-    const double start = bench::Now();
+    const double start = bench::ThreadCpuNow();
     for (auto _ : state) body();
-    return (bench::Now() - start) / static_cast<double>(state.iterations());
+    return (bench::ThreadCpuNow() - start) / static_cast<double>(state.iterations());
 }
 
 void Ratios(benchmark::State& state, double t, const char* pixmanPeer) {

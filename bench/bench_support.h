@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sys/time.h>
+#include <time.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -19,6 +20,30 @@ inline double Now() {
     timeval tv{};
     gettimeofday(&tv, nullptr);
     return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
+}
+
+// CPU seconds used by this thread: what a draw costs, unaffected by other
+// programs sharing the processor.
+inline double ThreadCpuNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// Thread CPU seconds per call of f: a warm-up, then calls for at least
+// `minimum` CPU seconds.
+template <typename F>
+double CpuSecondsPerCall(F f, int warmUp, double minimum) {
+    for (int i = 0; i < warmUp; ++i) f();
+    int n = 0;
+    const double start = ThreadCpuNow();
+    double elapsed = 0;
+    do {
+        f();
+        ++n;
+        elapsed = ThreadCpuNow() - start;
+    } while (elapsed < minimum);
+    return elapsed / n;
 }
 
 // Seconds per call of f: a warm-up, then calls for at least `minimum` seconds.

@@ -179,6 +179,40 @@ TEST_F(VectorRows, TableRulesGiveTheTablesValuesForEveryInput) {
     }
 }
 
+// Large opacity and brightness draws mix in integers when integer weights
+// reproduce every double result; tiny, exact and awkward weights either
+// pass that check or fall back, and the pixels stay those of the plain loop.
+TEST_F(VectorRows, IntegerMixesGiveTheDoubleMixesPixels) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    auto weights = [](double a) {
+        elDraw::RowParams p = elDraw::LayoutParams();
+        for (int c = 0; c < 3; ++c) {
+            p.sourceWeight[c] = static_cast<float>(a);
+            p.destWeight[c] = static_cast<float>(1.0f - static_cast<float>(a));
+        }
+        return p;
+    };
+    for (double a : {0.0, 0.25, 0.3, 0.5, 0.75, 1.0}) {
+        elDraw::RowParams p = weights(a);
+        EXPECT_TRUE(elDraw::FixedWeights(p)) << a;
+    }
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{3};
+        const int object = Object(256, 256, [](int x, int y) { return static_cast<std::uint16_t>(y * 256 + x); });
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (float a : {0.0f, 1e-30f, 1e-7f, 0.1f, 0.25f, 0.3f, 0.5f, 0.7f, 0.9999999f, 1.0f}) {
+            ExpectSameAtEveryLevel(back, [a](int x, int y, int s, int l, int t, int r, int b) {
+                return elDraw::DrawAlphaBlendRGB(x, y, a, 0.5f, 1.0f - a, s, l, t, r, b);
+            }, 10, 10, object, 0, 0, 256, 256, std::string(Name(format)) + " alpha " + std::to_string(a));
+            ExpectSameAtEveryLevel(back, [a](int x, int y, int s, int l, int t, int r, int b) {
+                return elDraw::DrawBrightRGB(x, y, a, 1.0f, 0.3f, s, l, t, r, b);
+            }, 10, 10, object, 0, 0, 256, 256, std::string(Name(format)) + " bright " + std::to_string(a));
+        }
+    }
+}
+
 // Random pictures (half transparent), destinations partly off the clip
 // rectangle, random clip rectangles (some reaching past the screen),
 // source rectangles partly outside the object, and random parameters.

@@ -164,9 +164,18 @@ void SetWeights(RowParams& p, const double* sourceWeight, const double* destWeig
     }
 }
 
-VectorPass MixPass(const double* sourceWeight, const double* destWeight) {
+// Below this many pixels, checking integer weights costs more than it saves.
+constexpr std::int64_t kFixedMixArea = 8192;
+
+// The mix's vector row: in integers when the rectangle is large enough and
+// integer weights give the double results for every channel pair.
+VectorPass MixPass(const double* sourceWeight, const double* destWeight, int left, int top, int right,
+                   int bottom) {
     VectorPass vec = Vector(RowOp::Mix);
     SetWeights(vec.params, sourceWeight, destWeight);
+    const std::int64_t area = std::max<std::int64_t>(0, std::int64_t{right} - left) *
+                              std::max<std::int64_t>(0, std::int64_t{bottom} - top);
+    if (vec.row && area >= kFixedMixArea && FixedWeights(vec.params)) vec.row = VectorRow(RowOp::MixFixed);
     return vec;
 }
 
@@ -181,7 +190,7 @@ int DrawAlphaBlendRGB(int x, int y, float red, float green, float blue, int slot
     const Layout l = FullLayout();
     const ProductTable sp(l, sw);
     const ProductTable dp(l, dw);
-    const VectorPass vec = MixPass(sw, dw);
+    const VectorPass vec = MixPass(sw, dw, left, top, right, bottom);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
                            [&](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
                                if (vec.row) return vec.row(d, s, w, vec.params);
@@ -364,7 +373,7 @@ int DrawBrightRGB(int x, int y, float red, float green, float blue, int slot, in
     const Layout l = FullLayout();
     const ProductTable sp(l, f);
     const ProductTable dp(l, none);
-    const VectorPass vec = MixPass(f, none);
+    const VectorPass vec = MixPass(f, none, left, top, right, bottom);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
                            [&](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
                                if (vec.row) return vec.row(d, s, w, vec.params);

@@ -88,4 +88,28 @@ RowParams LayoutParams() {
     return p;
 }
 
+bool FixedWeights(RowParams& p) {
+    constexpr double kUnit = 1 << kFixedBits;
+    for (int c = 0; c < 3; ++c) {
+        const double sw = p.sourceWeight[c], dw = p.destWeight[c];
+        if (!(sw >= 0.0 && sw <= 1.0 && dw >= 0.0 && dw <= 1.0)) return false;
+        const auto a = static_cast<std::uint64_t>(sw * kUnit + 0.5);
+        const auto b = static_cast<std::uint64_t>(dw * kUnit + 0.5);
+        const std::uint64_t max = p.max[c];
+        if (max * (a + b) > 0xFFFFFFFFu) return false;
+        p.fixedSource[c] = static_cast<std::uint32_t>(a);
+        p.fixedDest[c] = static_cast<std::uint32_t>(b);
+        // The products and sums the plain loop computes, compared for every
+        // pair of channel values.
+        for (std::uint64_t i = 0; i <= max; ++i) {
+            const double x = static_cast<double>(i) * sw;
+            for (std::uint64_t j = 0; j <= max; ++j) {
+                const auto exact = static_cast<std::uint64_t>(x + static_cast<double>(j) * dw);
+                if (((i * a + j * b) >> kFixedBits) != exact) return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace elDraw

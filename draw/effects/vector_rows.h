@@ -31,7 +31,11 @@ struct RowParams {
     std::uint16_t level[3];    // cross-fade, darkening or add index per channel (0-31)
     double sourceWeight[3];    // full-precision mixes
     double destWeight[3];
+    std::uint32_t fixedSource[3];  // the same weights in units of 2^-kFixedBits
+    std::uint32_t fixedDest[3];
 };
+
+constexpr int kFixedBits = 26;
 
 enum class RowOp {
     Half,       // ((s >> 1) & mask) + ((d >> 1) & mask)
@@ -42,6 +46,7 @@ enum class RowOp {
     Dark,       // max(0, s - k)
     Gray,       // (r + g + b) / 3 in every channel
     Mix,        // full precision: trunc(s * sourceWeight + d * destWeight)
+    MixFixed,   // the same in integers: (s * fixedSource + d * fixedDest) >> kFixedBits
     Count
 };
 
@@ -53,6 +58,11 @@ using RowKernel = void (*)(std::uint16_t* d, const std::uint16_t* s, int width, 
 RowKernel VectorRow(RowOp op);
 // RowParams with the layout of PixelFormat filled in.
 RowParams LayoutParams();
+// Fills the fixed-point weights from the double ones and checks every pair
+// of channel values: true when the integer mix gives the double mix's result
+// for all of them (so MixFixed may replace Mix), false when rounding the
+// weights changed any result.
+bool FixedWeights(RowParams& p);
 
 // The kernels of one level, for the dispatch (nullptr entries when the level
 // is not built).

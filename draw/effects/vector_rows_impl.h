@@ -21,6 +21,7 @@ template <>
 struct Lanes<16> {
     using U16 = std::uint16_t __attribute__((vector_size(16)));
     using I32 = std::int32_t __attribute__((vector_size(32)));
+    using U32 = std::uint32_t __attribute__((vector_size(32)));
     using F64 = double __attribute__((vector_size(64)));
     static constexpr int kCount = 8;
 };
@@ -28,6 +29,7 @@ template <>
 struct Lanes<32> {
     using U16 = std::uint16_t __attribute__((vector_size(32)));
     using I32 = std::int32_t __attribute__((vector_size(64)));
+    using U32 = std::uint32_t __attribute__((vector_size(64)));
     using F64 = double __attribute__((vector_size(128)));
     static constexpr int kCount = 16;
 };
@@ -175,11 +177,29 @@ void MixRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q)
     });
 }
 
+// The mix in 32-bit integers with weights checked by FixedWeights.
+template <int Bytes>
+void MixFixedRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    using W = typename Lanes<Bytes>::U32;
+    RunRow<Bytes>(d, s, w, [&q](U a, U b) {
+        U out = U{};
+        for (int i = 0; i < 3; ++i) {
+            const W x = __builtin_convertvector((a >> q.shift[i]) & q.max[i], W);
+            const W y = __builtin_convertvector((b >> q.shift[i]) & q.max[i], W);
+            const W sum = (x * q.fixedSource[i] + y * q.fixedDest[i]) >> kFixedBits;
+            out |= (U)(__builtin_convertvector(sum, U) << q.shift[i]);
+        }
+        return out;
+    });
+}
+
 template <int Bytes>
 struct RowTable {
     RowKernel rows[static_cast<int>(RowOp::Count)] = {
         HalfRow<Bytes>, FadeRow<Bytes>, DarkenAddRow<Bytes>, SubtractRow<Bytes>,
-        MaskRow<Bytes>, DarkRow<Bytes>, GrayRow<Bytes>,     MixRow<Bytes>};
+        MaskRow<Bytes>, DarkRow<Bytes>, GrayRow<Bytes>,     MixRow<Bytes>,
+        MixFixedRow<Bytes>};
 };
 
 }  // namespace
