@@ -209,6 +209,10 @@ TEST_F(VectorRows, IntegerMixesGiveTheDoubleMixesPixels) {
             ExpectSameAtEveryLevel(back, [a](int x, int y, int s, int l, int t, int r, int b) {
                 return elDraw::DrawBrightRGB(x, y, a, 1.0f, 0.3f, s, l, t, r, b);
             }, 10, 10, object, 0, 0, 256, 256, std::string(Name(format)) + " bright " + std::to_string(a));
+            for (int direction : {0, 1})
+                ExpectSameAtEveryLevel(back, [a, direction](int x, int y, int s, int l, int t, int r, int b) {
+                    return elDraw::DrawGradientAlpha(x, y, a, 0.0f, 0.5f, direction, 40, 3, s, l, t, r, b);
+                }, -7, 10, object, 0, 0, 256, 256, std::string(Name(format)) + " gradient " + std::to_string(a));
         }
     }
 }

@@ -7,6 +7,7 @@
 // no factor spills one channel into the next.
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "draw/effects/elEffects.h"
 #include "draw/effects/vector_rows.h"
@@ -167,15 +168,20 @@ void SetWeights(RowParams& p, const double* sourceWeight, const double* destWeig
 // Below this many pixels, checking integer weights costs more than it saves.
 constexpr std::int64_t kFixedMixArea = 8192;
 
+bool LargeArea(int left, int top, int right, int bottom) {
+    const std::int64_t area = std::max<std::int64_t>(0, std::int64_t{right} - left) *
+                              std::max<std::int64_t>(0, std::int64_t{bottom} - top);
+    return area >= kFixedMixArea;
+}
+
 // The mix's vector row: in integers when the rectangle is large enough and
 // integer weights give the double results for every channel pair.
 VectorPass MixPass(const double* sourceWeight, const double* destWeight, int left, int top, int right,
                    int bottom) {
     VectorPass vec = Vector(RowOp::Mix);
     SetWeights(vec.params, sourceWeight, destWeight);
-    const std::int64_t area = std::max<std::int64_t>(0, std::int64_t{right} - left) *
-                              std::max<std::int64_t>(0, std::int64_t{bottom} - top);
-    if (vec.row && area >= kFixedMixArea && FixedWeights(vec.params)) vec.row = VectorRow(RowOp::MixFixed);
+    if (vec.row && LargeArea(left, top, right, bottom) && FixedWeights(vec.params))
+        vec.row = VectorRow(RowOp::MixFixed);
     return vec;
 }
 
@@ -238,9 +244,42 @@ int DrawGradientAlpha(int x, int y, float red, float green, float blue, int dire
     step = std::max(step, 1);
     const Layout l = FullLayout();
     VectorPass vec = Vector(RowOp::Mix);
+    // Integer weights for every step count, when all of them reproduce the
+    // double results.
+    RowParams fixed[kGradientCap + 1];
+    bool allFixed = vec.row && LargeArea(left, top, right, bottom);
+    for (int n = 0; allFixed && n <= kGradientCap; ++n) {
+        fixed[n] = vec.params;
+        SetWeights(fixed[n], sw[n], dw[n]);
+        allFixed = FixedWeights(fixed[n]);
+    }
+    // Along the rows every row has the same weights column by column.
+    std::vector<std::uint32_t> columnWeights;
     return RunObjectEffect(
         x, y, slot, left, top, right, bottom,
         [&](std::uint16_t* d, const std::uint16_t* s, int w, int row, int column) {
+            if (allFixed && direction != 0) {
+                const int n = GradientSteps(row, start, step, kGradientCap);
+                return VectorRow(RowOp::MixFixed)(d, s, w, fixed[n]);
+            }
+            if (allFixed) {
+                if (columnWeights.empty()) {
+                    const std::size_t stride = static_cast<std::size_t>(w) + kMaxLanes;
+                    columnWeights.assign(stride * 6, 0);
+                    for (int c = 0; c < 3; ++c) {
+                        vec.params.columnSource[c] = columnWeights.data() + stride * c;
+                        vec.params.columnDest[c] = columnWeights.data() + stride * (3 + c);
+                    }
+                    GradientRuns(column, w, start, step, kGradientCap, [&](int first, int count, int n) {
+                        for (int c = 0; c < 3; ++c)
+                            for (int i = first; i < first + count; ++i) {
+                                columnWeights[stride * c + i] = fixed[n].fixedSource[c];
+                                columnWeights[stride * (3 + c) + i] = fixed[n].fixedDest[c];
+                            }
+                    });
+                }
+                return VectorRow(RowOp::MixFixedColumns)(d, s, w, vec.params);
+            }
             if (vec.row) {
                 auto run = [&](int first, int count, int n) {
                     SetWeights(vec.params, sw[n], dw[n]);

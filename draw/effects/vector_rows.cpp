@@ -2,6 +2,8 @@
 // the processor has AVX2, nothing elsewhere.
 #include "draw/effects/vector_rows.h"
 
+#include <cstring>
+
 #include "draw/elDraw.h"
 
 #if defined(__GNUC__) && defined(__SSE2__) && (defined(__x86_64__) || defined(_M_X64))
@@ -88,26 +90,62 @@ RowParams LayoutParams() {
     return p;
 }
 
-bool FixedWeights(RowParams& p) {
+namespace {
+
+// One channel's integer weights and whether they reproduce the double mix
+// for every pair of channel values 0..max.
+struct FixedChannel {
+    double sourceWeight = -1.0;
+    double destWeight = -1.0;
+    std::uint32_t max = 0;
+    bool exact = false;
+    std::uint32_t source = 0;
+    std::uint32_t dest = 0;
+};
+
+FixedChannel CheckFixed(double sw, double dw, std::uint32_t max) {
     constexpr double kUnit = 1 << kFixedBits;
-    for (int c = 0; c < 3; ++c) {
-        const double sw = p.sourceWeight[c], dw = p.destWeight[c];
-        if (!(sw >= 0.0 && sw <= 1.0 && dw >= 0.0 && dw <= 1.0)) return false;
-        const auto a = static_cast<std::uint64_t>(sw * kUnit + 0.5);
-        const auto b = static_cast<std::uint64_t>(dw * kUnit + 0.5);
-        const std::uint64_t max = p.max[c];
-        if (max * (a + b) > 0xFFFFFFFFu) return false;
-        p.fixedSource[c] = static_cast<std::uint32_t>(a);
-        p.fixedDest[c] = static_cast<std::uint32_t>(b);
-        // The products and sums the plain loop computes, compared for every
-        // pair of channel values.
-        for (std::uint64_t i = 0; i <= max; ++i) {
-            const double x = static_cast<double>(i) * sw;
-            for (std::uint64_t j = 0; j <= max; ++j) {
-                const auto exact = static_cast<std::uint64_t>(x + static_cast<double>(j) * dw);
-                if (((i * a + j * b) >> kFixedBits) != exact) return false;
-            }
+    FixedChannel f{sw, dw, max, false, 0, 0};
+    if (!(sw >= 0.0 && sw <= 1.0 && dw >= 0.0 && dw <= 1.0)) return f;
+    const auto a = static_cast<std::uint64_t>(sw * kUnit + 0.5);
+    const auto b = static_cast<std::uint64_t>(dw * kUnit + 0.5);
+    if (std::uint64_t{max} * (a + b) > 0xFFFFFFFFu) return f;
+    // The products and sums the plain loop computes, compared for every
+    // pair of channel values.
+    for (std::uint64_t i = 0; i <= max; ++i) {
+        const double x = static_cast<double>(i) * sw;
+        for (std::uint64_t j = 0; j <= max; ++j) {
+            const auto exact = static_cast<std::uint64_t>(x + static_cast<double>(j) * dw);
+            if (((i * a + j * b) >> kFixedBits) != exact) return f;
         }
+    }
+    f.exact = true;
+    f.source = static_cast<std::uint32_t>(a);
+    f.dest = static_cast<std::uint32_t>(b);
+    return f;
+}
+
+// Draws repeat their weights frame after frame (and a gradient runs through
+// the same few dozen): checked weights are remembered, direct-mapped.
+const FixedChannel& CachedFixed(double sw, double dw, std::uint32_t max) {
+    static FixedChannel cache[256];
+    std::uint64_t bits = 0, more = 0;
+    std::memcpy(&bits, &sw, sizeof bits);
+    std::memcpy(&more, &dw, sizeof more);
+    const std::uint64_t h = (bits * 0x9E3779B97F4A7C15ull) ^ (more * 0xC2B2AE3D27D4EB4Full) ^ max;
+    FixedChannel& slot = cache[(h >> 32) & 255];
+    if (slot.sourceWeight != sw || slot.destWeight != dw || slot.max != max) slot = CheckFixed(sw, dw, max);
+    return slot;
+}
+
+}  // namespace
+
+bool FixedWeights(RowParams& p) {
+    for (int c = 0; c < 3; ++c) {
+        const FixedChannel& f = CachedFixed(p.sourceWeight[c], p.destWeight[c], p.max[c]);
+        if (!f.exact) return false;
+        p.fixedSource[c] = f.source;
+        p.fixedDest[c] = f.dest;
     }
     return true;
 }

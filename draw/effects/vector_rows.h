@@ -33,7 +33,13 @@ struct RowParams {
     double destWeight[3];
     std::uint32_t fixedSource[3];  // the same weights in units of 2^-kFixedBits
     std::uint32_t fixedDest[3];
+    // Per-column integer weights, from the row's first pixel on, readable
+    // kMaxLanes entries past the row's end.
+    const std::uint32_t* columnSource[3];
+    const std::uint32_t* columnDest[3];
 };
+
+constexpr int kMaxLanes = 16;
 
 constexpr int kFixedBits = 26;
 
@@ -47,6 +53,7 @@ enum class RowOp {
     Gray,       // (r + g + b) / 3 in every channel
     Mix,        // full precision: trunc(s * sourceWeight + d * destWeight)
     MixFixed,   // the same in integers: (s * fixedSource + d * fixedDest) >> kFixedBits
+    MixFixedColumns,  // the same with the weights of each column
     Count
 };
 

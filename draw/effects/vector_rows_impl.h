@@ -34,30 +34,31 @@ struct Lanes<32> {
     static constexpr int kCount = 16;
 };
 
-// Applies rule(s, d) to whole vectors of the row and keeps d where s is 0.
+// Applies rule(s, d, x) to whole vectors of the row (x: the first column of
+// the vector) and keeps d where s is 0.
 // The last partial vector goes through zero-padded copies (padding is
 // transparent), so the rule is the same for every pixel.
 template <int Bytes, class Rule>
 [[gnu::always_inline]] inline void RunRow(std::uint16_t* d, const std::uint16_t* s, int width, Rule rule) {
     using U = typename Lanes<Bytes>::U16;
     constexpr int n = Lanes<Bytes>::kCount;
-    auto one = [&rule](std::uint16_t* dp, const std::uint16_t* sp) {
+    auto one = [&rule](std::uint16_t* dp, const std::uint16_t* sp, int column) {
         U sv, dv;
         std::memcpy(&sv, sp, sizeof sv);
         std::memcpy(&dv, dp, sizeof dv);
         const U keep = (U)(sv == 0);
-        const U out = rule(sv, dv);
+        const U out = rule(sv, dv, column);
         dv = (dv & keep) | (out & ~keep);
         std::memcpy(dp, &dv, sizeof dv);
     };
     int x = 0;
-    for (; x + n <= width; x += n) one(d + x, s + x);
+    for (; x + n <= width; x += n) one(d + x, s + x, x);
     if (x < width) {
         std::uint16_t sb[n] = {}, db[n] = {};
         const auto rest = static_cast<std::size_t>(width - x) * 2;
         std::memcpy(sb, s + x, rest);
         std::memcpy(db, d + x, rest);
-        one(db, sb);
+        one(db, sb, x);
         std::memcpy(d + x, db, rest);
     }
 }
@@ -88,13 +89,13 @@ template <class U>
 template <int Bytes>
 void HalfRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
     using U = typename Lanes<Bytes>::U16;
-    RunRow<Bytes>(d, s, w, [&q](U a, U b) { return (U)(((a >> 1) & q.mask) + ((b >> 1) & q.mask)); });
+    RunRow<Bytes>(d, s, w, [&q](U a, U b, int) { return (U)(((a >> 1) & q.mask) + ((b >> 1) & q.mask)); });
 }
 
 template <int Bytes>
 void FadeRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
     using U = typename Lanes<Bytes>::U16;
-    RunRow<Bytes>(d, s, w, [&q](U a, U b) {
+    RunRow<Bytes>(d, s, w, [&q](U a, U b, int) {
         const Split5<U> x(a, q), y(b, q);
         U out[3];
         for (int i = 0; i < 3; ++i)
@@ -107,7 +108,7 @@ void FadeRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q
 template <int Bytes>
 void DarkenAddRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
     using U = typename Lanes<Bytes>::U16;
-    RunRow<Bytes>(d, s, w, [&q](U a, U b) {
+    RunRow<Bytes>(d, s, w, [&q](U a, U b, int) {
         const Split5<U> x(a, q), y(b, q);
         const U k = U{} + q.level[0];
         const U top = U{} + 31;
@@ -120,7 +121,7 @@ void DarkenAddRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowPara
 template <int Bytes>
 void SubtractRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
     using U = typename Lanes<Bytes>::U16;
-    RunRow<Bytes>(d, s, w, [&q](U a, U b) {
+    RunRow<Bytes>(d, s, w, [&q](U a, U b, int) {
         const Split5<U> x(a, q), y(b, q);
         U out[3];
         for (int i = 0; i < 3; ++i) out[i] = SubFloor(y.c[i], x.c[0]);
@@ -131,13 +132,13 @@ void SubtractRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParam
 template <int Bytes>
 void MaskRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
     using U = typename Lanes<Bytes>::U16;
-    RunRow<Bytes>(d, s, w, [&q](U a, U) { return (U)(a & q.mask); });
+    RunRow<Bytes>(d, s, w, [&q](U a, U, int) { return (U)(a & q.mask); });
 }
 
 template <int Bytes>
 void DarkRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
     using U = typename Lanes<Bytes>::U16;
-    RunRow<Bytes>(d, s, w, [&q](U a, U) {
+    RunRow<Bytes>(d, s, w, [&q](U a, U, int) {
         const Split5<U> x(a, q);
         U out[3];
         for (int i = 0; i < 3; ++i) out[i] = SubFloor(x.c[i], U{} + q.level[i]);
@@ -148,7 +149,7 @@ void DarkRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q
 template <int Bytes>
 void GrayRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
     using U = typename Lanes<Bytes>::U16;
-    RunRow<Bytes>(d, s, w, [&q](U a, U) {
+    RunRow<Bytes>(d, s, w, [&q](U a, U, int) {
         const Split5<U> x(a, q);
         // sum / 3 for sums 0-93: sum * 171 stays below 2^16.
         const U v = (U)(((x.c[0] + x.c[1] + x.c[2]) * 171) >> 9);
@@ -165,7 +166,7 @@ void MixRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q)
     using U = typename Lanes<Bytes>::U16;
     using I = typename Lanes<Bytes>::I32;
     using F = typename Lanes<Bytes>::F64;
-    RunRow<Bytes>(d, s, w, [&q](U a, U b) {
+    RunRow<Bytes>(d, s, w, [&q](U a, U b, int) {
         U out = U{};
         for (int i = 0; i < 3; ++i) {
             const F x = __builtin_convertvector(__builtin_convertvector((a >> q.shift[i]) & q.max[i], I), F);
@@ -182,7 +183,7 @@ template <int Bytes>
 void MixFixedRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
     using U = typename Lanes<Bytes>::U16;
     using W = typename Lanes<Bytes>::U32;
-    RunRow<Bytes>(d, s, w, [&q](U a, U b) {
+    RunRow<Bytes>(d, s, w, [&q](U a, U b, int) {
         U out = U{};
         for (int i = 0; i < 3; ++i) {
             const W x = __builtin_convertvector((a >> q.shift[i]) & q.max[i], W);
@@ -194,12 +195,32 @@ void MixFixedRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParam
     });
 }
 
+// The integer mix with weights per column (gradients along the rows).
+template <int Bytes>
+void MixFixedColumnsRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    using W = typename Lanes<Bytes>::U32;
+    RunRow<Bytes>(d, s, w, [&q](U a, U b, int column) {
+        U out = U{};
+        for (int i = 0; i < 3; ++i) {
+            W sw, dw;
+            std::memcpy(&sw, q.columnSource[i] + column, sizeof sw);
+            std::memcpy(&dw, q.columnDest[i] + column, sizeof dw);
+            const W x = __builtin_convertvector((a >> q.shift[i]) & q.max[i], W);
+            const W y = __builtin_convertvector((b >> q.shift[i]) & q.max[i], W);
+            const W sum = (x * sw + y * dw) >> kFixedBits;
+            out |= (U)(__builtin_convertvector(sum, U) << q.shift[i]);
+        }
+        return out;
+    });
+}
+
 template <int Bytes>
 struct RowTable {
     RowKernel rows[static_cast<int>(RowOp::Count)] = {
         HalfRow<Bytes>, FadeRow<Bytes>, DarkenAddRow<Bytes>, SubtractRow<Bytes>,
         MaskRow<Bytes>, DarkRow<Bytes>, GrayRow<Bytes>,     MixRow<Bytes>,
-        MixFixedRow<Bytes>};
+        MixFixedRow<Bytes>, MixFixedColumnsRow<Bytes>};
 };
 
 }  // namespace
