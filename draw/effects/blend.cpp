@@ -311,19 +311,30 @@ int DrawGradientFade(int x, int y, int red, int green, int blue, int direction, 
         for (int c = 0; c < 3; ++c) k[c] = std::max(0, k0[c] - n);
     };
     VectorPass vec = Vector(RowOp::Fade);
+    // Along the rows every row has the same levels column by column.
+    std::vector<std::uint16_t> columnLevels;
     return RunObjectEffect(
         x, y, slot, left, top, right, bottom,
         [&](std::uint16_t* d, const std::uint16_t* s, int w, int row, int column) {
             int k[3];
+            if (vec.row && direction == 0) {
+                if (columnLevels.empty()) {
+                    const std::size_t stride = static_cast<std::size_t>(w) + kMaxLanes;
+                    columnLevels.assign(stride * 3, 0);
+                    for (int c = 0; c < 3; ++c) vec.params.columnLevel[c] = columnLevels.data() + stride * c;
+                    GradientRuns(column, w, start, step, 31, [&](int first, int count, int n) {
+                        levels(n, k);
+                        for (int c = 0; c < 3; ++c)
+                            std::fill_n(columnLevels.begin() + static_cast<std::ptrdiff_t>(stride * c + first), count,
+                                        static_cast<std::uint16_t>(k[c]));
+                    });
+                }
+                return VectorRow(RowOp::FadeColumns)(d, s, w, vec.params);
+            }
             if (vec.row) {
-                auto run = [&](int first, int count, int n) {
-                    levels(n, k);
-                    SetLevels(vec.params, k);
-                    vec.row(d + first, s + first, count, vec.params);
-                };
-                if (direction != 0) run(0, w, GradientSteps(row, start, step, 31));
-                else GradientRuns(column, w, start, step, 31, run);
-                return;
+                levels(GradientSteps(row, start, step, 31), k);
+                SetLevels(vec.params, k);
+                return vec.row(d, s, w, vec.params);
             }
             if (direction != 0) {
                 levels(GradientSteps(row, start, step, 31), k);

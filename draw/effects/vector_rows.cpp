@@ -128,12 +128,12 @@ FixedChannel CheckFixed(double sw, double dw, std::uint32_t max) {
 // Draws repeat their weights frame after frame (and a gradient runs through
 // the same few dozen): checked weights are remembered, direct-mapped.
 const FixedChannel& CachedFixed(double sw, double dw, std::uint32_t max) {
-    static FixedChannel cache[256];
+    static FixedChannel cache[1024];
     std::uint64_t bits = 0, more = 0;
     std::memcpy(&bits, &sw, sizeof bits);
     std::memcpy(&more, &dw, sizeof more);
     const std::uint64_t h = (bits * 0x9E3779B97F4A7C15ull) ^ (more * 0xC2B2AE3D27D4EB4Full) ^ max;
-    FixedChannel& slot = cache[(h >> 32) & 255];
+    FixedChannel& slot = cache[(h >> 32) & 1023];
     if (slot.sourceWeight != sw || slot.destWeight != dw || slot.max != max) slot = CheckFixed(sw, dw, max);
     return slot;
 }

@@ -37,6 +37,8 @@ struct RowParams {
     // kMaxLanes entries past the row's end.
     const std::uint32_t* columnSource[3];
     const std::uint32_t* columnDest[3];
+    // Per-column cross-fade levels, laid out the same way.
+    const std::uint16_t* columnLevel[3];
 };
 
 constexpr int kMaxLanes = 16;
@@ -54,6 +56,7 @@ enum class RowOp {
     Mix,        // full precision: trunc(s * sourceWeight + d * destWeight)
     MixFixed,   // the same in integers: (s * fixedSource + d * fixedDest) >> kFixedBits
     MixFixedColumns,  // the same with the weights of each column
+    FadeColumns,      // Fade with the levels of each column
     Count
 };
 

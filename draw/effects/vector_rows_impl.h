@@ -106,6 +106,21 @@ void FadeRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q
 }
 
 template <int Bytes>
+void FadeColumnsRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    RunRow<Bytes>(d, s, w, [&q](U a, U b, int column) {
+        const Split5<U> x(a, q), y(b, q);
+        U out[3];
+        for (int i = 0; i < 3; ++i) {
+            U k;
+            std::memcpy(&k, q.columnLevel[i] + column, sizeof k);
+            out[i] = SubFloor(x.c[i], k) + SubFloor(y.c[i], (U)(31 - k));
+        }
+        return Place5(out, q);
+    });
+}
+
+template <int Bytes>
 void DarkenAddRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams& q) {
     using U = typename Lanes<Bytes>::U16;
     RunRow<Bytes>(d, s, w, [&q](U a, U b, int) {
@@ -220,7 +235,7 @@ struct RowTable {
     RowKernel rows[static_cast<int>(RowOp::Count)] = {
         HalfRow<Bytes>, FadeRow<Bytes>, DarkenAddRow<Bytes>, SubtractRow<Bytes>,
         MaskRow<Bytes>, DarkRow<Bytes>, GrayRow<Bytes>,     MixRow<Bytes>,
-        MixFixedRow<Bytes>, MixFixedColumnsRow<Bytes>};
+        MixFixedRow<Bytes>, MixFixedColumnsRow<Bytes>, FadeColumnsRow<Bytes>};
 };
 
 }  // namespace
