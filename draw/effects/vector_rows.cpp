@@ -126,16 +126,25 @@ FixedChannel CheckFixed(double sw, double dw, std::uint32_t max) {
 }
 
 // Draws repeat their weights frame after frame (and a gradient runs through
-// the same few dozen): checked weights are remembered, direct-mapped.
+// the same few dozen): checked weights are remembered in a small table,
+// probed linearly from the weights' hash over up to kProbes slots.
 const FixedChannel& CachedFixed(double sw, double dw, std::uint32_t max) {
-    static FixedChannel cache[1024];
+    constexpr std::size_t kSlots = 1024, kProbes = 8;
+    static FixedChannel cache[kSlots];
     std::uint64_t bits = 0, more = 0;
     std::memcpy(&bits, &sw, sizeof bits);
     std::memcpy(&more, &dw, sizeof more);
-    const std::uint64_t h = (bits * 0x9E3779B97F4A7C15ull) ^ (more * 0xC2B2AE3D27D4EB4Full) ^ max;
-    FixedChannel& slot = cache[(h >> 32) & 1023];
-    if (slot.sourceWeight != sw || slot.destWeight != dw || slot.max != max) slot = CheckFixed(sw, dw, max);
-    return slot;
+    std::uint64_t h = bits ^ ((more << 32) | (more >> 32)) ^ max;
+    h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
+    h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
+    const std::size_t home = static_cast<std::size_t>(h ^ (h >> 31)) % kSlots;
+    for (std::size_t i = 0; i < kProbes; ++i) {
+        FixedChannel& slot = cache[(home + i) % kSlots];
+        if (slot.sourceWeight == sw && slot.destWeight == dw && slot.max == max) return slot;
+        // Unused slots hold the weight -1, which no draw asks for.
+        if (slot.sourceWeight < 0.0) return slot = CheckFixed(sw, dw, max);
+    }
+    return cache[home] = CheckFixed(sw, dw, max);
 }
 
 }  // namespace
