@@ -12,7 +12,7 @@
 #include "draw/effects/elEffects.h"
 #include "draw/effects/vector_rows.h"
 #include "platform/display.h"
-#include "platform/headless_display.h"
+#include "platform/portable/headless_display.h"
 #include "support/draw_support.h"
 
 using namespace plat;
