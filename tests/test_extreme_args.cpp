@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "draw/effects/elEffects.h"
 #include "draw/elDraw.h"
@@ -109,6 +110,31 @@ TEST_F(ExtremeArgs, FillsDrawsAndClipsTakeAnyRectangle) {
     ExpectScreenWorks();
 }
 
+TEST_F(ExtremeArgs, PresentDrawsThePanelAndWipeUnderAnyClipAndContentHeight) {
+    elDraw::SetVSync(0);
+    elDraw::PanelPageSlot = slot_;
+    elDraw::PanelBackgroundSlot = slot_;
+    elDraw::WipePatternSlot = slot_;
+    auto present = [](int left, int top, int right, int bottom) {
+        elDraw::SetClip(left, top, right, bottom);
+        elDraw::WipeForward();
+        elDraw::Present();
+    };
+    elDraw::PanelShown = 1;
+    for (int height : kInts) {
+        elDraw::PanelContentHeight = height;
+        elDraw::PanelScroll = 0.0f;
+        present(0, 0, 800, 600);
+        present(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+    }
+    elDraw::PanelContentHeight = INT_MIN;
+    Vary<4>({0, 0, 800, 600}, [&](auto a) { present(a[0], a[1], a[2], a[3]); });
+    elDraw::PanelShown = 0;
+    elDraw::WipeCounter = 0;
+    elDraw::WipeDirection = 0;
+    ExpectScreenWorks();
+}
+
 TEST_F(ExtremeArgs, AnimatedDrawsTakeAnyCoordinatesAndSpeeds) {
     const int s = slot_;
     Vary<6>({10, 10, 5, 0, 16, 16}, [s](auto a) {
@@ -161,7 +187,14 @@ TEST_F(ExtremeArgs, PrimitivesCutHugePensAndReturnPromptly) {
         int r = 0, g = 0, b = 0;
         elDraw::GetPixel(a[0], a[1], &r, &g, &b);
     });
-    elDraw::Line(0, 0, 799, 599, 0xFFFFFF, 10000000);
+    // A pen wider than the screen is cut to what the screen can show: it
+    // still covers every pixel, and returns at once.
+    for (int width : {10000000, INT_MAX}) {
+        elDraw::Clear();
+        elDraw::Line(0, 0, 799, 599, 0xFFFFFF, width);
+        for (auto [x, y] : {std::pair{0, 0}, {799, 0}, {0, 599}, {799, 599}, {400, 300}})
+            EXPECT_EQ(test::PixelAt(elDraw::BackSurface, x, y), 0xFFFFu) << width << " at " << x << "," << y;
+    }
     elDraw::Polygon(square, INT_MIN, 0, 0, 1, 0);
     elDraw::SaveScreen("extreme.bmp", INT_MIN, INT_MAX);
     elDraw::SaveScreen("extreme.bmp", INT_MAX, INT_MAX);
