@@ -112,7 +112,8 @@ bool FitsInt(long long v) { return v >= INT_MIN && v <= INT_MAX; }
 // Draws source row `row` at (x, y) given in 64 bits; a place beyond the int
 // range is off every surface and draws nothing.
 void DrawRowAt(long long x, long long y, int slot, int sx, int ex, long long row) {
-    if (FitsInt(x) && FitsInt(y) && FitsInt(row)) DrawRow(static_cast<int>(x), static_cast<int>(y), slot, sx, ex, static_cast<int>(row));
+    if (FitsInt(x) && FitsInt(y) && FitsInt(row))
+        DrawRow(static_cast<int>(x), static_cast<int>(y), slot, sx, ex, static_cast<int>(row));
 }
 
 // Rows of the back surface that a row draw can reach: inside ClipRect and
@@ -260,7 +261,8 @@ void DrawSkipRows(int x, int y, int step, int slot, int sx, int sy, int ex, int 
     const long long range = -static_cast<long long>(step);  // -INT_MIN does not fit an int
     long long r = sy + std::rand() % range + 1;
     if (r < 0) r %= range;  // rows above the object draw nothing: start within one gap of row 0
-    for (; r < rowsEnd; r += std::rand() % range + 1) DrawRowAt(x, static_cast<long long>(y) + (r - sy), slot, sx, ex, r);
+    for (; r < rowsEnd; r += std::rand() % range + 1)
+        DrawRowAt(x, static_cast<long long>(y) + (r - sy), slot, sx, ex, r);
 }
 
 void DrawShake(int x, int y, int range, int slot, int sx, int sy, int ex, int ey) {

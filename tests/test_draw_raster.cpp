@@ -268,7 +268,8 @@ TEST_F(DrawRaster, RollMovesBackWhereTheEdgeFallsOnEveryFrame) {
         for (auto& e : expected) e = kBackground;
         int p = 0;
         for (int c = 0; c < 8; ++c) {
-            const int end = static_cast<int>(4 + std::cos((c + static_cast<double>(phase)) * 2.0 * 3.14159265358979323846 / 7) * 4);
+            const double turn = (c + static_cast<double>(phase)) * 2.0 * 3.14159265358979323846 / 7;
+            const int end = static_cast<int>(4 + std::cos(turn) * 4);
             for (int o = p; o <= end; ++o) expected[o] = Pattern(0, c);
             p = end + 1;
         }

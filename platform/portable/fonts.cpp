@@ -284,11 +284,14 @@ std::shared_ptr<Sized> MakeSized(const LogFont& lf) {
     const int cell = lf.height == 0 ? 16 : lf.height;
     // Sizes are held to what a glyph can be before they become ints, so an
     // extreme height or width (INT_MIN has no negation) cannot overflow.
+    const double cellPixels = std::clamp(cell * wm.upem / (wm.ascent + wm.descent), 0.0, 4096.0);
     const int ppem = cell < 0 ? static_cast<int>(std::clamp(-static_cast<double>(cell), 1.0, 2048.0))
-                              : std::clamp(static_cast<int>(Round(std::clamp(cell * wm.upem / (wm.ascent + wm.descent), 0.0, 4096.0))), 1, 2048);
+                              : std::clamp(static_cast<int>(Round(cellPixels)), 1, 2048);
     int ppemX = ppem;
-    if (lf.width > 0)
-        ppemX = std::clamp(static_cast<int>(Round(std::clamp(lf.width * wm.upem / wm.avgWidth, 0.0, 8192.0))), 1, 4096);
+    if (lf.width > 0) {
+        const double widthPixels = std::clamp(lf.width * wm.upem / wm.avgWidth, 0.0, 8192.0);
+        ppemX = std::clamp(static_cast<int>(Round(widthPixels)), 1, 4096);
+    }
     sized->ppem = ppem;
     sized->ppemX = ppemX;
     // The face's own style decides what is simulated (fontconfig reports the
