@@ -11,9 +11,9 @@
 // held by a text font; they return the result of giving the context back
 // (or the failure of taking it).
 //
-// Pen widths are cut to twice the screen's width plus its height: such a pen
-// already covers the whole surface, so wider ones draw the same and return
-// as quickly.
+// Pen widths are cut to twice the screen's width plus its height: a pen that
+// wide drawn anywhere on the surface covers all of it, so wider ones draw the
+// same there and return as quickly.
 #pragma once
 
 #include "platform/ddraw.h"
