@@ -224,7 +224,18 @@ int Expand(const char* caption, int slot, const char* name, int memoryFlag, cons
 // context; false when it cannot be loaded.
 bool ReadForPack(const char* fileName, int* width, int* height, std::vector<std::uint16_t>* pixels) {
     int slot = LoadObject(fileName, 1);
-    if (slot == 0) return false;
+    if (slot == 0) {
+        // A failed load keeps the slot it took under the file's name; the
+        // converter's own loads give theirs back.
+        for (int s = kFirstLoadedSlot; s < kObjectSlots; ++s) {
+            ObjectRecord& r = ObjectTable[s];
+            if (!r.surface && std::strncmp(r.name, fileName, sizeof r.name - 1) == 0) {
+                r.name[0] = 0;
+                break;
+            }
+        }
+        return false;
+    }
     IDirectDrawSurface* surface = ObjectTable[slot].surface;
     HDC dc = nullptr;
     bool ok = surface && surface->GetDC(&dc) == DD_OK;

@@ -307,8 +307,15 @@ bool ServeStream(int slot) {
 int ReloadSlot(int slot) {
     SoundSlot& s = SoundTable[slot];
     if (s.stream.dataSize != 0) {
+        // The stream reopens its own pack; the program's choice of pack is
+        // put back afterwards, so the whole pack slots reloaded after it
+        // still read the pack the program selected.
+        char selected[sizeof SelectedPack];
+        std::memcpy(selected, SelectedPack, sizeof selected);
         std::snprintf(SelectedPack, sizeof SelectedPack, "%s", s.stream.packPath);
-        return LoadStream(s.name, s.stream.loopPoint - s.stream.dataStart);
+        int result = LoadStream(s.name, s.stream.loopPoint - s.stream.dataStart);
+        std::memcpy(SelectedPack, selected, sizeof selected);
+        return result;
     }
     return LoadPack(s.name, s.mixCount);
 }
