@@ -61,7 +61,8 @@ std::string Shown(const std::string& sjis) {
 std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     char last = folder.back();
-    return last == '/' || last == '\\' ? folder + name : folder + "\\" + name;
+    if (last == '/' || last == '\\') return folder + name;
+    return folder + (folder.find('/') != std::string::npos ? "/" : "\\") + name;
 }
 
 // Progress on a terminal: "[3/40] NAME" rewritten in place.
