@@ -11,7 +11,9 @@
 #      the red marker follows the mouse; Esc ends it with exit code 0 after
 #      one shutdown;
 #   3. the game once more without an audio device: it starts, shows its
-#      window and ends on Esc with exit code 0.
+#      window and ends on Esc with exit code 0;
+#   4. the pack tool makes the pack example's packs, and the example loads
+#      its pictures and sounds from them and streams its tune.
 #
 # Usage: tests/wine/run.sh <Windows build folder>
 # Needs: wine (wine64), xvfb, xdotool, imagemagick, x11-utils, and the IPA
@@ -329,6 +331,44 @@ if w=$(find_game_window); then
     fi
 else
     bad "without an audio device the game showed no window"
+fi
+
+# ---- 4. The pack tool and the pack example, with an audio device: elpack.exe
+# packs the example's pictures and sounds, lists and checks the packs and
+# refuses a damaged one; the example loads everything from the packs,
+# streams its tune and ends by itself with exit code 0.
+timeout 60 wineserver -w
+export ALSA_CONFIG_PATH=$work/asound-null.conf
+if [ -f "$build/tools/elpack.exe" ] && [ -f "$build/examples/pack_demo.exe" ]; then
+    mkdir -p "$work/packs"
+    cp -r "$build/examples/pack_demo.exe" "$build/examples/pack_demo_media" "$build/tools/elpack.exe" "$work/packs/"
+    cd "$work/packs"
+    if timeout 120 wine ./elpack.exe bmp make pack_demo.bpk 'pack_demo_media\pictures' > "$work/elpack.out" 2> "$work/elpack.err" &&
+        timeout 120 wine ./elpack.exe wav make pack_demo.spk 'pack_demo_media\sounds' >> "$work/elpack.out" 2>> "$work/elpack.err" &&
+        timeout 60 wine ./elpack.exe wav list pack_demo.spk 2>> "$work/elpack.err" | grep -q '^TUNE.WAV .*22050 Hz 16-bit mono' &&
+        timeout 60 wine ./elpack.exe bmp check pack_demo.bpk >> "$work/elpack.out" 2>> "$work/elpack.err"; then
+        ok "elpack.exe makes, lists and checks the example's packs"
+    else
+        bad "elpack.exe could not make the example's packs"
+    fi
+    head -c 1000 pack_demo.spk > cut.spk
+    timeout 60 wine ./elpack.exe wav check cut.spk > /dev/null 2> "$work/cut.txt"
+    code=$?
+    if [ $code -eq 1 ] && [ "$(grep -c . "$work/cut.txt")" -eq 1 ]; then
+        ok "elpack.exe refuses a damaged pack with one line and exit code 1"
+    else
+        bad "elpack.exe on a damaged pack: exit $code, $(cat "$work/cut.txt")"
+    fi
+    EL_TRACE=1 timeout 120 wine ./pack_demo.exe 4 > "$work/pack_demo.out" 2> "$work/pack_demo.err"
+    code=$?
+    if [ $code -eq 0 ] && grep -q "^trace: pack_demo: pictures and sounds loaded from the packs" "$work/pack_demo.err"; then
+        ok "the pack example loads from its packs, streams and ends with exit code 0"
+    else
+        bad "the pack example: exit code $code"
+    fi
+    timeout 60 wineserver -w
+else
+    bad "elpack.exe or pack_demo.exe not built"
 fi
 
 echo "screenshots in $shots"
