@@ -15,7 +15,7 @@
 #include "bench_support.h"
 #include "draw/elDraw.h"
 #include "draw/pack_format.h"
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "sound/elSound.h"
 #include "sound/pack_format.h"
 

@@ -12,8 +12,11 @@
 #      one shutdown;
 #   3. the game once more without an audio device: it starts, shows its
 #      window and ends on Esc with exit code 0;
-#   4. the pack tool makes the pack example's packs, and the example loads
-#      its pictures and sounds from them and streams its tune.
+#   4. the pack tool makes the pack example's packs (which step 5 runs
+#      the example from), lists and checks them and refuses a damaged one;
+#   5. every example program for a second, and the game that
+#      tests/consumer/run.sh built outside the tree against the installed
+#      library (<Windows build>/consumer) for 10 frames.
 #
 # Usage: tests/wine/run.sh <Windows build folder>
 # Needs: wine (wine64), xvfb, xdotool, imagemagick, x11-utils, and the IPA
@@ -22,7 +25,7 @@
 set -uo pipefail
 
 build=$(realpath "${1:?usage: $0 <Windows build folder>}")
-tests_exe=$build/tests/windows/el_win_tests.exe
+tests_exe=$build/tests/platform/windows/el_win_tests.exe
 game_dir=$build/game
 shots=${EL_WINE_SHOTS:-$build/wine-shots}
 here=$(dirname "$(realpath "$0")")
@@ -333,42 +336,68 @@ else
     bad "without an audio device the game showed no window"
 fi
 
-# ---- 4. The pack tool and the pack example, with an audio device: elpack.exe
-# packs the example's pictures and sounds, lists and checks the packs and
-# refuses a damaged one; the example loads everything from the packs,
-# streams its tune and ends by itself with exit code 0.
+# ---- 4. The pack tool, with an audio device: elpack.exe makes the pack
+# example's packs among the examples (step 5 runs the example from them),
+# lists and checks them and refuses a damaged pack.
 timeout 60 wineserver -w
 export ALSA_CONFIG_PATH=$work/asound-null.conf
-if [ -f "$build/tools/elpack.exe" ] && [ -f "$build/examples/pack_demo.exe" ]; then
-    mkdir -p "$work/packs"
-    cp -r "$build/examples/pack_demo.exe" "$build/examples/pack_demo_media" "$build/tools/elpack.exe" "$work/packs/"
-    cd "$work/packs"
+mkdir -p "$work/examples"
+cp -r "$build/examples/." "$work/examples/"
+if [ -f "$build/tools/elpack.exe" ]; then
+    cp "$build/tools/elpack.exe" "$work/examples/"
+    cd "$work/examples"
     if timeout 120 wine ./elpack.exe bmp make pack_demo.bpk 'pack_demo_media\pictures' > "$work/elpack.out" 2> "$work/elpack.err" &&
         timeout 120 wine ./elpack.exe wav make pack_demo.spk 'pack_demo_media\sounds' >> "$work/elpack.out" 2>> "$work/elpack.err" &&
         timeout 60 wine ./elpack.exe wav list pack_demo.spk 2>> "$work/elpack.err" | grep -q '^TUNE.WAV .*22050 Hz 16-bit mono' &&
         timeout 60 wine ./elpack.exe bmp check pack_demo.bpk >> "$work/elpack.out" 2>> "$work/elpack.err"; then
-        ok "elpack.exe makes, lists and checks the example's packs"
+        ok "elpack.exe makes, lists and checks the pack example's packs"
     else
-        bad "elpack.exe could not make the example's packs"
+        bad "elpack.exe could not make the pack example's packs"
     fi
-    head -c 1000 pack_demo.spk > cut.spk
-    timeout 60 wine ./elpack.exe wav check cut.spk > /dev/null 2> "$work/cut.txt"
+    head -c 1000 pack_demo.spk > "$work/cut.spk"
+    timeout 60 wine ./elpack.exe wav check "$(winepath -w "$work/cut.spk")" > /dev/null 2> "$work/cut.txt"
     code=$?
     if [ $code -eq 1 ] && [ "$(grep -c . "$work/cut.txt")" -eq 1 ]; then
         ok "elpack.exe refuses a damaged pack with one line and exit code 1"
     else
         bad "elpack.exe on a damaged pack: exit $code, $(cat "$work/cut.txt")"
     fi
-    EL_TRACE=1 timeout 120 wine ./pack_demo.exe 4 > "$work/pack_demo.out" 2> "$work/pack_demo.err"
-    code=$?
-    if [ $code -eq 0 ] && grep -q "^trace: pack_demo: pictures and sounds loaded from the packs" "$work/pack_demo.err"; then
-        ok "the pack example loads from its packs, streams and ends with exit code 0"
+    rm -f elpack.exe
+    timeout 60 wineserver -w
+else
+    bad "elpack.exe not built"
+fi
+
+# ---- 5. The example programs and a game built outside the tree against the
+# installed library (tests/consumer), each for a moment, with an audio device.
+export ALSA_CONFIG_PATH=$work/asound-null.conf
+for exe in "$build"/examples/*.exe; do
+    [ -f "$exe" ] || continue
+    name=$(basename "$exe" .exe)
+    mkdir -p "$work/examples"
+    cp -r "$build/examples/." "$work/examples/"
+    cd "$work/examples"
+    if timeout 120 wine "./$name.exe" 1 > "$work/$name.out" 2> "$work/$name.err"; then
+        ok "example $name runs for a second and ends with exit code 0"
     else
-        bad "the pack example: exit code $code"
+        bad "example $name did not end cleanly"
+    fi
+    timeout 60 wineserver -w
+done
+consumer=$build/consumer/build/consumer.exe
+if [ -f "$consumer" ]; then
+    mkdir -p "$work/consumer"
+    cp "$consumer" "$work/consumer/"
+    cd "$work/consumer"
+    if timeout 120 wine ./consumer.exe 10 > "$work/consumer.out" 2> "$work/consumer.err" &&
+        grep -qx "frames=10" consumer.txt; then
+        ok "a game built against the installed library runs 10 frames"
+    else
+        bad "the game built against the installed library"
     fi
     timeout 60 wineserver -w
 else
-    bad "elpack.exe or pack_demo.exe not built"
+    bad "$consumer not built (tests/consumer/run.sh)"
 fi
 
 echo "screenshots in $shots"
