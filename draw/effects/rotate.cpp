@@ -1,0 +1,243 @@
+// Rotated draws: every destination pixel of a rectangle is mapped back to a
+// source pixel in fixed point (coordinates times 360, sine and cosine from
+// SinTable) and sampled by nearest pixel. Plain, tiled, zoomed, zoomed and
+// tiled, and a tiled floor whose zoom changes row by row.
+//
+// The mapping of pixel (i, j) does not depend on the clip: a row starts at
+// U - j * S, V + j * C and a column adds i * C, i * S, so a cut draw starts
+// at its first visible pixel and gives the same pixels as the whole draw.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "draw/effects/elEffects.h"
+
+namespace elDraw {
+
+namespace {
+
+// A rotation with both surfaces locked: the destination rectangle, its
+// visible part, the source rectangle and the fixed-point frame.
+struct Rotation {
+    LockedPixels object, back;
+    VisibleRange visible;
+    std::int64_t x1 = 0, y1 = 0, width = 0, height = 0;
+    std::int64_t left = 0, top = 0, sourceWidth = 0, sourceHeight = 0;
+    // Source offsets whose pixel exists in the object: [firstU, endU) and
+    // [firstV, endV), within the source rectangle.
+    std::int64_t firstU = 0, endU = 0, firstV = 0, endV = 0;
+    std::int64_t sine = 0, cosine = 0;
+    std::int64_t rowU = 0, rowV = 0;  // u and v at the start of row 0
+
+    std::uint16_t Sample(std::int64_t su, std::int64_t sv) const {
+        return object.Row(top + sv)[left + su];
+    }
+    bool Exists(std::int64_t su, std::int64_t sv) const {
+        return su >= firstU && su < endU && sv >= firstV && sv < endV;
+    }
+};
+
+// Checks the arguments, cuts the rectangle to ClipRect and the back surface
+// and locks the object, then the back surface. kPassLocked, or the result
+// to return: 1 when nothing is to be drawn, 0 when a lock failed.
+int BeginRotation(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top,
+                  int right, int bottom, Rotation& r) {
+    r.x1 = x1;
+    r.y1 = y1;
+    r.width = static_cast<std::int64_t>(x2) - x1;
+    r.height = static_cast<std::int64_t>(y2) - y1;
+    r.left = left;
+    r.top = top;
+    r.sourceWidth = static_cast<std::int64_t>(right) - left;
+    r.sourceHeight = static_cast<std::int64_t>(bottom) - top;
+    if (r.width <= 0 || r.height <= 0 || r.sourceWidth <= 0 || r.sourceHeight <= 0) return 1;
+    // First against ClipRect alone, so a draw wholly outside locks nothing.
+    if (!CutDestination(r.x1, r.y1, r.width, r.height, ClipRect.right, ClipRect.bottom, r.visible))
+        return 1;
+    if (LockPair(slot, r.object, r.back) != kPassLocked) return 0;
+    if (!CutDestination(r.x1, r.y1, r.width, r.height, r.back.width, r.back.height, r.visible)) {
+        UnlockPair(r.object, r.back);
+        return 1;
+    }
+    r.firstU = std::max<std::int64_t>(0, -r.left);
+    r.endU = std::min<std::int64_t>(r.sourceWidth, r.object.width - r.left);
+    r.firstV = std::max<std::int64_t>(0, -r.top);
+    r.endV = std::min<std::int64_t>(r.sourceHeight, r.object.height - r.top);
+
+    const int a = NormalizeAngle(angle);
+    r.sine = SinTable[a];
+    r.cosine = SinTable[a + 90];
+    const std::int64_t hw = r.width >> 1, hh = r.height >> 1;
+    r.rowU = 360 * hw - hw * r.cosine + hh * r.sine;
+    r.rowV = 360 * hh - hw * r.sine - hh * r.cosine;
+    return kPassLocked;
+}
+
+// Calls rowStart(j) before each visible row and pixel(qu, qv, dest) for each
+// visible pixel, where qu = u / 360 and qv = v / 360 (truncated) and dest is
+// the back pixel; then unlocks. Returns 1.
+template <class RowStart, class Pixel>
+int RunRotation(Rotation& r, RowStart&& rowStart, Pixel&& pixel) {
+    const VisibleRange& vis = r.visible;
+    for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
+        rowStart(j);
+        std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
+        std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
+        std::uint16_t* dest = r.back.Row(r.y1 + j) + (r.x1 + vis.i0);
+        for (std::int64_t i = vis.i0; i < vis.i1; ++i, ++dest) {
+            pixel(u / 360, v / 360, *dest);
+            u += r.cosine;
+            v += r.sine;
+        }
+    }
+    UnlockPair(r.object, r.back);
+    return 1;
+}
+
+void NoRowSetup(std::int64_t) {}
+
+// A zoom's quotient, truncated, when it lies within what a 64-bit integer
+// holds; false for infinities, NaN and values beyond.
+inline bool TruncatedQuotient(double numerator, double zoom, std::int64_t& out) {
+    const double q = numerator / zoom;
+    if (!(std::fabs(q) < 9.0e18)) return false;
+    out = static_cast<std::int64_t>(q);
+    return true;
+}
+
+bool UsableZoom(float zoom) { return zoom != 0.0f && std::isfinite(zoom); }
+
+// Colour factors are kept within 0-1 so that no channel spills into the next.
+double UnitFactor(float value) {
+    if (!(value > 0.0f)) return 0.0;
+    return value > 1.0f ? 1.0 : value;
+}
+
+// (W - trunc(sw * zoom)) >> 1, the product kept within 64 bits.
+std::int64_t ZoomedOffset(std::int64_t width, std::int64_t sourceWidth, float zoom) {
+    double scaled = static_cast<double>(sourceWidth) * zoom;
+    if (scaled > 4.0e18) scaled = 4.0e18;
+    if (scaled < -4.0e18) scaled = -4.0e18;
+    return (width - static_cast<std::int64_t>(scaled)) >> 1;
+}
+
+// abs(t) mod size, for a tile.
+inline std::int64_t Wrap(std::int64_t t, std::int64_t size) { return std::llabs(t) % size; }
+
+}  // namespace
+
+int DrawRotate(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top, int right,
+               int bottom) {
+    Rotation r;
+    const int started = BeginRotation(x1, y1, x2, y2, angle, slot, left, top, right, bottom, r);
+    if (started != kPassLocked) return started;
+    const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
+    const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
+        const std::int64_t su = qu - ox, sv = qv - oy;
+        if (!r.Exists(su, sv)) return;
+        const std::uint16_t p = r.Sample(su, sv);
+        if (p) dest = p;
+    });
+}
+
+int DrawRotateTile(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top,
+                   int right, int bottom) {
+    Rotation r;
+    const int started = BeginRotation(x1, y1, x2, y2, angle, slot, left, top, right, bottom, r);
+    if (started != kPassLocked) return started;
+    const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
+    const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
+        const std::int64_t su = Wrap(qu - ox, r.sourceWidth), sv = Wrap(qv - oy, r.sourceHeight);
+        if (!r.Exists(su, sv)) return;
+        const std::uint16_t p = r.Sample(su, sv);
+        if (p) dest = p;
+    });
+}
+
+int DrawRotateZoom(int x1, int y1, int x2, int y2, int angle, float zoom, int slot, int left,
+                   int top, int right, int bottom) {
+    if (!UsableZoom(zoom)) return 1;
+    Rotation r;
+    const int started = BeginRotation(x1, y1, x2, y2, angle, slot, left, top, right, bottom, r);
+    if (started != kPassLocked) return started;
+    const std::int64_t ox = ZoomedOffset(r.width, r.sourceWidth, zoom);
+    const std::int64_t oy = ZoomedOffset(r.height, r.sourceHeight, zoom);
+    const double z = zoom;
+    return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
+        std::int64_t su, sv;
+        if (!TruncatedQuotient(static_cast<double>(qu - ox), z, su) ||
+            !TruncatedQuotient(static_cast<double>(qv - oy), z, sv) || !r.Exists(su, sv))
+            return;
+        const std::uint16_t p = r.Sample(su, sv);
+        if (p) dest = p;
+    });
+}
+
+int DrawRotateZoomTile(int x1, int y1, int x2, int y2, int angle, float zoom, int slot, int left,
+                       int top, int right, int bottom) {
+    if (!UsableZoom(zoom)) return 1;
+    Rotation r;
+    const int started = BeginRotation(x1, y1, x2, y2, angle, slot, left, top, right, bottom, r);
+    if (started != kPassLocked) return started;
+    const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
+    const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    const double z = zoom;
+    return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
+        std::int64_t tu, tv;
+        if (!TruncatedQuotient(static_cast<double>(qu - ox), z, tu) ||
+            !TruncatedQuotient(static_cast<double>(qv - oy), z, tv))
+            return;
+        const std::int64_t su = Wrap(tu, r.sourceWidth), sv = Wrap(tv, r.sourceHeight);
+        if (!r.Exists(su, sv)) return;
+        const std::uint16_t p = r.Sample(su, sv);
+        if (p) dest = p;
+    });
+}
+
+int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, float xZoomStep,
+                    float yZoom, float yZoomStep, float red, float green, float blue, int slot,
+                    int left, int top, int right, int bottom) {
+    Rotation r;
+    const int started = BeginRotation(x1, y1, x2, y2, angle, slot, left, top, right, bottom, r);
+    if (started != kPassLocked) return started;
+    const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
+    const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    const double factor[3] = {UnitFactor(red), UnitFactor(green), UnitFactor(blue)};
+    // The zooms grow after every row, the invisible ones above included.
+    float rowXZoom = xZoom, rowYZoom = yZoom;
+    std::int64_t zoomRow = 0;
+    bool rowUsable = true;
+    auto rowStart = [&](std::int64_t j) {
+        for (; zoomRow < j; ++zoomRow) {
+            const float nextX = rowXZoom + xZoomStep, nextY = rowYZoom + yZoomStep;
+            // Once the sums no longer change (or are NaN) the rows above a
+            // far-off clip need not be summed one by one.
+            if ((nextX == rowXZoom && nextY == rowYZoom) || std::isnan(nextX) || std::isnan(nextY)) {
+                rowXZoom = nextX;
+                rowYZoom = nextY;
+                zoomRow = j;
+                break;
+            }
+            rowXZoom = nextX;
+            rowYZoom = nextY;
+        }
+        rowUsable = UsableZoom(rowXZoom) && UsableZoom(rowYZoom);
+    };
+    return RunRotation(r, rowStart, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
+        std::int64_t tu, tv;
+        if (!rowUsable || !TruncatedQuotient(static_cast<double>(qu - ox), rowXZoom, tu) ||
+            !TruncatedQuotient(static_cast<double>(qv - oy), rowYZoom, tv))
+            return;
+        const std::int64_t su = Wrap(tu, r.sourceWidth), sv = Wrap(tv, r.sourceHeight);
+        if (!r.Exists(su, sv)) return;
+        const std::uint16_t p = r.Sample(su, sv);
+        if (!p) return;
+        const std::uint8_t* c = PixelSplitTable[p];
+        dest = Pack5(static_cast<unsigned>(c[0] * factor[0]), static_cast<unsigned>(c[1] * factor[1]),
+                     static_cast<unsigned>(c[2] * factor[2]));
+    });
+}
+
+}  // namespace elDraw
