@@ -112,6 +112,24 @@ TEST_F(RotatedDraws, LargerRectanglesLeaveTheRestOrTileItMirroredAtTheOrigin) {
     });
 }
 
+TEST_F(RotatedDraws, TilesFarFromTheOriginRepeatWithExactRemainders) {
+    const int obj = Picture(7, 13, false);
+    // Angle 0: pixel (i, j) shows source (|i - ox| mod 7, |j - oy| mod 13).
+    const long long x1 = -1000000007, y1 = -999999937;
+    const long long w = 800 - x1, h = 600 - y1;
+    const long long ox = (w - 7) >> 1, oy = (h - 13) >> 1;
+    EXPECT_EQ(elDraw::DrawRotateTile(static_cast<int>(x1), static_cast<int>(y1), 800, 600, 0, obj, 0, 0, 7, 13), 1);
+    const Pixels b = Back();
+    long wrong = 0;
+    for (int y = 0; y < 600; y += 7)
+        for (int x = 0; x < 800; ++x) {
+            const long long i = x - x1, j = y - y1;
+            wrong += b.at(x, y) != Plain(static_cast<int>(std::llabs(i - ox) % 7),
+                                         static_cast<int>(std::llabs(j - oy) % 13));
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(RotatedDraws, ZoomTwoShowsTheWholeObjectTwiceAsLargeCentred) {
     InBothLayouts([&] {
         const int obj = Picture(16, 16);

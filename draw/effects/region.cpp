@@ -89,9 +89,30 @@ int Blur(int x, int y, int width, int height, const ChannelFlags* fade) {
     if (!LockBack(back)) return 0;
     const Span columns = CutSpan(x, width, back.width);
     const Span rows = CutSpan(y, height, back.height);
+    const std::ptrdiff_t pitch = back.pitch;
     for (int j = 1; j < rows.size() - 1; ++j) {
         std::uint16_t* row = back.Row(rows.first + j) + columns.first;
-        for (int i = 1; i < columns.size() - 1; ++i) row[i] = NeighbourAverage(row + i, back.pitch, fade);
+        // The left neighbour is the pixel just written: its channels are
+        // carried over rather than read back through the table.
+        const std::uint8_t* first = PixelSplitTable[row[0]];
+        unsigned leftRed = first[0], leftGreen = first[1], leftBlue = first[2];
+        for (int i = 1; i < columns.size() - 1; ++i) {
+            const std::uint8_t* r = PixelSplitTable[row[i + 1]];
+            const std::uint8_t* u = PixelSplitTable[row[i - pitch]];
+            const std::uint8_t* d = PixelSplitTable[row[i + pitch]];
+            unsigned red = (leftRed + r[0] + u[0] + d[0]) >> 2;
+            unsigned green = (leftGreen + r[1] + u[1] + d[1]) >> 2;
+            unsigned blue = (leftBlue + r[2] + u[2] + d[2]) >> 2;
+            if (fade) {
+                if (fade->red && red) --red;
+                if (fade->green && green) --green;
+                if (fade->blue && blue) --blue;
+            }
+            row[i] = Pack5(red, green, blue);
+            leftRed = red;
+            leftGreen = green;
+            leftBlue = blue;
+        }
     }
     UnlockPixels(back);
     return 1;

@@ -121,8 +121,24 @@ std::int64_t ZoomedOffset(std::int64_t width, std::int64_t sourceWidth, float zo
     return (width - static_cast<std::int64_t>(scaled)) >> 1;
 }
 
-// abs(t) mod size, for a tile.
-inline std::int64_t Wrap(std::int64_t t, std::int64_t size) { return std::llabs(t) % size; }
+// abs(t) mod size, for a tile. A hardware division per pixel would cost more
+// than the rest of the mapping, so the remainder of a 32-bit value is taken
+// from the fraction part of its product with a 64-bit reciprocal of the size,
+// fixed once per draw; with both below 2^32 this is exact.
+__extension__ typedef unsigned __int128 Wide;
+struct Wrapper {
+    std::uint64_t size;
+    std::uint64_t reciprocal;
+    explicit Wrapper(std::int64_t s)
+        : size(static_cast<std::uint64_t>(s)),
+          reciprocal(s <= 0xFFFFFFFF ? UINT64_MAX / static_cast<std::uint64_t>(s) + 1 : 0) {}
+    std::int64_t operator()(std::int64_t t) const {
+        const std::uint64_t a = static_cast<std::uint64_t>(std::llabs(t));
+        if (a > 0xFFFFFFFF || reciprocal == 0) return static_cast<std::int64_t>(a % size);
+        const std::uint64_t low = reciprocal * a;
+        return static_cast<std::int64_t>((static_cast<Wide>(low) * size) >> 64);
+    }
+};
 
 }  // namespace
 
@@ -148,8 +164,9 @@ int DrawRotateTile(int x1, int y1, int x2, int y2, int angle, int slot, int left
     if (started != kPassLocked) return started;
     const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
     const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    const Wrapper wrapU(r.sourceWidth), wrapV(r.sourceHeight);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
-        const std::int64_t su = Wrap(qu - ox, r.sourceWidth), sv = Wrap(qv - oy, r.sourceHeight);
+        const std::int64_t su = wrapU(qu - ox), sv = wrapV(qv - oy);
         if (!r.Exists(su, sv)) return;
         const std::uint16_t p = r.Sample(su, sv);
         if (p) dest = p;
@@ -184,12 +201,13 @@ int DrawRotateZoomTile(int x1, int y1, int x2, int y2, int angle, float zoom, in
     const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
     const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
     const double z = zoom;
+    const Wrapper wrapU(r.sourceWidth), wrapV(r.sourceHeight);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         std::int64_t tu, tv;
         if (!TruncatedQuotient(static_cast<double>(qu - ox), z, tu) ||
             !TruncatedQuotient(static_cast<double>(qv - oy), z, tv))
             return;
-        const std::int64_t su = Wrap(tu, r.sourceWidth), sv = Wrap(tv, r.sourceHeight);
+        const std::int64_t su = wrapU(tu), sv = wrapV(tv);
         if (!r.Exists(su, sv)) return;
         const std::uint16_t p = r.Sample(su, sv);
         if (p) dest = p;
@@ -204,7 +222,13 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
     if (started != kPassLocked) return started;
     const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
     const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    // Every 5-bit channel value times its factor, truncated, looked up
+    // instead of multiplied per pixel.
     const double factor[3] = {UnitFactor(red), UnitFactor(green), UnitFactor(blue)};
+    unsigned scaled[3][32];
+    for (int c = 0; c < 3; ++c)
+        for (int v = 0; v < 32; ++v) scaled[c][v] = static_cast<unsigned>(v * factor[c]);
+    const Wrapper wrapU(r.sourceWidth), wrapV(r.sourceHeight);
     // The zooms grow after every row, the invisible ones above included.
     float rowXZoom = xZoom, rowYZoom = yZoom;
     std::int64_t zoomRow = 0;
@@ -230,13 +254,12 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
         if (!rowUsable || !TruncatedQuotient(static_cast<double>(qu - ox), rowXZoom, tu) ||
             !TruncatedQuotient(static_cast<double>(qv - oy), rowYZoom, tv))
             return;
-        const std::int64_t su = Wrap(tu, r.sourceWidth), sv = Wrap(tv, r.sourceHeight);
+        const std::int64_t su = wrapU(tu), sv = wrapV(tv);
         if (!r.Exists(su, sv)) return;
         const std::uint16_t p = r.Sample(su, sv);
         if (!p) return;
         const std::uint8_t* c = PixelSplitTable[p];
-        dest = Pack5(static_cast<unsigned>(c[0] * factor[0]), static_cast<unsigned>(c[1] * factor[1]),
-                     static_cast<unsigned>(c[2] * factor[2]));
+        dest = Pack5(scaled[0][c[0]], scaled[1][c[1]], scaled[2][c[2]]);
     });
 }
 
