@@ -6,6 +6,7 @@
 // The mapping of pixel (i, j) does not depend on the clip: a row starts at
 // U - j * S, V + j * C and a column adds i * C, i * S, so a cut draw starts
 // at its first visible pixel and gives the same pixels as the whole draw.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -105,6 +106,65 @@ inline bool TruncatedQuotient(double numerator, double zoom, std::int64_t& out) 
     return true;
 }
 
+// trunc(n / zoom) for every numerator n that a draw can meet, worked out
+// once per draw: the same double division each pixel would do, looked up.
+// A draw that could meet more numerators than the table holds divides per
+// pixel instead.
+class ZoomQuotients {
+public:
+    void Build(std::int64_t low, std::int64_t high, double zoom) {
+        zoom_ = zoom;
+        first_ = low;
+        count_ = 0;
+        if (high < low || high - low >= kSize) return;
+        count_ = static_cast<std::uint64_t>(high - low + 1);
+        for (std::uint64_t k = 0; k < count_; ++k)
+            valid_[k] = TruncatedQuotient(static_cast<double>(low + static_cast<std::int64_t>(k)), zoom,
+                                          value_[k]);
+    }
+    bool Get(std::int64_t n, std::int64_t& out) const {
+        const auto k = static_cast<std::uint64_t>(n - first_);
+        if (k < count_) {
+            out = value_[k];
+            return valid_[k];
+        }
+        return TruncatedQuotient(static_cast<double>(n), zoom_, out);
+    }
+
+private:
+    static constexpr std::int64_t kSize = 4096;
+    double zoom_ = 1.0;
+    std::int64_t first_ = 0;
+    std::uint64_t count_ = 0;
+    std::int64_t value_[kSize] = {};
+    bool valid_[kSize] = {};
+};
+ZoomQuotients QuotientsU, QuotientsV;
+
+// The least and greatest u / 360 (or v / 360) over the visible pixels: u and
+// v are linear in the pixel position, so both lie at corners.
+void QuotientRange(const Rotation& r, bool vertical, std::int64_t& low, std::int64_t& high) {
+    const VisibleRange& vis = r.visible;
+    low = INT64_MAX;
+    high = INT64_MIN;
+    for (std::int64_t j : {vis.j0, vis.j1 - 1})
+        for (std::int64_t i : {vis.i0, vis.i1 - 1}) {
+            const std::int64_t value = vertical ? (r.rowV + j * r.cosine + i * r.sine) / 360
+                                                : (r.rowU - j * r.sine + i * r.cosine) / 360;
+            low = std::min(low, value);
+            high = std::max(high, value);
+        }
+}
+
+// Fills the tables for numerators u / 360 - ox and v / 360 - oy.
+void BuildQuotients(const Rotation& r, std::int64_t ox, std::int64_t oy, double zoom) {
+    std::int64_t low, high;
+    QuotientRange(r, false, low, high);
+    QuotientsU.Build(low - ox, high - ox, zoom);
+    QuotientRange(r, true, low, high);
+    QuotientsV.Build(low - oy, high - oy, zoom);
+}
+
 bool UsableZoom(float zoom) { return zoom != 0.0f && std::isfinite(zoom); }
 
 // Colour factors are kept within 0-1 so that no channel spills into the next.
@@ -181,12 +241,10 @@ int DrawRotateZoom(int x1, int y1, int x2, int y2, int angle, float zoom, int sl
     if (started != kPassLocked) return started;
     const std::int64_t ox = ZoomedOffset(r.width, r.sourceWidth, zoom);
     const std::int64_t oy = ZoomedOffset(r.height, r.sourceHeight, zoom);
-    const double z = zoom;
+    BuildQuotients(r, ox, oy, zoom);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         std::int64_t su, sv;
-        if (!TruncatedQuotient(static_cast<double>(qu - ox), z, su) ||
-            !TruncatedQuotient(static_cast<double>(qv - oy), z, sv) || !r.Exists(su, sv))
-            return;
+        if (!QuotientsU.Get(qu - ox, su) || !QuotientsV.Get(qv - oy, sv) || !r.Exists(su, sv)) return;
         const std::uint16_t p = r.Sample(su, sv);
         if (p) dest = p;
     });
@@ -200,13 +258,11 @@ int DrawRotateZoomTile(int x1, int y1, int x2, int y2, int angle, float zoom, in
     if (started != kPassLocked) return started;
     const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
     const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
-    const double z = zoom;
+    BuildQuotients(r, ox, oy, zoom);
     const Wrapper wrapU(r.sourceWidth), wrapV(r.sourceHeight);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         std::int64_t tu, tv;
-        if (!TruncatedQuotient(static_cast<double>(qu - ox), z, tu) ||
-            !TruncatedQuotient(static_cast<double>(qv - oy), z, tv))
-            return;
+        if (!QuotientsU.Get(qu - ox, tu) || !QuotientsV.Get(qv - oy, tv)) return;
         const std::int64_t su = wrapU(tu), sv = wrapV(tv);
         if (!r.Exists(su, sv)) return;
         const std::uint16_t p = r.Sample(su, sv);
