@@ -46,7 +46,7 @@
 
 #include "bench/bench_support.h"
 #include "draw/elDraw.h"
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "system/elSystem.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "bench/bench_support.h"
 #include "draw/effects/elEffects.h"
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "system/elSystem.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "game/MapScene.h"
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "system/elSystem.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/dsound.h"
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 
 using namespace plat;
 

@@ -12,7 +12,7 @@
 #include "bench/bench_support.h"
 #include "draw/elDraw.h"
 #include "draw/primitives.h"
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "system/elSystem.h"
 #include "text/elText.h"
 

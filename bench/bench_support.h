@@ -7,7 +7,7 @@
 #include <string>
 
 #include "draw/elDraw.h"
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "system/elSystem.h"
 
 namespace bench {

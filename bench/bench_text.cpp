@@ -19,9 +19,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/portable/fonts.h"
-#include "platform/portable/pixels.h"
-#include "platform/portable/raster.h"
+#include "platform/portable/gdi_fonts.h"
+#include "platform/portable/ddraw_pixels.h"
+#include "platform/portable/gdi_raster.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #   cmake --build build-win -j2
 #
 # The game lands in build-win/game/tiles.exe beside its pictures and map; the
-# Windows test program in build-win/tests/windows/el_win_tests.exe. Both run
+# Windows test program in build-win/tests/platform/windows/el_win_tests.exe. Both run
 # under Wine (tests/wine/run.sh sets up a virtual display and a Wine prefix).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -24,7 +24,9 @@ set(CMAKE_FIND_ROOT_PATH /usr/${EL_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Packages may also come from a prefix of the user's (CMAKE_PREFIX_PATH), such as
+# this library installed for Windows.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 

@@ -187,5 +187,7 @@ function(el_add_resources target listfile)
   target_sources(${target} PRIVATE "${cpp}")
   # Names are string literals: compiled into Shift-JIS like the library's.
   set_source_files_properties("${cpp}" PROPERTIES COMPILE_OPTIONS "-fexec-charset=CP932")
-  target_include_directories(${target} PRIVATE "${CMAKE_SOURCE_DIR}")
+  # The table includes platform/resources.h, found through the target's
+  # link to the library.
+  target_link_libraries(${target} PRIVATE el::el)
 endfunction()

@@ -83,6 +83,11 @@ extern plat::HDC BackDC;    // the back surface's device context while lent out
 // Bits per pixel for full screen: requested, first and second fallback
 // (0 = none). The requested value becomes the depth actually tried.
 extern int RequestedDepth[3];
+// Counts the runs of Restore. Restored objects come back blank unless they
+// were loaded from a picture, so a program that composes objects itself
+// compares this with the count it saw when it composed them, and composes
+// them again when it has changed.
+extern int RestoreCount;
 
 // Opens DirectDraw, the surfaces, the work objects, the pixel format and the
 // tables, then starts sound, music, waits and input, fonts and joysticks.
@@ -113,6 +118,14 @@ void ReleaseObject(int slot);
 // own top-left pixel.
 void SetKeyColor(int colour);
 void SetKeyCorner();
+// The default key as a whole (colour and corner mode), so that a reload that
+// keys each object with its own setting can put the program's back after.
+struct KeyDefault {
+    int colour;
+    int corner;
+};
+KeyDefault GetKeyDefault();
+void SetKeyDefault(KeyDefault key);
 plat::HRESULT SetObjectKey(int slot, int colour);
 plat::HRESULT SetObjectKeyCorner(int slot);
 plat::HRESULT CopyObjectKey(int destSlot, int sourceSlot);

@@ -249,6 +249,13 @@ void SetKeyColor(int colour) {
 
 void SetKeyCorner() { cornerMode = 1; }
 
+KeyDefault GetKeyDefault() { return {keyColour, cornerMode}; }
+
+void SetKeyDefault(KeyDefault key) {
+    keyColour = key.colour;
+    cornerMode = key.corner;
+}
+
 HRESULT SetObjectKey(int slot, int colour) {
     ObjectRecord* r = Object(slot);
     if (!r || !r->surface) return DDERR_INVALIDOBJECT;

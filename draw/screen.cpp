@@ -37,6 +37,7 @@ int HardwareDevice = 0;
 int CanStretch = 0;
 HDC BackDC = nullptr;
 int RequestedDepth[3] = {16, 0, 0};
+int RestoreCount = 0;
 
 namespace {
 
@@ -309,6 +310,11 @@ int Screen(int width, int height, int memoryMode) {
 
 void Restore() {
     if (!DirectDraw || !PrimarySurface || !BackSurface) return;
+    ++RestoreCount;
+    // Each reload keys its object with the object's own setting through the
+    // default key; the program's default (colour and corner mode) is put
+    // back afterwards, so a restore changes nothing the program set.
+    KeyDefault programKey = GetKeyDefault();
     PrimarySurface->Restore();
     if (BackSurface->IsLost() != DD_OK) BackSurface->Restore();
     for (int slot = 0; slot < kFirstLoadedSlot; ++slot) {
@@ -327,6 +333,7 @@ void Restore() {
         if (r.fromPack) SwapPack(name, slot, r.reloadMemory);
         else SwapObject(name, slot, r.reloadMemory);
     }
+    SetKeyDefault(programKey);
 }
 
 void Close() {

@@ -19,6 +19,7 @@
 #include "platform/entry.h"
 #include "system/elSystem.h"
 #include "text/elText.h"
+#include "tools/bmp_file.h"
 
 namespace {
 
@@ -33,45 +34,13 @@ int Frames = 0;
 
 // ---- Pictures made at run time -------------------------------------------------
 
-void Put(std::vector<unsigned char>& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-}
-
-// A BMP file: headers, a palette of 0x00RRGGBB colours, pixel data as given.
-std::vector<unsigned char> BmpFile(int width, int height, int bits, std::uint32_t compression,
-                                   const std::vector<std::uint32_t>& palette,
-                                   const std::vector<unsigned char>& data) {
-    std::vector<unsigned char> out = {'B', 'M'};
-    std::uint64_t offset = 14 + 40 + 4 * std::uint64_t{palette.size()};
-    Put(out, offset + data.size(), 4);
-    Put(out, 0, 4);
-    Put(out, offset, 4);
-    Put(out, 40, 4);
-    Put(out, static_cast<std::uint32_t>(width), 4);
-    Put(out, static_cast<std::uint32_t>(height), 4);
-    Put(out, 1, 2);
-    Put(out, static_cast<std::uint32_t>(bits), 2);
-    Put(out, compression, 4);
-    Put(out, data.size(), 4);
-    Put(out, 2835, 4);
-    Put(out, 2835, 4);
-    Put(out, palette.size(), 4);
-    Put(out, 0, 4);
-    for (std::uint32_t c : palette) Put(out, c, 4);
-    out.insert(out.end(), data.begin(), data.end());
-    return out;
-}
-
 // A file beside the program (the program folder is given with '\', which
 // both systems' file functions take as '/').
-bool WriteBesideProgram(const char* name, const std::vector<unsigned char>& bytes) {
+bool WriteBesideProgram(const char* name, const std::vector<std::uint8_t>& bytes) {
     std::string path = std::string(elSystem::GetProgramFolder(0)) + name;
     for (char& c : path)
         if (c == '\\') c = '/';
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+    return bmpfile::Save(path, bytes);
 }
 
 // A shaded ball on black (index 0, the transparent colour), coded with
@@ -108,7 +77,7 @@ void WriteBall() {
         codes.insert(codes.end(), {0, 0});
     }
     codes.insert(codes.end(), {0, 1});
-    WriteBesideProgram("demo_ball.bmp", BmpFile(kBall, kBall, 8, 1, palette, codes));
+    WriteBesideProgram("demo_ball.bmp", bmpfile::File(kBall, kBall, 8, 1, palette, codes));
 }
 
 // Ten 64 x 48 frames: a dark blue diamond growing until it covers its cell.
@@ -127,7 +96,7 @@ void WriteWipe() {
             }
         }
     }
-    WriteBesideProgram("demo_wipe.bmp", BmpFile(width, height, 24, 0, {}, rows));
+    WriteBesideProgram("demo_wipe.bmp", bmpfile::File(width, height, 24, 0, {}, rows));
 }
 
 // A pixel value of the screen's format for 8-bit channels.

@@ -20,6 +20,7 @@ int ScreenObjects[kScreenColumns][kScreenRows];
 int TileSheet = 0;
 int FramePicture = 0;
 int MapRead = 0;
+int ComposedAtRestore = 0;
 int SlideState = kIdle;
 int ScreenColumn = 0;
 int ScreenRow = 0;
@@ -48,6 +49,7 @@ void Reset() {
         for (auto& slot : column) slot = 0;
     TileSheet = FramePicture = 0;
     MapRead = 0;
+    ComposedAtRestore = 0;
     SlideState = kIdle;
     ScreenColumn = ScreenRow = 0;
     KeyUpState = KeyDownState = KeyLeftState = KeyRightState = 0;
@@ -86,6 +88,7 @@ void LoadMap() {
 }
 
 void BuildScreens() {
+    ComposedAtRestore = elDraw::RestoreCount;
     for (int c = 0; c < kScreenColumns; ++c)
         for (int r = 0; r < kScreenRows; ++r) {
             elDraw::Clear();
@@ -114,6 +117,9 @@ void Frame() {
     FrameDelta = 1.0f / 60.0f;
     elDraw::Clear();
     LoadMap();
+    // A lost surface comes back blank: compose the screens again after every
+    // restore, or the view would show nothing for the rest of the run.
+    if (ComposedAtRestore != elDraw::RestoreCount) BuildScreens();
     DrawScreens();
     if (SlideState == kIdle) {
         elInput::UpdateKey(plat::VK_UP, KeyUpState);

@@ -24,6 +24,8 @@ extern int ScreenObjects[kScreenColumns][kScreenRows];
 extern int TileSheet;
 extern int FramePicture;
 extern int MapRead;
+// elDraw::RestoreCount when the screens were last composed.
+extern int ComposedAtRestore;
 extern int SlideState;
 extern int ScreenColumn;
 extern int ScreenRow;

@@ -112,6 +112,9 @@ void ClearClicks() { LeftClicked = RightClicked = 0; }
 bool OnMessage(plat::HWND, plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam,
                plat::LRESULT* result) {
     int code = static_cast<int>(wParam);
+    // A caller that does not want the result may pass none.
+    plat::LRESULT unused = 0;
+    if (!result) result = &unused;
     *result = 0;
     switch (message) {
         case plat::WM_SYSKEYDOWN:

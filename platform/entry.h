@@ -8,6 +8,14 @@
 namespace plat {
 // The command line without the program name, as WinMain receives it.
 std::string CommandLineFromArgs(int argc, char** argv);
+#if !defined(_WIN32)
+// Settings a program takes from its environment before it starts:
+// EL_HEADLESS=1 runs it without a display or audio device, on the virtual
+// clock (every present is one 60 Hz frame), with message boxes answered
+// "OK"/"Yes" and written to standard error, so examples and games run in
+// tests and on build machines.
+void PrepareProcess();
+#endif
 #if defined(_WIN32)
 // The process's command line without the program name, in Shift-JIS
 // (WinMain's own text is in the system's code page, which need not be 932).
@@ -24,6 +32,7 @@ std::string CommandLineOfProcess();
 #else
 #define EL_ENTRY_POINT(body)                                                   \
     int main(int argc, char** argv) {                                          \
+        plat::PrepareProcess();                                                \
         return body(plat::CommandLineFromArgs(argc, argv).c_str(), 1 /*SW_SHOWNORMAL*/); \
     }
 #endif

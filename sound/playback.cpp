@@ -15,9 +15,9 @@ namespace {
 
 using detail::ValidSlot;
 
-// The slot when sound is on and it holds a sound; null otherwise.
+// The slot when the device is open and it holds a sound; null otherwise.
 SoundSlot* Loaded(int slot) {
-    if (!SoundAvailable || !ValidSlot(slot) || !SoundTable[slot].inUse) return nullptr;
+    if (!detail::DeviceReady() || !ValidSlot(slot) || !SoundTable[slot].inUse) return nullptr;
     return &SoundTable[slot];
 }
 

@@ -50,6 +50,8 @@ std::uint32_t Le32(const std::uint8_t* p) {
 
 bool ValidSlot(int slot) { return slot >= 0 && slot < kSoundSlots; }
 
+bool DeviceReady() { return SoundAvailable && Device; }
+
 int TakeFreeSlot(const char* context) {
     for (int i = 0; i < kSoundSlots; ++i) {
         if (!SoundTable[i].inUse) {
@@ -131,8 +133,13 @@ int FillSlot(const char* context, const char* name, int mix, const std::vector<s
     SoundSlot& s = SoundTable[WorkingSlot];
     int count = std::abs(mix);
     s.mixCount = count;
-    s.EchoCounter = mix <= 1 ? -1 : 0;
-    if (!Reloading) s.NextMix = 0;
+    // The reload loops pass the stored (positive) mix count: the echo state
+    // and the next mix of a reloaded slot stay as they were, so a slot loaded
+    // without echo stays so and a running echo goes on.
+    if (!Reloading) {
+        s.EchoCounter = mix <= 1 ? -1 : 0;
+        s.NextMix = 0;
+    }
 
     WAVEFORMATEX wf{};
     std::memcpy(&wf, format.data(), std::min(format.size(), sizeof wf));
@@ -251,7 +258,7 @@ void Restore() {
 }
 
 int LoadObject(const char* name, int mix) {
-    if (!SoundAvailable) return -1;
+    if (!DeviceReady()) return -1;
     if (!name) name = "";
     if (mix > kMaxMixes || mix < -kMaxMixes) {
         ReportError(kLoadContext, "ミックス数が多過ぎます");
@@ -289,7 +296,7 @@ int LoadObject(const char* name, int mix) {
 }
 
 void DeleteObject(int slot) {
-    if (!SoundAvailable || !ValidSlot(slot) || !SoundTable[slot].inUse) return;
+    if (!DeviceReady() || !ValidSlot(slot) || !SoundTable[slot].inUse) return;
     SoundSlot& s = SoundTable[slot];
     s.inUse = 0;
     s.baseFrequency = 0;
@@ -306,7 +313,7 @@ void DeleteObject(int slot) {
 }
 
 int SelectFormat(int channels, int rate, int bits) {
-    if (!SoundAvailable) return 1;
+    if (!DeviceReady()) return 1;
     for (SoundSlot& s : SoundTable) {
         if (!s.inUse) continue;
         for (int i = 0; i < s.mixCount && i < kMaxMixes; ++i) ReleaseMix(s.mixes[i]);

@@ -15,6 +15,11 @@ extern int Reloading;
 extern int WorkingSlot;
 
 bool ValidSlot(int slot);
+// Sound is available and the device is open. Between Release and the next
+// Restore the device is gone while the slots wait to be reloaded: every
+// operation then does what it does without a device, and nothing it would
+// change is lost.
+bool DeviceReady();
 // The lowest slot not in use, made the working slot; -1 after reporting
 // "too many objects" under `context`.
 int TakeFreeSlot(const char* context);
@@ -25,7 +30,8 @@ int TakeFreeSlot(const char* context);
 bool ReadWaveFile(const char* path, std::vector<std::uint8_t>* format,
                   std::vector<std::uint8_t>* data);
 
-// The steps every loader ends with: the slot's mix count and echo state,
+// The steps every loader ends with: the slot's mix count and echo state
+// (both kept as they were when reloading),
 // `mix` buffers of the data in the format, the stored settings re-applied
 // when reloading, the slot marked in use, and the name stored. Returns the
 // working slot, or -1 after reporting under `context`.

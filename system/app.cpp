@@ -133,8 +133,11 @@ int Quit() {
     Trace("shutdown");
     ReleaseCursor();
     elText::FreeFonts();
+    Trace("fonts freed");
     elSound::Release();
+    Trace("sound released");
     elDraw::Close();
+    Trace("screen closed");
     if (instanceMutex) {
         ReleaseMutex(instanceMutex);
         instanceMutex = nullptr;

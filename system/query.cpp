@@ -82,7 +82,12 @@ const char* GetProgramFolder(int redirect) {
         // The folder's own name: from the backslash before the trailing one.
         std::size_t i = n - 1;
         while (i > 0 && ProgramFolder[i - 1] != '\\') --i;
-        if (i > 0) CopyBounded(lastFolderName, sizeof lastFolderName, ProgramFolder + i);
+        // A name (with its backslash) too long for its buffer would be cut
+        // and name another folder: such a program folder is not redirected.
+        if (i > 0 && !CopyBounded(lastFolderName, sizeof lastFolderName, ProgramFolder + i)) {
+            lastFolderName[0] = 0;
+            return ProgramFolder;
+        }
     }
     // A result that does not fit would name another folder: use the plain
     // program folder instead.

@@ -17,7 +17,7 @@
 
 #include "platform/ddraw.h"
 #include "platform/display.h"
-#include "platform/headless_display.h"
+#include "platform/portable/headless_display.h"
 #include "platform/portable/gdi_objects.h"
 #include "platform/portable/state.h"
 

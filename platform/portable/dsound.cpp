@@ -11,9 +11,9 @@
 #include <mutex>
 
 #include "platform/dsound.h"
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "platform/mmio.h"
-#include "platform/portable/audio.h"
+#include "platform/portable/dsound_mixer.h"
 #include "platform/portable/state.h"
 
 namespace plat {

@@ -13,7 +13,7 @@
 
 #include "platform/gdi.h"
 #include "platform/resources.h"
-#include "platform/portable/bmp.h"
+#include "platform/portable/gdi_bmp.h"
 #include "platform/portable/gdi_objects.h"
 
 namespace plat {
@@ -145,7 +145,7 @@ void DestroySurfaceDC(HDC dc) {
 
 Bitmap* DecodeBmp(const std::uint8_t* data, std::size_t size) {
     // Headers are checked against the real size first; run-length codes are
-    // decoded by our own decoder (platform/portable/bmp.cpp says why), the
+    // decoded by our own decoder (platform/portable/gdi_bmp.cpp says why), the
     // uncompressed layouts by SDL2's loader.
     bmp::Layout layout;
     if (!data || size > 0x7FFFFFFF || !bmp::ReadLayout(data, size, &layout)) return nullptr;

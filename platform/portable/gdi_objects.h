@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/gdi.h"
-#include "platform/portable/pixels.h"
-#include "platform/portable/raster.h"
+#include "platform/portable/ddraw_pixels.h"
+#include "platform/portable/gdi_raster.h"
 
 namespace plat {
 

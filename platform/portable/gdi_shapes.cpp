@@ -7,7 +7,7 @@
 
 #include "platform/gdi.h"
 #include "platform/portable/gdi_objects.h"
-#include "platform/portable/raster.h"
+#include "platform/portable/gdi_raster.h"
 
 namespace plat {
 namespace portable {

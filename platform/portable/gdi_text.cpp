@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/gdi.h"
-#include "platform/portable/fonts.h"
+#include "platform/portable/gdi_fonts.h"
 #include "platform/portable/gdi_objects.h"
 
 namespace plat {

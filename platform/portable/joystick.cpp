@@ -2,7 +2,7 @@
 // joyConfigChanged; headless, the test's scripted joysticks.
 #include <SDL.h>
 
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "platform/joystick.h"
 #include "platform/portable/state.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/headless_display.h"
+#include "platform/portable/headless_display.h"
 #include "platform/portable/gdi_objects.h"
 #include "platform/resources.h"
 

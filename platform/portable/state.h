@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "platform/win.h"
 
 namespace plat {
@@ -59,6 +59,7 @@ struct State {
     std::function<void(const headless::Box&)> boxHook;
     int beeps = 0;
     int foregroundRequests = 0;
+    std::vector<std::string> traces;  // headless: every Trace line, traced or not
     std::string moduleFileName;
     std::string windowsDirectory;
     std::vector<std::string> headlessMutexes;

@@ -9,79 +9,38 @@
 
 #include "draw/elDraw.h"
 #include "input/elInput.h"
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
+#include "tools/bmp_file.h"
 
 namespace test {
 
 namespace {
 
-void Put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-std::vector<std::uint8_t> Headers(int width, int height, int bits, std::uint32_t paletteSize,
-                                  std::uint32_t dataSize) {
-    std::vector<std::uint8_t> out;
-    std::uint32_t offset = 14 + 40 + paletteSize * 4;
-    out.push_back('B');
-    out.push_back('M');
-    Put(out, offset + dataSize, 4);
-    Put(out, 0, 4);
-    Put(out, offset, 4);
-    Put(out, 40, 4);
-    Put(out, static_cast<std::uint32_t>(width), 4);
-    Put(out, static_cast<std::uint32_t>(height), 4);
-    Put(out, 1, 2);
-    Put(out, static_cast<std::uint32_t>(bits), 2);
-    Put(out, 0, 4);
-    Put(out, dataSize, 4);
-    Put(out, 2835, 4);
-    Put(out, 2835, 4);
-    Put(out, paletteSize, 4);
-    Put(out, 0, 4);
-    return out;
-}
+// A GDI colour (0x00BBGGRR) as a BMP palette entry or 24-bit pixel (0x00RRGGBB).
+std::uint32_t FileColour(std::uint32_t c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); }
 
 }  // namespace
 
 std::vector<std::uint8_t> Bmp24(const Picture& p, bool topDown) {
-    int row = (p.width * 3 + 3) & ~3;
-    auto out = Headers(p.width, topDown ? -p.height : p.height, 24, 0,
-                       static_cast<std::uint32_t>(row * p.height));
-    for (int i = 0; i < p.height; ++i) {
-        int y = topDown ? i : p.height - 1 - i;
-        for (int x = 0; x < p.width; ++x) {
-            std::uint32_t c = p.colours[static_cast<std::size_t>(y) * p.width + x];
-            out.push_back(static_cast<std::uint8_t>(c >> 16));  // blue
-            out.push_back(static_cast<std::uint8_t>(c >> 8));   // green
-            out.push_back(static_cast<std::uint8_t>(c));        // red
-        }
-        for (int pad = p.width * 3; pad < row; ++pad) out.push_back(0);
-    }
-    return out;
+    return bmpfile::File24(p.width, p.height, [&p](int x, int y) {
+        return FileColour(p.colours[static_cast<std::size_t>(y) * p.width + x]);
+    }, topDown);
 }
 
 std::vector<std::uint8_t> Bmp8(const Picture& p) {
     std::vector<std::uint32_t> palette;
     for (std::uint32_t c : p.colours)
         if (std::find(palette.begin(), palette.end(), c) == palette.end()) palette.push_back(c);
-    int row = (p.width + 3) & ~3;
-    auto out = Headers(p.width, p.height, 8, static_cast<std::uint32_t>(palette.size()),
-                       static_cast<std::uint32_t>(row * p.height));
-    for (std::uint32_t c : palette) {
-        out.push_back(static_cast<std::uint8_t>(c >> 16));
-        out.push_back(static_cast<std::uint8_t>(c >> 8));
-        out.push_back(static_cast<std::uint8_t>(c));
-        out.push_back(0);
-    }
-    for (int y = p.height - 1; y >= 0; --y) {
+    const std::size_t row = bmpfile::RowBytes(p.width, 8);
+    std::vector<std::uint8_t> pixels(row * static_cast<std::size_t>(p.height), 0);
+    for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) {
             std::uint32_t c = p.colours[static_cast<std::size_t>(y) * p.width + x];
-            out.push_back(static_cast<std::uint8_t>(std::find(palette.begin(), palette.end(), c) - palette.begin()));
+            pixels[static_cast<std::size_t>(p.height - 1 - y) * row + x] =
+                static_cast<std::uint8_t>(std::find(palette.begin(), palette.end(), c) - palette.begin());
         }
-        for (int pad = p.width; pad < row; ++pad) out.push_back(0);
-    }
-    return out;
+    for (std::uint32_t& c : palette) c = FileColour(c);
+    return bmpfile::File(p.width, p.height, 8, 0, palette, pixels);
 }
 
 void DrawTest::SetUp() {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_display.h"
+#include "platform/portable/headless_display.h"
 
 namespace test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless.h"
+#include "platform/portable/headless.h"
 #include "system/elSystem.h"
 
 namespace test {

@@ -11,7 +11,10 @@
 #      the red marker follows the mouse; Esc ends it with exit code 0 after
 #      one shutdown;
 #   3. the game once more without an audio device: it starts, shows its
-#      window and ends on Esc with exit code 0.
+#      window and ends on Esc with exit code 0;
+#   4. every example program for a second, and the game that
+#      tests/consumer/run.sh built outside the tree against the installed
+#      library (<Windows build>/consumer) for 10 frames.
 #
 # Usage: tests/wine/run.sh <Windows build folder>
 # Needs: wine (wine64), xvfb, xdotool, imagemagick, x11-utils, and the IPA
@@ -20,7 +23,7 @@
 set -uo pipefail
 
 build=$(realpath "${1:?usage: $0 <Windows build folder>}")
-tests_exe=$build/tests/windows/el_win_tests.exe
+tests_exe=$build/tests/platform/windows/el_win_tests.exe
 game_dir=$build/game
 shots=${EL_WINE_SHOTS:-$build/wine-shots}
 here=$(dirname "$(realpath "$0")")
@@ -329,6 +332,38 @@ if w=$(find_game_window); then
     fi
 else
     bad "without an audio device the game showed no window"
+fi
+
+# ---- 4. The example programs and a game built outside the tree against the
+# installed library (tests/consumer), each for a moment, with an audio device.
+export ALSA_CONFIG_PATH=$work/asound-null.conf
+for exe in "$build"/examples/*.exe; do
+    [ -f "$exe" ] || continue
+    name=$(basename "$exe" .exe)
+    mkdir -p "$work/examples"
+    cp -r "$build/examples/." "$work/examples/"
+    cd "$work/examples"
+    if timeout 120 wine "./$name.exe" 1 > "$work/$name.out" 2> "$work/$name.err"; then
+        ok "example $name runs for a second and ends with exit code 0"
+    else
+        bad "example $name did not end cleanly"
+    fi
+    timeout 60 wineserver -w
+done
+consumer=$build/consumer/build/consumer.exe
+if [ -f "$consumer" ]; then
+    mkdir -p "$work/consumer"
+    cp "$consumer" "$work/consumer/"
+    cd "$work/consumer"
+    if timeout 120 wine ./consumer.exe 10 > "$work/consumer.out" 2> "$work/consumer.err" &&
+        grep -qx "frames=10" consumer.txt; then
+        ok "a game built against the installed library runs 10 frames"
+    else
+        bad "the game built against the installed library"
+    fi
+    timeout 60 wineserver -w
+else
+    bad "$consumer not built (tests/consumer/run.sh)"
 fi
 
 echo "screenshots in $shots"

@@ -1,0 +1,55 @@
+// A tiny game built against the installed library: it draws a moving box
+// for the number of frames given on its command line, writes "frames=N"
+// into consumer.txt beside itself and ends.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "draw/elDraw.h"
+#include "draw/primitives.h"
+#include "platform/entry.h"
+#include "system/elSystem.h"
+#include "text/elText.h"
+
+namespace {
+
+int Frames = 0;
+int Wanted = 10;
+
+void Init() {
+    elDraw::Screen(800, 600, 1);
+    SceneNumber = 1;
+    elSystem::ForgetPreviousScene();
+}
+
+void Frame() {
+    if (Frames == Wanted) {
+        std::string path = std::string(elSystem::GetProgramFolder(0)) + "consumer.txt";
+        for (char& c : path)
+            if (c == '\\') c = '/';
+        if (std::FILE* f = std::fopen(path.c_str(), "w")) {
+            std::fprintf(f, "frames=%d\n", Frames);
+            std::fclose(f);
+        }
+        elSystem::Quit();
+        return;
+    }
+    ++Frames;
+    elDraw::Clear();
+    elDraw::Box(10 * Frames, 100, 10 * Frames + 40, 140, 0x00FF00, 0, 1);
+    elText::Printf(8, 8, "frame %d", Frames);
+    elDraw::Present();
+}
+
+int Body(const char* commandLine, int show) {
+    if (int n = std::atoi(commandLine); n > 0) Wanted = n;
+    elSystem::Program program;
+    program.title = "consumer";
+    program.init = Init;
+    program.scenes = {{1, Frame}};
+    return elSystem::Run(program, commandLine, show);
+}
+
+}  // namespace
+
+EL_ENTRY_POINT(Body)
