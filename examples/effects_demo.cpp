@@ -2,15 +2,19 @@
 // the screen under the frame picture, reworked by a region effect or overdrawn
 // by a rotated, tiled or rippled piece of the tile sheet.
 //
-//   effects_demo effect [seconds]     Esc ends it
+//   effects_demo [seconds [effect]]     Esc ends it; 0 seconds runs on
 //
-// effect: 0 rise, 1 rise fade, 2 blur, 3 blur fade, 4 zoom 2, 5 zoom 2
+// Without an effect number the demo shows each effect for two seconds in
+// turn. effect: 0 rise, 1 rise fade, 2 blur, 3 blur fade, 4 zoom 2, 5 zoom 2
 // dotted, 6 zoom 4, 7 zoom 4 dotted, 8 mosaic, 9 noise, 10 noise on red
 // and blue, 11 rotate, 12 rotate tiled, 13 rotate zoomed, 14 rotate zoomed
-// and tiled, 15 floor, 16 ripple. The pictures are read from "BMP\m_cp.bmp"
-// and "BMP\waku.BMP" beside the program, as the game reads them.
+// and tiled, 15 floor, 16 ripple. The pictures are the game's, read from its
+// folder beside this one ("..\game\BMP\m_cp.bmp" and "..\game\BMP\waku.BMP").
+// Without them the demo works on a picture of its own.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #include "draw/effects/elEffects.h"
 #include "input/elInput.h"
@@ -19,7 +23,10 @@
 
 namespace {
 
+constexpr int kEffects = 17;
 int Effect = 0;
+bool Cycle = true;  // no effect chosen: show each in turn
+int Shown = -1;     // the effect of the previous frame
 float RunFor = 0;
 float Seconds = 0;
 int Frames = 0;
@@ -30,7 +37,27 @@ void DrawScene() {
     elDraw::Clear();
     for (int y = 0; y < 600; y += 64)
         for (int x = 0; x < 800; x += 640) elDraw::DrawSolid(x, y, TileSheet, 0, 0, 640, 64);
-    elDraw::Draw(0, 0, FramePicture, 0, 0, 800, 600);
+    if (FramePicture) elDraw::Draw(0, 0, FramePicture, 0, 0, 800, 600);
+}
+
+// Stripes and bands of colour in place of the game's tile sheet.
+void MakeOwnPicture() {
+    TileSheet = elDraw::CreateObject(640, 64, 2);
+    elDraw::LockedPixels sheet;
+    if (!TileSheet || !elDraw::LockPixels(ObjectTable[TileSheet].surface, sheet)) return;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 640; ++x)
+            sheet.Row(y)[x] = elDraw::Pack5(static_cast<unsigned>(x / 20 % 32), static_cast<unsigned>(y / 2),
+                                            static_cast<unsigned>((x + y) / 8 % 32) | 1u);
+    elDraw::UnlockPixels(sheet);
+}
+
+bool GamePicturesExist() {
+    const std::string folder = ProgramFolder;
+    std::string path = folder + "../game/BMP/m_cp.bmp";
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    return std::filesystem::exists(path);
 }
 
 // Region effects that build up over frames work on the picture of the first
@@ -68,8 +95,12 @@ void ApplyEffect() {
 
 void Init() {
     if (!elDraw::Screen(800, 600, 1)) return;
-    TileSheet = elDraw::LoadObject("BMP\\m_cp.bmp", 2);
-    FramePicture = elDraw::LoadObject("BMP\\waku.BMP", 2);
+    if (GamePicturesExist()) {
+        TileSheet = elDraw::LoadObject("..\\game\\BMP\\m_cp.bmp", 2);
+        FramePicture = elDraw::LoadObject("..\\game\\BMP\\waku.BMP", 2);
+    } else {
+        MakeOwnPicture();
+    }
     elSystem::QuitIfError();
     SceneNumber = 1;
     elSystem::ForgetPreviousScene();
@@ -83,15 +114,22 @@ void Frame() {
         elSystem::Quit();
         return;
     }
-    if (!Accumulates(Effect) || Frames == 1) DrawScene();
+    if (Cycle) Effect = static_cast<int>(Seconds / 2) % kEffects;
+    if (!Accumulates(Effect) || Effect != Shown) DrawScene();
+    Shown = Effect;
     ApplyEffect();
     elDraw::Present();
 }
 
 int Body(const char* commandLine, int show) {
     char* rest = nullptr;
-    Effect = static_cast<int>(std::strtol(commandLine, &rest, 10));
-    RunFor = static_cast<float>(std::atof(rest));
+    RunFor = std::strtof(commandLine, &rest);
+    char* end = nullptr;
+    const long chosen = std::strtol(rest, &end, 10);
+    if (end != rest && chosen >= 0 && chosen < kEffects) {
+        Effect = static_cast<int>(chosen);
+        Cycle = false;
+    }
     elSystem::Program program;
     program.title = "effects";
     program.init = Init;
