@@ -7,7 +7,8 @@ what=${1:-game}
 
 packages=(build-essential cmake pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev
           libfluidsynth-dev timgm6mb-soundfont fonts-ipafont-gothic fonts-ipafont-mincho
-          libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libpixman-1-dev xvfb xdotool imagemagick x11-utils x11-apps)
+          libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libpng-dev xvfb xdotool imagemagick x11-utils x11-apps
+          clang-14 libclang-rt-14-dev)
 
 # The Windows build's cross compiler, GoogleTest sources and Wine; Wine wants
 # its recommended X libraries and fonts.
@@ -57,6 +58,12 @@ case "$what" in
         export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
         linux=0
         (cd build/test && ctest --output-on-failure -j "$jobs") || linux=$?
+        # The library built by clang: the fuzz targets of the file loaders
+        # (libFuzzer, ASan + UBSan), each run for a short while.
+        cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+              -DEL_FUZZ=ON -DEL_TESTS=OFF -DEL_WERROR=ON > /dev/null
+        cmake --build build/fuzz -j "$jobs" --target fuzz_all
+        (cd build/fuzz && SDL_AUDIODRIVER=dummy ctest --output-on-failure -j "$jobs" -L fuzz) || linux=$?
         # Windows: cross-built with mingw-w64, its test program and the game under Wine.
         cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
               -DCMAKE_BUILD_TYPE=Release -DEL_WERROR=ON > /dev/null

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <sys/time.h>
+#include <time.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -20,6 +22,30 @@ inline double Now() {
     return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
 }
 
+// CPU seconds used by this thread: what a draw costs, unaffected by other
+// programs sharing the processor.
+inline double ThreadCpuNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// Thread CPU seconds per call of f: a warm-up, then calls for at least
+// `minimum` CPU seconds.
+template <typename F>
+double CpuSecondsPerCall(F f, int warmUp, double minimum) {
+    for (int i = 0; i < warmUp; ++i) f();
+    int n = 0;
+    const double start = ThreadCpuNow();
+    double elapsed = 0;
+    do {
+        f();
+        ++n;
+        elapsed = ThreadCpuNow() - start;
+    } while (elapsed < minimum);
+    return elapsed / n;
+}
+
 // Seconds per call of f: a warm-up, then calls for at least `minimum` seconds.
 template <typename F>
 double SecondsPerCall(F f, int warmUp, double minimum) {
@@ -34,6 +60,24 @@ double SecondsPerCall(F f, int warmUp, double minimum) {
     } while (elapsed < minimum);
     return elapsed / n;
 }
+
+// splitmix64: every output bit depends on the whole state, so pictures made
+// from it have no pattern a branch predictor could learn (unlike the low
+// bits of a power-of-two linear congruential generator).
+struct Random {
+    std::uint64_t state;
+    std::uint64_t Next() {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    // A 16-bit pixel, 0 (transparent) half of the time.
+    std::uint16_t HalfTransparentPixel() {
+        const std::uint64_t v = Next();
+        return (v & 1) ? 0 : static_cast<std::uint16_t>(1 + (v >> 8) % 0xFFFF);
+    }
+};
 
 // Opens one headless 800 x 600 screen for the whole run, the program file
 // pretended to be in a temporary folder of that name. False when it failed.

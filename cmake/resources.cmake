@@ -179,14 +179,30 @@ function(el_add_resources target listfile)
     return()
   endif()
   set(cpp "${out_dir}/${stem}.cpp")
-  add_custom_command(OUTPUT "${cpp}"
-    COMMAND ${CMAKE_COMMAND} -DEL_RES_LIST=${listfile} -DEL_RES_OUT=${cpp} -P ${EL_RESOURCES_SCRIPT}
-    DEPENDS "${listfile}" ${EL_RES_PATHS} "${EL_RESOURCES_SCRIPT}"
-    COMMENT "Embedding the resources of ${listfile}"
-    VERBATIM)
+  if(DEFINED EL_CP932_TOOL)
+    # Names are string literals: turned into Shift-JIS like the library's
+    # (cmake/cp932.cmake).
+    set(utf8 "${out_dir}/${stem}.utf8.cpp")
+    add_custom_command(OUTPUT "${cpp}"
+      COMMAND ${CMAKE_COMMAND} -DEL_RES_LIST=${listfile} -DEL_RES_OUT=${utf8} -P ${EL_RESOURCES_SCRIPT}
+      COMMAND ${EL_CP932_TOOL} ${utf8} ${cpp}
+      DEPENDS "${listfile}" ${EL_RES_PATHS} "${EL_RESOURCES_SCRIPT}" ${EL_CP932_TOOL}
+      COMMENT "Embedding the resources of ${listfile}"
+      VERBATIM)
+    add_dependencies(${target} el_cp932)
+  else()
+    # An installed library has no converter: GCC turns the names into
+    # Shift-JIS with its flag; other compilers keep them UTF-8.
+    add_custom_command(OUTPUT "${cpp}"
+      COMMAND ${CMAKE_COMMAND} -DEL_RES_LIST=${listfile} -DEL_RES_OUT=${cpp} -P ${EL_RESOURCES_SCRIPT}
+      DEPENDS "${listfile}" ${EL_RES_PATHS} "${EL_RESOURCES_SCRIPT}"
+      COMMENT "Embedding the resources of ${listfile}"
+      VERBATIM)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      set_source_files_properties("${cpp}" PROPERTIES COMPILE_OPTIONS "-fexec-charset=CP932")
+    endif()
+  endif()
   target_sources(${target} PRIVATE "${cpp}")
-  # Names are string literals: compiled into Shift-JIS like the library's.
-  set_source_files_properties("${cpp}" PROPERTIES COMPILE_OPTIONS "-fexec-charset=CP932")
   # The table includes platform/resources.h, found through the target's
   # link to the library.
   target_link_libraries(${target} PRIVATE el::el)

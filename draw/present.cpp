@@ -2,6 +2,8 @@
 // fills, object draws with and without colour key, scaled draws, copies of
 // screen regions into objects, and the present step with its tiled wipe and
 // scrolling text panel.
+#include <climits>
+
 #include "draw/elDraw.h"
 #include "input/elInput.h"
 #include "system/elSystem.h"
@@ -44,12 +46,18 @@ int FillRect(IDirectDrawSurface* surface, int left, int top, int right, int bott
     return surface->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
 }
 
+// A 64-bit value as an int when it fits.
+bool FitsInt(long long v) { return v >= INT_MIN && v <= INT_MAX; }
+
 // Cuts the source rectangle so that the draw at (x, y) stays inside ClipRect,
-// then blits it; a lost surface is brought back for the next frame.
-void ClippedDraw(IDirectDrawSurface* target, int x, int y, int slot, int sx, int sy, int ex, int ey,
+// then blits it; a lost surface is brought back for the next frame. The cut
+// is worked out in 64 bits; a source rectangle that then lies beyond the
+// int range cannot be part of any object and draws nothing.
+void ClippedDraw(IDirectDrawSurface* target, int x0, int y0, int slot, int sx0, int sy0, int ex0, int ey0,
                  DWORD flags) {
     IDirectDrawSurface* source = ObjectSurface(slot);
     if (!target || !source) return;
+    long long x = x0, y = y0, sx = sx0, sy = sy0, ex = ex0, ey = ey0;
     if (ClipRect.right < x + (ex - sx)) ex = sx + ClipRect.right - x;
     if (ClipRect.bottom < y + (ey - sy)) ey = sy + ClipRect.bottom - y;
     if (x < ClipRect.left) {
@@ -61,7 +69,8 @@ void ClippedDraw(IDirectDrawSurface* target, int x, int y, int slot, int sx, int
         y = ClipRect.top;
     }
     if (ex < sx || ey < sy) return;
-    RECT src{sx, sy, ex, ey};
+    if (!FitsInt(sx) || !FitsInt(sy) || !FitsInt(ex) || !FitsInt(ey)) return;
+    RECT src{static_cast<LONG>(sx), static_cast<LONG>(sy), static_cast<LONG>(ex), static_cast<LONG>(ey)};
     if (target->BltFast(static_cast<DWORD>(x), static_cast<DWORD>(y), source, &src, flags) ==
         DDERR_SURFACELOST)
         Restore();
@@ -71,8 +80,13 @@ void ScaledDraw(int x, int y, int slot, int sx, int sy, int ex, int ey, int widt
                 bool keyed) {
     IDirectDrawSurface* source = ObjectSurface(slot);
     if (!BackSurface || !source) return;
+    // A destination or source whose far edge lies beyond the int range
+    // cannot be blitted or stretched: nothing is drawn.
+    const long long right = static_cast<long long>(x) + width, bottom = static_cast<long long>(y) + height;
+    const long long sourceWidth = static_cast<long long>(ex) - sx, sourceHeight = static_cast<long long>(ey) - sy;
+    if (!FitsInt(right) || !FitsInt(bottom) || !FitsInt(sourceWidth) || !FitsInt(sourceHeight)) return;
     if (CanStretch) {
-        RECT dest{x, y, x + width, y + height};
+        RECT dest{x, y, static_cast<LONG>(right), static_cast<LONG>(bottom)};
         RECT src{sx, sy, ex, ey};
         if (BackSurface->Blt(&dest, source, &src, keyed ? (DDBLT_KEYSRC | DDBLT_WAIT) : DDBLT_WAIT,
                              nullptr) == DDERR_SURFACELOST)
@@ -86,7 +100,8 @@ void ScaledDraw(int x, int y, int slot, int sx, int sy, int ex, int ey, int widt
     HDC bufferDC = nullptr, sourceDC = nullptr;
     if (buffer->GetDC(&bufferDC) != DD_OK) return;
     if (source->GetDC(&sourceDC) == DD_OK) {
-        StretchBlt(bufferDC, 0, 0, width, height, sourceDC, sx, sy, ex - sx, ey - sy, SRCCOPY);
+        StretchBlt(bufferDC, 0, 0, width, height, sourceDC, sx, sy, static_cast<int>(sourceWidth),
+                   static_cast<int>(sourceHeight), SRCCOPY);
         buffer->ReleaseDC(bufferDC);
         source->ReleaseDC(sourceDC);
     } else {
@@ -123,10 +138,14 @@ void DrawPanel() {
     if (PanelOffsetX <= -kWipeCell) PanelOffsetX += kWipeCell;
     if (PanelOffsetY <= -kWipeCellHeight) PanelOffsetY += kWipeCellHeight;
 
-    int viewWidth = ClipRect.right - ClipRect.left;
-    int viewHeight = ClipRect.bottom - ClipRect.top;
-    int top = static_cast<int>(PanelScroll);
-    Draw(ClipRect.left, ClipRect.top, PanelPageSlot, 0, top, viewWidth, top + viewHeight);
+    // 64-bit sizes: a clip rectangle or content height at the ends of the
+    // int range must not overflow.
+    const long long viewWidth = static_cast<long long>(ClipRect.right) - ClipRect.left;
+    const long long viewHeight = static_cast<long long>(ClipRect.bottom) - ClipRect.top;
+    const long long top = static_cast<long long>(PanelScroll);
+    if (FitsInt(viewWidth) && FitsInt(top + viewHeight))
+        Draw(ClipRect.left, ClipRect.top, PanelPageSlot, 0, static_cast<int>(top), static_cast<int>(viewWidth),
+             static_cast<int>(top + viewHeight));
     switch (PanelKey) {
         case VK_UP: PanelScroll -= 100 * FrameDelta; break;
         case VK_LEFT: PanelScroll -= 300 * FrameDelta; break;
@@ -135,7 +154,7 @@ void DrawPanel() {
         default: break;
     }
     if (PanelScroll < 0) PanelScroll = 0;
-    float last = static_cast<float>(PanelContentHeight - viewHeight);
+    float last = static_cast<float>(static_cast<long long>(PanelContentHeight) - viewHeight);
     if (PanelScroll > last) PanelScroll = last;
 }
 
@@ -156,10 +175,14 @@ int ClearBox(int left, int top, int right, int bottom) {
 }
 
 int FrameBox(int left, int top, int right, int bottom) {
-    ClearBox(left, top, right, top + 1);
-    ClearBox(left, bottom - 1, right, bottom);
-    ClearBox(left, top, left + 1, bottom);
-    return ClearBox(right - 1, top, right, bottom);
+    // An edge at the end of the int range has no pixel beyond it: the
+    // one-pixel side is cut to the range (and so is empty there).
+    auto plusOne = [](int v) { return v == INT_MAX ? v : v + 1; };
+    auto minusOne = [](int v) { return v == INT_MIN ? v : v - 1; };
+    ClearBox(left, top, right, plusOne(top));
+    ClearBox(left, minusOne(bottom), right, bottom);
+    ClearBox(left, top, plusOne(left), bottom);
+    return ClearBox(minusOne(right), top, right, bottom);
 }
 
 int ClearWhite() { return FillRect(BackSurface, 0, 0, ScreenWidth, ScreenHeight, PixelFormat.fullMask); }

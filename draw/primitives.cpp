@@ -31,11 +31,20 @@ HRESULT OnBackDC(Draw draw) {
 
 COLORREF Colour(int colour) { return static_cast<COLORREF>(colour) & 0x00FFFFFF; }
 
+// A pen twice as wide as the screen's width plus its height covers the
+// whole back surface from any point on it, so wider pens are cut to that:
+// they draw the same on the screen and a careless width cannot make a
+// round dot of millions of pixels.
+int PenWidth(int width) {
+    const int most = 2 * (std::clamp(ScreenWidth, 1, 1 << 20) + std::clamp(ScreenHeight, 1, 1 << 20));
+    return std::min(width, most);
+}
+
 // A solid pen (and a brush, when given) selected for the length of `draw`,
 // then selected out and deleted.
 template <typename Draw>
 void WithPenAndBrush(HDC dc, COLORREF penColour, int width, const LOGBRUSH* brush, Draw draw) {
-    HPEN pen = CreatePen(PS_SOLID, width, penColour);
+    HPEN pen = CreatePen(PS_SOLID, PenWidth(width), penColour);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HBRUSH newBrush = brush ? CreateBrushIndirect(brush) : nullptr;
     HGDIOBJ oldBrush = newBrush ? SelectObject(dc, newBrush) : nullptr;

@@ -10,6 +10,10 @@
 // of the call, so they draw nothing while it is lent out by GetBackDC or
 // held by a text font; they return the result of giving the context back
 // (or the failure of taking it).
+//
+// Pen widths are cut to twice the screen's width plus its height: a pen that
+// wide drawn anywhere on the surface covers all of it, so wider ones draw the
+// same there and return as quickly.
 #pragma once
 
 #include "platform/ddraw.h"

@@ -8,6 +8,7 @@
 // animation keeps its own phase or offsets, advanced by FrameDelta at the end
 // of each call.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -51,9 +52,10 @@ int Trunc(double v) {
 }
 
 // Horizontal offset of the wave for a source row.
-int WaveOffset(int amplitude, int divisor, float phase, int row) {
-    const int angle = divisor == 0 ? Trunc(phase) + row : row / divisor + Trunc(phase);
-    return Trunc(amplitude * std::cos(angle * 2.0 * kPi / 360.0));
+int WaveOffset(int amplitude, int divisor, float phase, long long row) {
+    // 64 bits: a row far down a band plus the phase must not overflow.
+    const long long angle = divisor == 0 ? Trunc(phase) + row : row / divisor + Trunc(phase);
+    return Trunc(amplitude * std::cos(static_cast<double>(angle) * 2.0 * kPi / 360.0));
 }
 
 // Brings a value into [0, period) however far a large FrameDelta or a
@@ -66,15 +68,69 @@ float Wrap(float value, float period) {
     return value;
 }
 
-void AdvanceWavePhase(float& phase, float speed) { phase = Wrap(phase + FrameDelta * speed, 360.0f); }
+// A wave phase advances by one step and turns back by 360 degrees when it
+// reaches a full turn either way, so trunc(phase) is the same angle a
+// negative speed has always drawn; only a step of a turn or more (a huge
+// FrameDelta or speed) needs the remainder.
+void AdvanceWavePhase(float& phase, float speed) {
+    phase += FrameDelta * speed;
+    if (phase >= 360.0f) phase -= 360.0f;
+    else if (phase <= -360.0f) phase += 360.0f;
+    if (!std::isfinite(phase)) phase = 0.0f;
+    else if (!(std::fabs(phase) < 360.0f)) phase = std::fmod(phase, 360.0f);
+}
 
-// A tiling offset brought into (-tile, 0].
-float TileOffset(float value, int tile) {
-    value = Wrap(value, static_cast<float>(tile));
-    return value > 0.0f ? value - static_cast<float>(tile) : value;
+// A tiling offset moves by one step and is put back by one tile when it
+// leaves [-tile, 0]; a step of more than a tile is brought into (-tile, 0].
+float AdvanceTileOffset(float offset, float step, int tile) {
+    const auto t = static_cast<float>(tile);
+    offset += step;
+    if (offset < -t) offset += t;
+    if (offset > 0.0f) offset -= t;
+    if (offset < -t || offset > 0.0f || !std::isfinite(offset)) {
+        offset = Wrap(offset, t);
+        if (offset > 0.0f) offset -= t;
+    }
+    return offset;
+}
+
+// A scroll offset moves by one step and is put back by one period when it
+// leaves [0, period); a step of more than a period takes the remainder.
+float AdvanceScroll(float scroll, float step, int period) {
+    const auto h = static_cast<float>(period);
+    scroll += step;
+    if (scroll < 0.0f) scroll += h;
+    if (scroll >= h) scroll -= h;
+    if (!(scroll >= 0.0f && scroll < h)) scroll = Wrap(scroll, h);
+    return scroll;
 }
 
 void DrawRow(int x, int y, int slot, int sx, int ex, int row) { Draw(x, y, slot, sx, row, ex, row + 1); }
+
+bool FitsInt(long long v) { return v >= INT_MIN && v <= INT_MAX; }
+
+// Draws source row `row` at (x, y) given in 64 bits; a place beyond the int
+// range is off every surface and draws nothing.
+void DrawRowAt(long long x, long long y, int slot, int sx, int ex, long long row) {
+    if (FitsInt(x) && FitsInt(y) && FitsInt(row))
+        DrawRow(static_cast<int>(x), static_cast<int>(y), slot, sx, ex, static_cast<int>(row));
+}
+
+// Rows of the back surface that a row draw can reach: inside ClipRect and
+// inside the surface. Rows outside are cut away whole by the blit, so the
+// row loops skip them instead of visiting billions of them.
+struct RowRange {
+    long long first, end;
+};
+RowRange VisibleRows() {
+    return {std::max<long long>(ClipRect.top, 0), std::min<long long>(ClipRect.bottom, ScreenHeight)};
+}
+
+// Rows that exist in an object: a source row outside them draws nothing.
+long long ObjectRows(int slot) {
+    const ObjectRecord* record = Object(slot);
+    return record ? record->height : 0;
+}
 
 }  // namespace
 
@@ -89,84 +145,124 @@ void ResetRasterAnimations() {
 
 void DrawWave(int x, int y, int amplitude, int divisor, float speed, int slot, int sx, int sy, int ex,
               int ey, int alternate) {
-    if (ObjectSurface(slot)) {
-        for (int r = sy; r < ey; ++r) {
-            int offset = WaveOffset(amplitude, divisor, wavePhase, r);
-            if (alternate) {
-                offset *= waveSign;
-                waveSign = -waveSign;
+    if (ObjectSurface(slot) && ey > sy) {
+        // Only source rows of the object whose place is visible can draw;
+        // the alternating sign still turns once for every row skipped.
+        const RowRange visible = VisibleRows();
+        const long long first = std::max({static_cast<long long>(sy), 0LL, sy + visible.first - y});
+        const long long end = std::min({static_cast<long long>(ey), ObjectRows(slot), sy + visible.end - y});
+        const long long rows = static_cast<long long>(ey) - sy;
+        if (first >= end) {
+            if (alternate && (rows & 1)) waveSign = -waveSign;
+        } else {
+            if (alternate && ((first - sy) & 1)) waveSign = -waveSign;
+            for (long long r = first; r < end; ++r) {
+                int offset = WaveOffset(amplitude, divisor, wavePhase, r);
+                if (alternate) {
+                    offset *= waveSign;
+                    waveSign = -waveSign;
+                }
+                DrawRowAt(static_cast<long long>(x) + offset, static_cast<long long>(y) + (r - sy), slot, sx, ex, r);
             }
-            DrawRow(x + offset, y + r - sy, slot, sx, ex, r);
+            if (alternate && ((ey - end) & 1)) waveSign = -waveSign;
         }
     }
     AdvanceWavePhase(wavePhase, speed);
 }
 
 void DrawTiled(float speedX, float speedY, int slot, int sx, int sy, int ex, int ey) {
-    const int w = ex - sx, h = ey - sy;
-    if (w <= 0 || h <= 0 || !ObjectSurface(slot)) return;  // an empty tile would never cover the screen
+    const long long tileWidth = static_cast<long long>(ex) - sx, tileHeight = static_cast<long long>(ey) - sy;
+    // An empty tile would never cover the screen; one wider than the int
+    // range cannot be part of an object.
+    if (tileWidth <= 0 || tileHeight <= 0 || !FitsInt(tileWidth) || !FitsInt(tileHeight) || !ObjectSurface(slot))
+        return;
+    const int w = static_cast<int>(tileWidth), h = static_cast<int>(tileHeight);
     const int columns = ScreenWidth / w + 2, rows = ScreenHeight / h + 2;
-    const int ox = Trunc(tiledOffsetX), oy = Trunc(tiledOffsetY);
+    const long long ox = Trunc(tiledOffsetX), oy = Trunc(tiledOffsetY);
     for (int j = 0; j < rows; ++j)
-        for (int i = 0; i < columns; ++i) Draw(w * i + ox, h * j + oy, slot, sx, sy, ex, ey);
-    // Offsets stay in (-tile, 0] so that the grid covers the screen whichever
-    // way it scrolls.
-    tiledOffsetX = TileOffset(tiledOffsetX + FrameDelta * speedX, w);
-    tiledOffsetY = TileOffset(tiledOffsetY + FrameDelta * speedY, h);
+        for (int i = 0; i < columns; ++i) {
+            const long long tx = tileWidth * i + ox, ty = tileHeight * j + oy;
+            if (FitsInt(tx) && FitsInt(ty)) Draw(static_cast<int>(tx), static_cast<int>(ty), slot, sx, sy, ex, ey);
+        }
+    // Offsets stay within one tile of 0 so that the grid covers the screen
+    // whichever way it scrolls.
+    tiledOffsetX = AdvanceTileOffset(tiledOffsetX, FrameDelta * speedX, w);
+    tiledOffsetY = AdvanceTileOffset(tiledOffsetY, FrameDelta * speedY, h);
 }
 
 void DrawWaveScroll(int x, int y, int amplitude, int divisor, float waveSpeed, float scrollSpeed, int slot,
                     int sx, int sy, int ex, int ey) {
-    const int h = ey - sy;
-    if (h <= 0 || !ObjectSurface(slot)) return;
-    const int scroll = Trunc(waveScrollOffset);
-    for (int r = sy; r < ey; ++r) {
+    const long long h = static_cast<long long>(ey) - sy;
+    if (h <= 0 || !FitsInt(h) || !ObjectSurface(slot)) return;
+    const long long scroll = Trunc(waveScrollOffset);
+    // Only rows whose place is visible can draw.
+    const RowRange visible = VisibleRows();
+    const long long first = std::max<long long>(sy, visible.first - y);
+    const long long end = std::min<long long>(ey, visible.end - y);
+    for (long long r = first; r < end; ++r) {
         const int offset = WaveOffset(amplitude, divisor, waveScrollPhase, r);
-        int s = scroll + r;
+        long long s = scroll + r;
         if (s >= ey) s = sy + (s - ey) + 1;
-        DrawRow(x + offset, y + r, slot, sx, ex, s);
+        DrawRowAt(static_cast<long long>(x) + offset, y + r, slot, sx, ex, s);
     }
     AdvanceWavePhase(waveScrollPhase, waveSpeed);
-    waveScrollOffset = Wrap(waveScrollOffset - FrameDelta * scrollSpeed, static_cast<float>(h));
+    waveScrollOffset = AdvanceScroll(waveScrollOffset, -(FrameDelta * scrollSpeed), static_cast<int>(h));
 }
 
 void DrawWaveTiled(int top, int bottom, int amplitude, int divisor, float waveSpeed, float scrollSpeed,
                    int slot, int sx, int sy, int ex, int ey) {
-    const int h = ey - sy, w = ex - sx;
-    if (h <= 0 || w <= 0 || !ObjectSurface(slot)) return;
-    const int scroll = Trunc(waveTiledOffset);
-    const int tiles = ScreenWidth / w + 2;
-    for (int k = 0; k < bottom - top; ++k) {
-        int s = k % h + scroll;
+    const long long tileHeight = static_cast<long long>(ey) - sy, tileWidth = static_cast<long long>(ex) - sx;
+    if (tileHeight <= 0 || tileWidth <= 0 || !FitsInt(tileHeight) || !FitsInt(tileWidth) || !ObjectSurface(slot))
+        return;
+    const int h = static_cast<int>(tileHeight);
+    const long long scroll = Trunc(waveTiledOffset);
+    const int tiles = ScreenWidth / static_cast<int>(tileWidth) + 2;
+    // Only band rows whose place is visible can draw.
+    const RowRange visible = VisibleRows();
+    const long long first = std::max<long long>(0, visible.first - top);
+    const long long end = std::min<long long>(static_cast<long long>(bottom) - top, visible.end - top);
+    for (long long k = first; k < end; ++k) {
+        long long s = k % h + scroll;
         if (s > h - 1) s -= h;
         const int offset = WaveOffset(amplitude, divisor, waveTiledPhase, k);
-        for (int n = 0; n < tiles; ++n) DrawRow(w * n + offset - amplitude, top + k, slot, sx, ex, sy + s);
+        for (int n = 0; n < tiles; ++n)
+            DrawRowAt(tileWidth * n + offset - static_cast<long long>(amplitude), top + k, slot, sx, ex, sy + s);
     }
     AdvanceWavePhase(waveTiledPhase, waveSpeed);
-    waveTiledOffset = Wrap(waveTiledOffset - FrameDelta * scrollSpeed, static_cast<float>(h));
+    waveTiledOffset = AdvanceScroll(waveTiledOffset, -(FrameDelta * scrollSpeed), h);
 }
 
 void DrawBlockRows(int x, int y, int block, int slot, int sx, int sy, int ex, int ey) {
     if (block <= 0 || !ObjectSurface(slot)) return;  // a block of no rows would never advance
-    for (long long r = sy; r < ey; r += block) {
-        const int dest = y + static_cast<int>(r - sy);
-        // Rows below the clip rectangle would be cut away whole.
-        const long long last = std::min<long long>(static_cast<long long>(dest) + block, ClipRect.bottom);
-        for (long long o = dest; o < last; ++o)
-            DrawRow(x, static_cast<int>(o), slot, sx, ex, static_cast<int>(r));
+    // Source rows outside the object and places outside the visible rows
+    // draw nothing: the loops start and stop at them.
+    const RowRange visible = VisibleRows();
+    const long long rowsEnd = std::min<long long>(ey, ObjectRows(slot));
+    long long r = sy;
+    if (r < 0) r += (-r + block - 1) / block * block;  // first block row at or below row 0
+    for (; r < rowsEnd; r += block) {
+        const long long dest = static_cast<long long>(y) + (r - sy);
+        const long long from = std::max(dest, visible.first);
+        const long long last = std::min(dest + block, visible.end);
+        for (long long o = from; o < last; ++o) DrawRow(x, static_cast<int>(o), slot, sx, ex, static_cast<int>(r));
     }
 }
 
 void DrawSkipRows(int x, int y, int step, int slot, int sx, int sy, int ex, int ey) {
     if (step == 0 || !ObjectSurface(slot)) return;
+    // Source rows past the object draw nothing: the loops stop there.
+    const long long rowsEnd = std::min<long long>(ey, ObjectRows(slot));
     if (step > 0) {
-        for (long long r = static_cast<long long>(sy) + step; r < ey; r += step)
-            DrawRow(x, y + static_cast<int>(r - sy), slot, sx, ex, static_cast<int>(r));
+        long long r = static_cast<long long>(sy) + step;
+        if (r < 0) r += (-r + step - 1) / step * step;  // first drawn row at or below row 0
+        for (; r < rowsEnd; r += step) DrawRowAt(x, static_cast<long long>(y) + (r - sy), slot, sx, ex, r);
         return;
     }
     const long long range = -static_cast<long long>(step);  // -INT_MIN does not fit an int
-    for (long long r = sy + std::rand() % range + 1; r < ey; r += std::rand() % range + 1)
-        DrawRow(x, y + static_cast<int>(r - sy), slot, sx, ex, static_cast<int>(r));
+    long long r = sy + std::rand() % range + 1;
+    if (r < 0) r %= range;  // rows above the object draw nothing: start within one gap of row 0
+    for (; r < rowsEnd; r += std::rand() % range + 1)
+        DrawRowAt(x, static_cast<long long>(y) + (r - sy), slot, sx, ex, r);
 }
 
 void DrawShake(int x, int y, int range, int slot, int sx, int sy, int ex, int ey) {
@@ -176,33 +272,57 @@ void DrawShake(int x, int y, int range, int slot, int sx, int sy, int ex, int ey
     }
     if (!ObjectSurface(slot)) return;
     const long long span = 2LL * range;  // 2 x range overflows an int for large ranges
-    for (int r = sy; r < ey; ++r) {
+    // Source rows outside the object draw nothing and are skipped.
+    const long long end = std::min<long long>(ey, ObjectRows(slot));
+    for (long long r = std::max(sy, 0); r < end; ++r) {
         const long long jitter = std::rand() % span - range;
-        DrawRow(static_cast<int>(std::clamp<long long>(x + jitter, -2147483647LL - 1, 2147483647LL)), y + r - sy,
-                slot, sx, ex, r);
+        DrawRowAt(std::clamp<long long>(x + jitter, INT_MIN, INT_MAX), static_cast<long long>(y) + (r - sy), slot, sx,
+                  ex, r);
     }
 }
 
 void DrawRoll(int x, int y, int direction, float speed, int slot, int sx, int sy, int ex, int ey) {
-    const int h = ey - sy;
+    const long long h = static_cast<long long>(ey) - sy;
     if (h <= 0 || !ObjectSurface(slot)) return;
-    const int half = h / 2;
+    const long long half = h / 2;
     // A one-row picture has no turn to make (the period h - 1 would be 0).
     const double period = h > 1 ? static_cast<double>(h - 1) : 1.0;
-    int p = 0;
-    for (int c = 0; c < h; ++c) {
-        const int end = h > 1 ? Trunc(half + std::cos((c + static_cast<double>(rollPhase)) * 2.0 * kPi / period) * half) : 0;
-        for (int o = p; o <= end; ++o) DrawSolid(x, y + o, slot, sx, c, ex, c + 1);
-        if (end + 1 > p) p = end + 1;
+    // Rows past the object draw nothing (and what p they leave is not used
+    // after the last row); places outside the visible rows are skipped.
+    const RowRange visible = VisibleRows();
+    const long long rows = std::min(h, ObjectRows(slot));
+    long long p = 0;
+    for (long long c = 0; c < rows; ++c) {
+        const long long end =
+            h > 1 ? Trunc(static_cast<double>(half) +
+                          std::cos((static_cast<double>(c) + static_cast<double>(rollPhase)) * 2.0 * kPi / period) *
+                              static_cast<double>(half))
+                  : 0;
+        const long long from = std::max(p, visible.first - y), last = std::min(end, visible.end - 1 - y);
+        for (long long o = from; o <= last; ++o)
+            DrawSolid(x, static_cast<int>(y + o), slot, sx, static_cast<int>(c), ex, static_cast<int>(c) + 1);
+        // Where the drum's edge falls back, the next rows draw again over
+        // the places already drawn: that is the far side turning away.
+        p = end + 1;
     }
     const float delta = FrameDelta * speed;
-    rollPhase = Wrap(direction ? rollPhase + delta : rollPhase - delta, static_cast<float>(h));
+    const auto turn = static_cast<float>(h);
+    if (direction) {
+        rollPhase += delta;
+        if (rollPhase >= turn) rollPhase -= turn;
+    } else {
+        rollPhase -= delta;
+        if (rollPhase < 0.0f) rollPhase += turn;
+    }
+    // A step of more than a turn, or a speed against the direction, takes
+    // the remainder instead of growing without bound.
+    if (!(rollPhase >= 0.0f && rollPhase < turn)) rollPhase = Wrap(rollPhase, turn);
 }
 
 int DrawMirror(int x, int y, int mode, int slot, int sx, int sy, int ex, int ey) {
     IDirectDrawSurface* source = ObjectSurface(slot);
     if (!source || !BackSurface || source == BackSurface) return 0;
-    const int w = ex - sx, h = ey - sy;
+    const long long w = static_cast<long long>(ex) - sx, h = static_cast<long long>(ey) - sy;
     if (w <= 0 || h <= 0) return 1;
     // Visible part of the destination: ClipRect, and the back surface itself
     // (SetClip accepts any rectangle).
@@ -230,13 +350,15 @@ int DrawMirror(int x, int y, int mode, int slot, int sx, int sy, int ex, int ey)
         auto* srcBase = static_cast<const std::uint8_t*>(src.lpSurface);
         auto* dstBase = static_cast<std::uint8_t*>(dst.lpSurface);
         for (int dy = top; dy < bottom; ++dy) {
-            const long long row = flipY ? static_cast<long long>(ey) - 1 - (dy - y) : static_cast<long long>(sy) + (dy - y);
+            const long long row = flipY ? static_cast<long long>(ey) - 1 - (dy - static_cast<long long>(y))
+                                   : static_cast<long long>(sy) + (dy - static_cast<long long>(y));
             if (row < 0 || row >= srcHeight) continue;  // the source rectangle may overhang the object
             const auto* in = reinterpret_cast<const std::uint16_t*>(srcBase + row * src.lPitch);
             auto* out = reinterpret_cast<std::uint16_t*>(dstBase + static_cast<std::ptrdiff_t>(dy) * dst.lPitch);
             for (int dx = left; dx < right; ++dx) {
                 const long long column =
-                    flipX ? static_cast<long long>(ex) - 1 - (dx - x) : static_cast<long long>(sx) + (dx - x);
+                    flipX ? static_cast<long long>(ex) - 1 - (dx - static_cast<long long>(x))
+                      : static_cast<long long>(sx) + (dx - static_cast<long long>(x));
                 if (column < 0 || column >= srcWidth) continue;
                 const std::uint16_t value = in[column];
                 if (value != 0) out[dx] = value;
@@ -260,14 +382,17 @@ struct WipeGeometry {
 WipeGeometry Geometry() {
     const RECT& s = ClipWipeSaved;
     WipeGeometry g{};
-    g.midX = static_cast<int>(s.left + (s.right - s.left) / 2);
-    g.midY = static_cast<int>(s.top + (s.bottom - s.top) / 2);
-    const int halfBand = std::max(ClipWipeBand, 0) / 2;
+    // 64-bit sums: a saved rectangle or band at the ends of the int range
+    // must not overflow.
+    g.midX = static_cast<int>(s.left + (static_cast<long long>(s.right) - s.left) / 2);
+    g.midY = static_cast<int>(s.top + (static_cast<long long>(s.bottom) - s.top) / 2);
+    const long long halfBand = std::max(ClipWipeBand, 0) / 2;
     // The band is kept inside the saved rectangle.
-    g.bandLeft = std::clamp(g.midX - halfBand, static_cast<int>(s.left), g.midX);
-    g.bandRight = std::clamp(g.midX + halfBand, g.midX, std::max(g.midX, static_cast<int>(s.right)));
-    g.bandTop = std::clamp(g.midY - halfBand, static_cast<int>(s.top), g.midY);
-    g.bandBottom = std::clamp(g.midY + halfBand, g.midY, std::max(g.midY, static_cast<int>(s.bottom)));
+    auto within = [](long long v, long long lo, long long hi) { return static_cast<int>(std::clamp(v, lo, hi)); };
+    g.bandLeft = within(g.midX - halfBand, s.left, g.midX);
+    g.bandRight = within(g.midX + halfBand, g.midX, std::max<long long>(g.midX, s.right));
+    g.bandTop = within(g.midY - halfBand, s.top, g.midY);
+    g.bandBottom = within(g.midY + halfBand, g.midY, std::max<long long>(g.midY, s.bottom));
     return g;
 }
 

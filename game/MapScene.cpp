@@ -5,6 +5,8 @@
 #include "game/MapScene.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "draw/elDraw.h"
 #include "draw/primitives.h"
@@ -68,20 +70,79 @@ void Init() {
     elSystem::ForgetPreviousScene();
 }
 
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// A whole map of nine-digit numbers takes under half a megabyte.
+constexpr std::size_t kMapTextLimit = std::size_t{4} << 20;
+
+// The text of an open file as the stream's reads see it, up to
+// kMapTextLimit bytes; whole tells whether the file ended within them.
+std::string ReadText(std::FILE* f, bool& whole) {
+    std::string text;
+    char chunk[65536];
+    whole = false;
+    while (text.size() < kMapTextLimit) {
+        const std::size_t n = std::fread(chunk, 1, sizeof chunk, f);
+        if (n == 0) {
+            whole = true;
+            break;
+        }
+        text.append(chunk, n);
+    }
+    return text;
+}
+
+// Fills the map from text made only of numbers of at most nine digits, each
+// with an optional sign, separated by white space: what reading "%d" one
+// number at a time gives for such text, read in one pass (the per-number
+// reads take milliseconds). False, with the map untouched, for any other
+// text, and when the map would need more than a text cut short holds.
+bool ReadPlainNumbers(const std::string& text, bool whole) {
+    static std::int32_t cells[kMapRows * kMapColumns];
+    std::size_t at = 0;
+    int value = 0;
+    for (std::int32_t& cell : cells) {
+        while (at < text.size() && IsSpace(text[at])) ++at;
+        if (!whole && at + 10 >= text.size()) return false;
+        if (at < text.size()) {
+            const bool negative = text[at] == '-';
+            if (text[at] == '-' || text[at] == '+') ++at;
+            int digits = 0, number = 0;
+            for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits)
+                if (digits < 9) number = number * 10 + (text[at] - '0');
+            if (digits == 0 || digits > 9 || (at < text.size() && !IsSpace(text[at]))) return false;
+            value = negative ? -number : number;
+        }
+        // Past the end the last number stays, as a failed read keeps it.
+        cell = value;
+    }
+    std::memcpy(MapTable, cells, sizeof cells);
+    return true;
+}
+
+}  // namespace
+
 void LoadMap() {
     if (MapRead) return;
     MapRead = 1;  // a failed attempt is not repeated
     // The map is read from the current folder, not the program folder.
     if (std::FILE* f = plat::OpenFile("map_data.txt", "rt")) {
-        // A failed read keeps the last number read, so the rest of the map
-        // repeats it (0 when nothing could be read at all).
-        int value = 0;
-        for (int row = 0; row < kMapRows; ++row)
-            for (int column = 0; column < kMapColumns; ++column) {
-                int read = 0;
-                if (std::fscanf(f, "%d", &read) == 1) value = read;
-                MapTable[row][column] = value;
-            }
+        bool whole = false;
+        const std::string text = ReadText(f, whole);
+        if (!ReadPlainNumbers(text, whole)) {
+            // A failed read keeps the last number read, so the rest of the
+            // map repeats it (0 when nothing could be read at all).
+            std::rewind(f);
+            int value = 0;
+            for (int row = 0; row < kMapRows; ++row)
+                for (int column = 0; column < kMapColumns; ++column) {
+                    int read = 0;
+                    if (std::fscanf(f, "%d", &read) == 1) value = read;
+                    MapTable[row][column] = value;
+                }
+        }
         std::fclose(f);
     }
     BuildScreens();

@@ -90,6 +90,10 @@ int JoyButtonRamp(int id, int button);
 void JoyButtonRamps(int id, int* r1, int* r2, int* r3, int* r4);
 void JoyDirection(int id, int* dx, int* dy);
 int JoyDirection8(int id);
+// Each axis moves toward -100 or +100 by the axis rate times FrameDelta
+// while the stick is pushed and back toward 0 when it is centred. A rate
+// whose step is not a number (NaN, or infinite times a FrameDelta of 0)
+// reports 0 and puts the axis back at rest; an infinite rate jumps to the end.
 void JoyAnalog(int id, int* x, int* y);
 
 }  // namespace elInput

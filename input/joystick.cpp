@@ -1,6 +1,8 @@
 // Two joysticks read on demand: raw position and buttons, three-way axis
 // decisions against the position seen at start, the eight-way direction,
 // button state machines, button ramps and accelerating axis values.
+#include <cmath>
+
 #include "draw/elDraw.h"
 #include "input/elInput.h"
 #include "platform/joystick.h"
@@ -61,6 +63,9 @@ int StepRamp(int id, int button) {
     if (Down(button)) {
         ramp += Joy[id].rampRate * FrameDelta;
         if (ramp >= 100.0f) ramp = 100.0f;
+        if (std::isnan(ramp)) ramp = 0.0f;  // as for the axes: no number, no ramp
+        // A negative rate falls; it is held where the value still fits an int.
+        if (ramp < -2147483520.0f) ramp = -2147483520.0f;
     } else {
         ramp = 0.0f;
     }
@@ -69,6 +74,12 @@ int StepRamp(int id, int button) {
 
 void StepAxis(float& v, int d, float rate) {
     float step = rate * FrameDelta;
+    // A step that is not a number (a NaN rate, or an infinite one in a frame
+    // of no time) would leave no value to report: the axis rests at 0.
+    if (std::isnan(step)) {
+        v = 0.0f;
+        return;
+    }
     if (d != 0) {
         v += static_cast<float>(d) * step;
         if (v >= 100.0f) v = 100.0f;

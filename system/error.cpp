@@ -77,7 +77,7 @@ void DebugLog(const char* format, ...) {
     if (!f) return;
     va_list args;
     va_start(args, format);
-    std::vfprintf(f, format ? format : "", args);
+    if (format) std::vfprintf(f, format, args);
     va_end(args);
     // Lines end as the text mode of Windows writes them, so the log reads the
     // same on every platform.

@@ -1,5 +1,7 @@
 // Display check, program folder and its redirection, value files, date and
 // time, disk and memory, version, input method and cursor placement.
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -212,7 +214,13 @@ int EnableIME(int flag) {
     return WINNLSEnableIME(nullptr, flag);
 }
 
-int SetMousePos(int x, int y) { return SetCursorPos(x + ClientOrigin.x, y + ClientOrigin.y); }
+int SetMousePos(int x, int y) {
+    // Desktop coordinates beyond the int range are held at its ends.
+    auto desktop = [](int v, plat::LONG origin) {
+        return static_cast<int>(std::clamp<long long>(static_cast<long long>(v) + origin, INT_MIN, INT_MAX));
+    };
+    return SetCursorPos(desktop(x, ClientOrigin.x), desktop(y, ClientOrigin.y));
+}
 
 int ClipCursorRect(int left, int top, int right, int bottom) {
     RECT r{left, top, right, bottom};

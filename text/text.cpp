@@ -1,5 +1,6 @@
 // GDI text on the back surface and the Font buffer object, the standard
 // style, the frame-rate line and the font list.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -157,15 +158,21 @@ void ReleaseFont() {
     textSurface = nullptr;
 }
 
+// The work font is drawn at twice the size and reduced; the doubled height is
+// held within the int range for extreme sizes.
+namespace {
+int DoubledSize(int size) { return static_cast<int>(std::clamp(2LL * size, -2147483647LL, 2147483647LL)); }
+}  // namespace
+
 void SetWorkFont(int face, int size) {
     if (face == kFaceSerif || face == kFaceSansSerif) SetFaceName(kFaceNames[face]);
-    SetShape(2 * size, 0, 0, 0, 0);
+    SetShape(DoubledSize(size), 0, 0, 0, 0);
     MakeAndSelect(FontBuffer());
 }
 
 void SetWorkFontName(const char* face, int size) {
     SetFaceName(face);
-    SetShape(2 * size, 0, 0, 0, 0);
+    SetShape(DoubledSize(size), 0, 0, 0, 0);
     UseListedCharset(face);
     MakeAndSelect(FontBuffer());
 }

@@ -7,8 +7,10 @@
 // no factor spills one channel into the next.
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "draw/effects/elEffects.h"
+#include "draw/effects/vector_rows.h"
 
 namespace elDraw {
 
@@ -76,14 +78,47 @@ inline int GradientSteps(int position, unsigned start, int step, int cap) {
 // the table goes a little further to be safe from rounding.
 constexpr int kGradientCap = 40;
 
+// Calls run(first, count, n) for each stretch of a row's columns along which
+// the gradient has taken the same number of steps n.
+template <class Run>
+void GradientRuns(int column, int width, unsigned start, int step, int cap, Run run) {
+    int i = 0;
+    while (i < width) {
+        const int n = GradientSteps(column + i, start, step, cap);
+        const auto p = static_cast<std::int64_t>(static_cast<unsigned>(column + i));
+        std::int64_t next = static_cast<std::int64_t>(start) + 1;  // first position that may step
+        if (n >= cap) next = std::int64_t{column} + width;
+        else if (p > static_cast<std::int64_t>(start))
+            next = static_cast<std::int64_t>(start) + static_cast<std::int64_t>(n + 1) * step;
+        const int end = static_cast<int>(std::min<std::int64_t>(next - column, width));
+        run(i, end - i, n);
+        i = end;
+    }
+}
+
+// The vector row of op, when one runs for this processor and pixel layout,
+// with the layout part of its parameters.
+struct VectorPass {
+    RowKernel row;
+    RowParams params;
+};
+VectorPass Vector(RowOp op) { return {VectorRow(op), LayoutParams()}; }
+
+void SetLevels(RowParams& p, const int* k) {
+    for (int c = 0; c < 3; ++c) p.level[c] = static_cast<std::uint16_t>(k[c]);
+}
+
 }  // namespace
 
 // ---- Mixing ----------------------------------------------------------------------
 
 int DrawHalfBlend(int x, int y, int slot, int left, int top, int right, int bottom) {
     const auto half = static_cast<std::uint16_t>(PixelFormat.halfMask);
+    VectorPass vec = Vector(RowOp::Half);
+    vec.params.mask = half;
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [half](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [half, &vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    const std::uint16_t v = s[i];
                                    const auto mixed = static_cast<std::uint16_t>(
@@ -123,6 +158,33 @@ void MixRow(std::uint16_t* d, const std::uint16_t* s, int w, const Layout& l, co
     }
 }
 
+void SetWeights(RowParams& p, const double* sourceWeight, const double* destWeight) {
+    for (int c = 0; c < 3; ++c) {
+        p.sourceWeight[c] = sourceWeight[c];
+        p.destWeight[c] = destWeight[c];
+    }
+}
+
+// Below this many pixels, checking integer weights costs more than it saves.
+constexpr std::int64_t kFixedMixArea = 8192;
+
+bool LargeArea(int left, int top, int right, int bottom) {
+    const std::int64_t area = std::max<std::int64_t>(0, std::int64_t{right} - left) *
+                              std::max<std::int64_t>(0, std::int64_t{bottom} - top);
+    return area >= kFixedMixArea;
+}
+
+// The mix's vector row: in integers when the rectangle is large enough and
+// integer weights give the double results for every channel pair.
+VectorPass MixPass(const double* sourceWeight, const double* destWeight, int left, int top, int right,
+                   int bottom) {
+    VectorPass vec = Vector(RowOp::Mix);
+    SetWeights(vec.params, sourceWeight, destWeight);
+    if (vec.row && LargeArea(left, top, right, bottom) && FixedWeights(vec.params))
+        vec.row = VectorRow(RowOp::MixFixed);
+    return vec;
+}
+
 }  // namespace
 
 int DrawAlphaBlendRGB(int x, int y, float red, float green, float blue, int slot, int left, int top,
@@ -134,8 +196,10 @@ int DrawAlphaBlendRGB(int x, int y, float red, float green, float blue, int slot
     const Layout l = FullLayout();
     const ProductTable sp(l, sw);
     const ProductTable dp(l, dw);
+    const VectorPass vec = MixPass(sw, dw, left, top, right, bottom);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
                            [&](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                MixRow(d, s, w, l, sp, dp);
                            });
 }
@@ -147,8 +211,11 @@ int DrawAlphaBlend(int x, int y, float opacity, int slot, int left, int top, int
 int DrawFadeBlendRGB(int x, int y, int red, int green, int blue, int slot, int left, int top,
                      int right, int bottom) {
     const int k[3] = {31 - ClampLevel(red), 31 - ClampLevel(green), 31 - ClampLevel(blue)};
+    VectorPass vec = Vector(RowOp::Fade);
+    SetLevels(vec.params, k);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [&k](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [&k, &vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i)
                                    if (s[i]) d[i] = FadePixel(s[i], d[i], k);
                            });
@@ -176,9 +243,52 @@ int DrawGradientAlpha(int x, int y, float red, float green, float blue, int dire
     start &= 0xFFFFu;
     step = std::max(step, 1);
     const Layout l = FullLayout();
+    VectorPass vec = Vector(RowOp::Mix);
+    // Integer weights for every step count, when all of them reproduce the
+    // double results.
+    RowParams fixed[kGradientCap + 1];
+    bool allFixed = vec.row && LargeArea(left, top, right, bottom);
+    for (int n = 0; allFixed && n <= kGradientCap; ++n) {
+        fixed[n] = vec.params;
+        SetWeights(fixed[n], sw[n], dw[n]);
+        allFixed = FixedWeights(fixed[n]);
+    }
+    // Along the rows every row has the same weights column by column.
+    std::vector<std::uint32_t> columnWeights;
     return RunObjectEffect(
         x, y, slot, left, top, right, bottom,
         [&](std::uint16_t* d, const std::uint16_t* s, int w, int row, int column) {
+            if (allFixed && direction != 0) {
+                const int n = GradientSteps(row, start, step, kGradientCap);
+                return VectorRow(RowOp::MixFixed)(d, s, w, fixed[n]);
+            }
+            if (allFixed) {
+                if (columnWeights.empty()) {
+                    const std::size_t stride = static_cast<std::size_t>(w) + kMaxLanes;
+                    columnWeights.assign(stride * 6, 0);
+                    for (int c = 0; c < 3; ++c) {
+                        vec.params.columnSource[c] = columnWeights.data() + stride * c;
+                        vec.params.columnDest[c] = columnWeights.data() + stride * (3 + c);
+                    }
+                    GradientRuns(column, w, start, step, kGradientCap, [&](int first, int count, int n) {
+                        for (int c = 0; c < 3; ++c)
+                            for (int i = first; i < first + count; ++i) {
+                                columnWeights[stride * c + i] = fixed[n].fixedSource[c];
+                                columnWeights[stride * (3 + c) + i] = fixed[n].fixedDest[c];
+                            }
+                    });
+                }
+                return VectorRow(RowOp::MixFixedColumns)(d, s, w, vec.params);
+            }
+            if (vec.row) {
+                auto run = [&](int first, int count, int n) {
+                    SetWeights(vec.params, sw[n], dw[n]);
+                    vec.row(d + first, s + first, count, vec.params);
+                };
+                if (direction != 0) run(0, w, GradientSteps(row, start, step, kGradientCap));
+                else GradientRuns(column, w, start, step, kGradientCap, run);
+                return;
+            }
             if (direction != 0) {
                 const int n = GradientSteps(row, start, step, kGradientCap);
                 for (int i = 0; i < w; ++i)
@@ -200,10 +310,32 @@ int DrawGradientFade(int x, int y, int red, int green, int blue, int direction, 
     auto levels = [&k0](int n, int* k) {
         for (int c = 0; c < 3; ++c) k[c] = std::max(0, k0[c] - n);
     };
+    VectorPass vec = Vector(RowOp::Fade);
+    // Along the rows every row has the same levels column by column.
+    std::vector<std::uint16_t> columnLevels;
     return RunObjectEffect(
         x, y, slot, left, top, right, bottom,
         [&](std::uint16_t* d, const std::uint16_t* s, int w, int row, int column) {
             int k[3];
+            if (vec.row && direction == 0) {
+                if (columnLevels.empty()) {
+                    const std::size_t stride = static_cast<std::size_t>(w) + kMaxLanes;
+                    columnLevels.assign(stride * 3, 0);
+                    for (int c = 0; c < 3; ++c) vec.params.columnLevel[c] = columnLevels.data() + stride * c;
+                    GradientRuns(column, w, start, step, 31, [&](int first, int count, int n) {
+                        levels(n, k);
+                        for (int c = 0; c < 3; ++c)
+                            std::fill_n(columnLevels.begin() + static_cast<std::ptrdiff_t>(stride * c + first), count,
+                                        static_cast<std::uint16_t>(k[c]));
+                    });
+                }
+                return VectorRow(RowOp::FadeColumns)(d, s, w, vec.params);
+            }
+            if (vec.row) {
+                levels(GradientSteps(row, start, step, 31), k);
+                SetLevels(vec.params, k);
+                return vec.row(d, s, w, vec.params);
+            }
             if (direction != 0) {
                 levels(GradientSteps(row, start, step, 31), k);
                 for (int i = 0; i < w; ++i)
@@ -221,8 +353,11 @@ int DrawGradientFade(int x, int y, int red, int green, int blue, int direction, 
 namespace {
 
 int AddWithDarkening(int x, int y, int k, int slot, int left, int top, int right, int bottom) {
+    VectorPass vec = Vector(RowOp::DarkenAdd);
+    vec.params.level[0] = static_cast<std::uint16_t>(k);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [k](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [k, &vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    if (!s[i]) continue;
                                    const std::uint8_t* a = PixelSplitTable[s[i]];
@@ -247,8 +382,10 @@ int DrawAddLevel(int x, int y, float strength, int slot, int left, int top, int 
 }
 
 int DrawSubtract(int x, int y, int slot, int left, int top, int right, int bottom) {
+    const VectorPass vec = Vector(RowOp::Subtract);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [&vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    if (!s[i]) continue;
                                    const unsigned r = PixelSplitTable[s[i]][0];
@@ -267,8 +404,11 @@ int DrawChannelMask(int x, int y, int red, int green, int blue, int slot, int le
     const auto mask = static_cast<std::uint16_t>((red ? PixelFormat.redMask : 0u) |
                                                  (green ? PixelFormat.greenMask : 0u) |
                                                  (blue ? PixelFormat.blueMask : 0u));
+    VectorPass vec = Vector(RowOp::Mask);
+    vec.params.mask = mask;
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [mask](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [mask, &vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    const std::uint16_t v = s[i];
                                    d[i] = v ? static_cast<std::uint16_t>(v & mask) : d[i];
@@ -283,8 +423,10 @@ int DrawBrightRGB(int x, int y, float red, float green, float blue, int slot, in
     const Layout l = FullLayout();
     const ProductTable sp(l, f);
     const ProductTable dp(l, none);
+    const VectorPass vec = MixPass(f, none, left, top, right, bottom);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
                            [&](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                MixRow(d, s, w, l, sp, dp);
                            });
 }
@@ -296,8 +438,11 @@ int DrawBright(int x, int y, float factor, int slot, int left, int top, int righ
 int DrawDarkRGB(int x, int y, int red, int green, int blue, int slot, int left, int top, int right,
                 int bottom) {
     const int k[3] = {31 - ClampLevel(red), 31 - ClampLevel(green), 31 - ClampLevel(blue)};
+    VectorPass vec = Vector(RowOp::Dark);
+    SetLevels(vec.params, k);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [&k](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [&k, &vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    if (!s[i]) continue;
                                    const std::uint8_t* a = PixelSplitTable[s[i]];
@@ -313,8 +458,10 @@ int DrawDark(int x, int y, int level, int slot, int left, int top, int right, in
 }
 
 int DrawGray(int x, int y, int slot, int left, int top, int right, int bottom) {
+    const VectorPass vec = Vector(RowOp::Gray);
     return RunObjectEffect(x, y, slot, left, top, right, bottom,
-                           [](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                           [&vec](std::uint16_t* d, const std::uint16_t* s, int w, int, int) {
+                               if (vec.row) return vec.row(d, s, w, vec.params);
                                for (int i = 0; i < w; ++i) {
                                    if (!s[i]) continue;
                                    const std::uint8_t* a = PixelSplitTable[s[i]];

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "draw/effects/locked_pixels.h"
 #include "draw/elDraw.h"
 
 namespace elDraw {
@@ -87,20 +88,6 @@ struct ClippedRect {
 };
 bool CutToClip(int x, int y, int left, int top, int right, int bottom, ClippedRect& cut);
 
-// A locked 16-bit surface: its top-left pixel, its pitch in pixels and its
-// real size.
-struct LockedPixels {
-    plat::IDirectDrawSurface* surface = nullptr;
-    std::uint16_t* bits = nullptr;
-    std::ptrdiff_t pitch = 0;
-    int width = 0;
-    int height = 0;
-    std::uint16_t* Row(std::int64_t y) const { return bits + y * pitch; }
-};
-// Locks the surface; false with nothing left locked when the lock fails or
-// the surface is not 16-bit.
-bool LockPixels(plat::IDirectDrawSurface* surface, LockedPixels& pixels);
-void UnlockPixels(LockedPixels& pixels);
 // Locks the slot's surface, then the back surface. 0 (nothing locked) when
 // the slot is empty or either lock fails, else kPassLocked; UnlockPair undoes
 // it in the same order.
@@ -227,4 +214,66 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
 int DrawRipple(int x, int y, int amplitude, int frequency, int step, float scale, float shear,
                int slot, int left, int top, int right, int bottom);
 
+// ---- Filtered draws (look at neighbouring pixels) -----------------------------------
+
+// Sends light from every object pixel along the chosen directions (bits:
+// 0x01 down-left, 0x02 down, 0x04 down-right, 0x08 left, 0x10 right,
+// 0x20 up-left, 0x40 up, 0x80 up-right), fading by one 5-bit step per pixel
+// and adding up on the back surface within ClipRect. Each channel's light is
+// the object's 5-bit value shifted right by its shift (5 or more: none), less
+// a noise value; with copy non-zero the object is drawn too.
+int DrawGlow(int x, int y, unsigned redShift, unsigned greenShift, unsigned blueShift,
+             int directions, int copy, int slot, int left, int top, int right, int bottom);
+// Index of the glow's next noise value in NoiseTable; after the last entry
+// it starts again at 0.
+extern int GlowNoiseCursor;
+// Averages each border pixel of the object with the background under its
+// transparent neighbours.
+int DrawSmoothEdge(int x, int y, int slot, int left, int top, int right, int bottom);
+// Each opaque pixel becomes the average of the n x n block of the object
+// starting at it, the block moved back to end inside the visible rectangle
+// (and narrowed to it where it is smaller). n below 1 is refused with 0.
+int DrawBlur(int x, int y, int n, int slot, int left, int top, int right, int bottom);
+// Under each opaque pixel the back surface shows itself d rows further down,
+// d = the object's red 5-bit value less 31 - trunc(strength * 31); strength
+// is clamped to 0.0-1.0.
+int DrawRefract(int x, int y, float strength, int slot, int left, int top, int right, int bottom);
+// Repeats one column or row of the object, position counted from the first
+// visible one, out to a screen edge: type 0 right, 1 left, 2 down, 3 up.
+// Types 1 and 3 also fill the screen beyond the object's left or top edge,
+// regardless of ClipRect. The position is clamped to the visible part of the
+// object.
+int DrawStretchEdge(int x, int y, int type, unsigned position, int slot, int left, int top,
+                    int right, int bottom);
+
+// ---- Tunnel mapping -------------------------------------------------------------------
+
+// Computes TunnelTable for a texture of the given size: per cell, u from the
+// angle around the centre (-1: the table's middle) and v from the inverse
+// distance. sides (-1: 8, at least 2) sets the depth scale; drift 1 moves
+// the centre up one cell per row, 2 right to left along each row, 3 left and
+// 4 right one cell per row; measure 0 round, 1 square, 2 diamond, 3 min,
+// 4 |dx|, 5 |dy|, 6 the centre's x; curve 0 flat, 1 by rows, 2 by columns,
+// 3 square, 4 diamond, 5 min. The centre cell, and cells where a curve
+// divides by zero, get v = 0. Textures above 32767 pixels, tables larger than
+// the screen or than TunnelTable, and other measures or curves are refused
+// through the error box, leaving the previous table.
+void MakeTunnel(int textureWidth, int textureHeight, int tableWidth, int tableHeight, int centreX,
+                int centreY, int sides, int drift, int measure, int curve);
+// Draws the texture through the table with its top-left cell at (x, y) of the
+// back surface (not cut to ClipRect, only to the surface), scrolled by du
+// along u and dv along v (any sign; they wrap). 0 when a lock fails or the
+// texture is smaller than the tunnel was made for.
+int DrawTunnel(int x, int y, int du, int dv, int slot);
+// The sizes MakeTunnel last stored.
+extern int TunnelTextureWidth, TunnelTextureHeight, TunnelWidth, TunnelHeight;
+
 }  // namespace elDraw
+
+// Texture coordinates of the tunnel, row-major with the table width as stride.
+struct TunnelCell {
+    std::int16_t u;
+    std::int16_t v;
+};
+constexpr int kTunnelCells = 307200;  // room for 640 x 480
+extern TunnelCell TunnelTable[kTunnelCells];

@@ -103,28 +103,6 @@ void EndObjectPass(ObjectPass& pass) {
     BackSurface->Unlock(pass.backBits);
 }
 
-bool LockPixels(IDirectDrawSurface* surface, LockedPixels& pixels) {
-    pixels = LockedPixels{};
-    if (!surface) return false;
-    DDSURFACEDESC desc;
-    if (!LockSurface(surface, desc)) return false;
-    if (desc.ddpfPixelFormat.dwRGBBitCount != 16) {
-        surface->Unlock(desc.lpSurface);
-        return false;
-    }
-    pixels.surface = surface;
-    pixels.bits = static_cast<std::uint16_t*>(desc.lpSurface);
-    pixels.pitch = desc.lPitch / 2;
-    pixels.width = static_cast<int>(desc.dwWidth);
-    pixels.height = static_cast<int>(desc.dwHeight);
-    return true;
-}
-
-void UnlockPixels(LockedPixels& pixels) {
-    if (pixels.surface) pixels.surface->Unlock(pixels.bits);
-    pixels = LockedPixels{};
-}
-
 int LockPair(int slot, LockedPixels& object, LockedPixels& back) {
     IDirectDrawSurface* surface = ObjectSurface(slot);
     if (!surface || !BackSurface) return 0;

@@ -224,6 +224,20 @@ void StretchRows(const std::uint8_t* src, int srcPitch, int srcHeight, std::uint
     }
 }
 
+// 16-bit pixels widened to 32-bit values, eight at a time (the row loop of
+// single reads is several times slower than the memory allows).
+void WidenRow(const std::uint16_t* s, std::uint32_t* d, int width) {
+    using Wide = std::uint32_t __attribute__((vector_size(32)));
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        Vec16 v;
+        std::memcpy(&v, s + x, sizeof v);
+        const Wide w = __builtin_convertvector(v, Wide);
+        std::memcpy(d + x, &w, sizeof w);
+    }
+    for (; x < width; ++x) d[x] = s[x];
+}
+
 bool Inside(const RECT& r, int width, int height) {
     return r.left >= 0 && r.top >= 0 && r.right <= width && r.bottom <= height &&
            r.left < r.right && r.top < r.bottom;
@@ -622,9 +636,12 @@ void Surface::Changed() {
         f.width = view_.width;
         f.height = view_.height;
         f.pixels.resize(static_cast<std::size_t>(view_.width) * static_cast<std::size_t>(view_.height));
-        for (int y = 0; y < view_.height; ++y)
-            for (int x = 0; x < view_.width; ++x)
-                f.pixels[static_cast<std::size_t>(y) * view_.width + x] = ReadPixel(view_, x, y);
+        for (int y = 0; y < view_.height; ++y) {
+            const std::uint8_t* row = view_.pixels + static_cast<std::ptrdiff_t>(y) * view_.pitch;
+            std::uint32_t* out = f.pixels.data() + static_cast<std::size_t>(y) * view_.width;
+            if (view_.bytesPerPixel == 2) WidenRow(reinterpret_cast<const std::uint16_t*>(row), out, view_.width);
+            else std::memcpy(out, row, static_cast<std::size_t>(view_.width) * 4);
+        }
         return;
     }
     ShowInWindow(*state_, view_);

@@ -282,10 +282,16 @@ std::shared_ptr<Sized> MakeSized(const LogFont& lf) {
     if (!sized->face) sized->face = sized->fallback;
     const WinMetrics wm = ReadWinMetrics(sized->face);
     const int cell = lf.height == 0 ? 16 : lf.height;
-    int ppem = cell < 0 ? -cell : static_cast<int>(Round(cell * wm.upem / (wm.ascent + wm.descent)));
-    ppem = std::clamp(ppem, 1, 2048);
+    // Sizes are held to what a glyph can be before they become ints, so an
+    // extreme height or width (INT_MIN has no negation) cannot overflow.
+    const double cellPixels = std::clamp(cell * wm.upem / (wm.ascent + wm.descent), 0.0, 4096.0);
+    const int ppem = cell < 0 ? static_cast<int>(std::clamp(-static_cast<double>(cell), 1.0, 2048.0))
+                              : std::clamp(static_cast<int>(Round(cellPixels)), 1, 2048);
     int ppemX = ppem;
-    if (lf.width > 0) ppemX = std::clamp(static_cast<int>(Round(lf.width * wm.upem / wm.avgWidth)), 1, 4096);
+    if (lf.width > 0) {
+        const double widthPixels = std::clamp(lf.width * wm.upem / wm.avgWidth, 0.0, 8192.0);
+        ppemX = std::clamp(static_cast<int>(Round(widthPixels)), 1, 4096);
+    }
     sized->ppem = ppem;
     sized->ppemX = ppemX;
     // The face's own style decides what is simulated (fontconfig reports the
@@ -601,7 +607,11 @@ void TextOutLocked(Sized& s, const LogFont& lf, const raster::Target& t, int x, 
 
 void Font::TextOut(const raster::Target& target, int x, int y, std::string_view sjis, const TextStyle& style) const {
     std::lock_guard<std::recursive_mutex> lock(Lock());
-    TextOutLocked(*impl_->sized, impl_->description, target, x, y, sjis, style, std::string::npos);
+    // An origin far beyond any surface draws nothing either way; holding it
+    // within 2^27 keeps the glyph and underline sums inside the int range.
+    constexpr int kFar = 1 << 27;
+    TextOutLocked(*impl_->sized, impl_->description, target, std::clamp(x, -kFar, kFar), std::clamp(y, -kFar, kFar),
+                  sjis, style, std::string::npos);
 }
 
 std::vector<TextLine> Font::LayoutLines(std::string_view sjis, int width, unsigned format) const {
@@ -677,6 +687,11 @@ int Font::DrawText(const raster::Target& target, std::string_view sjis, raster::
     const int lineHeight = m.height + ((format & kDtExternalLeading) ? m.externalLeading : 0);
     const bool calc = (format & kDtCalcRect) != 0;
     const bool singleLine = (format & kDtSingleLine) != 0;
+    // A box reaching far beyond any surface is held within 2^27 on each side,
+    // so that its width, centre and line positions are sums inside the int range.
+    constexpr int kFar = 1 << 27;
+    rect = {std::clamp(rect.left, -kFar, kFar), std::clamp(rect.top, -kFar, kFar), std::clamp(rect.right, -kFar, kFar),
+            std::clamp(rect.bottom, -kFar, kFar)};
     if (sjis.empty()) {
         if (calc) {
             rect.right = rect.left;

@@ -16,6 +16,12 @@ constexpr int kCoordinateLimit = 1 << 27;
 int Clamp(int v) { return std::clamp(v, -kCoordinateLimit, kCoordinateLimit); }
 Point Clamp(Point p) { return {Clamp(p.x), Clamp(p.y)}; }
 
+// Floor of n / d for d > 0.
+std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {
+    std::int64_t q = n / d;
+    return (n % d != 0 && n < 0) ? q - 1 : q;
+}
+
 // Ceiling of n / d for d > 0.
 std::int64_t CeilDiv(std::int64_t n, std::int64_t d) {
     std::int64_t q = n / d;
@@ -124,20 +130,21 @@ void Dot(const Target& t, Point c, int w, std::uint32_t pixel) {
     const std::int64_t half = w / 2;
     const std::int64_t even = (w % 2 == 0) ? 1 : 0;
     const std::int64_t limit = 8 * static_cast<std::int64_t>(w - 1) * (w - 1) + 13 * static_cast<std::int64_t>(w - 1);
-    for (std::int64_t j = -half; j < -half + w; ++j) {
+    // Only the rows inside the clip are visited, and each row's run is
+    // solved for rather than searched, so a wide pen costs its visible rows.
+    const std::int64_t jFirst = std::max<std::int64_t>(-half, t.clip.top - static_cast<std::int64_t>(c.y));
+    const std::int64_t jEnd = std::min<std::int64_t>(-half + w, t.clip.bottom - static_cast<std::int64_t>(c.y));
+    for (std::int64_t j = jFirst; j < jEnd; ++j) {
         const std::int64_t y = c.y + j;
-        if (y < t.clip.top || y >= t.clip.bottom) continue;
         const std::int64_t dy = 2 * j + even;
-        // Widest i with 8 (dx^2 + dy^2) <= limit, dx = 2 i + even.
-        std::int64_t first = 0;
-        std::int64_t last = -1;
-        for (std::int64_t i = -half; i < -half + w; ++i) {
-            const std::int64_t dx = 2 * i + even;
-            if (8 * (dx * dx + dy * dy) <= limit) {
-                if (last < first) first = i;
-                last = i;
-            }
-        }
+        // Largest m with 8 m^2 <= limit - 8 dy^2; then dx = 2 i + even in [-m, m].
+        const std::int64_t rest = limit - 8 * dy * dy;
+        if (rest < 0) continue;
+        auto m = static_cast<std::int64_t>(std::sqrt(static_cast<double>(rest) / 8.0));
+        while (8 * (m + 1) * (m + 1) <= rest) ++m;
+        while (m > 0 && 8 * m * m > rest) --m;
+        const std::int64_t first = std::max(-half, FloorDiv(-m - even + 1, 2));
+        const std::int64_t last = std::min(-half + w - 1, FloorDiv(m - even, 2));
         Paint p;
         p.kind = Paint::Kind::Solid;
         p.fg = pixel;
@@ -215,13 +222,17 @@ void Band(const Target& t, Point a, Point b, int w, std::uint32_t pixel) {
 void Stroke(const Target& t, const Pen& pen, const Point* pts, int n, bool closed) {
     if (pen.style == PenStyle::Null || n < 1) return;
     const std::uint32_t pixel = PixelFromColorRef(t.view, pen.color);
+    // Points are held within the coordinate limit, so a pen twice that wide
+    // already covers every reachable pixel; this also keeps the dot's
+    // squared radius within 64 bits.
+    const int width = std::min(pen.width, 2 * kCoordinateLimit);
     const int segments = closed ? n : n - 1;
-    if (pen.width <= 1) {
+    if (width <= 1) {
         for (int i = 0; i < segments; ++i) ThinLine(t, Clamp(pts[i]), Clamp(pts[(i + 1) % n]), pixel);
         return;
     }
-    for (int i = 0; i < segments; ++i) Band(t, Clamp(pts[i]), Clamp(pts[(i + 1) % n]), pen.width, pixel);
-    for (int i = 0; i < n; ++i) Dot(t, Clamp(pts[i]), pen.width, pixel);
+    for (int i = 0; i < segments; ++i) Band(t, Clamp(pts[i]), Clamp(pts[(i + 1) % n]), width, pixel);
+    for (int i = 0; i < n; ++i) Dot(t, Clamp(pts[i]), width, pixel);
 }
 
 // Fills a polygon with integer vertices, top-left rule, exact arithmetic.
@@ -409,8 +420,9 @@ int FlattenBezier(const Point* points, int count, Point* out, int capacity) {
 }
 
 void InvertRect(const Target& t, const Rect& r) {
-    // As a destination-invert pattern blit of (left, top, width, height).
-    auto range = [](int origin, int extent, int& lo, int& hi) {
+    // As a destination-invert pattern blit of (left, top, width, height),
+    // in 64 bits so that edges at the ends of the int range cannot overflow.
+    auto range = [](std::int64_t origin, std::int64_t extent, std::int64_t& lo, std::int64_t& hi) {
         if (extent >= 0) {
             lo = origin;
             hi = origin + extent;
@@ -419,16 +431,16 @@ void InvertRect(const Target& t, const Rect& r) {
             hi = origin + 1;
         }
     };
-    int x0, x1, y0, y1;
-    range(r.left, r.right - r.left, x0, x1);
-    range(r.top, r.bottom - r.top, y0, y1);
-    x0 = std::max(x0, t.clip.left);
-    x1 = std::min(x1, t.clip.right);
-    y0 = std::max(y0, t.clip.top);
-    y1 = std::min(y1, t.clip.bottom);
+    std::int64_t x0, x1, y0, y1;
+    range(r.left, static_cast<std::int64_t>(r.right) - r.left, x0, x1);
+    range(r.top, static_cast<std::int64_t>(r.bottom) - r.top, y0, y1);
+    x0 = std::max<std::int64_t>(x0, t.clip.left);
+    x1 = std::min<std::int64_t>(x1, t.clip.right);
+    y0 = std::max<std::int64_t>(y0, t.clip.top);
+    y1 = std::min<std::int64_t>(y1, t.clip.bottom);
     const std::uint32_t all = t.view.bytesPerPixel == 2 ? 0xFFFFu : 0xFFFFFFFFu;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) WritePixel(t.view, x, y, ReadPixel(t.view, x, y) ^ all);
+    for (auto y = static_cast<int>(y0); y < y1; ++y)
+        for (auto x = static_cast<int>(x0); x < x1; ++x) WritePixel(t.view, x, y, ReadPixel(t.view, x, y) ^ all);
 }
 
 void FillRect(const Target& t, const Rect& r, const Brush& brush, BkMode bkMode, std::uint32_t bkColor) {

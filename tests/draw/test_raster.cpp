@@ -2,6 +2,7 @@
 // and the clip wipes that animate ClipRect.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "draw/elDraw.h"
@@ -221,10 +222,12 @@ TEST_F(DrawRaster, ShakeWithoutRangeIsAPlainDrawAndRowsStayWithinRange) {
 TEST_F(DrawRaster, RollStretchesRowsAlongTheDrumAndHandlesOneRow) {
     int obj = PatternObject(4, 8);
     test::SetPixelAt(ObjectTable[obj].surface, 1, 0, 0);
-    // Phase 0: row 0 reaches the far end of the drum, hiding the others; the
-    // draw is solid, so the 0 pixel is copied.
+    // Phase 0: row 0 reaches the far end of the drum (ends 8 6 3 0 0 3 6 8);
+    // the edge falls back through rows 1-4 and rows 5-7 draw again over the
+    // places row 0 took. The draw is solid, so the 0 pixel is copied.
     elDraw::DrawRoll(10, 10, 0, 0.0f, obj, 0, 0, 4, 8);
-    for (int o = 0; o <= 8; ++o) EXPECT_EQ(Back(10, 10 + o), Pattern(0, 0)) << o;
+    const int drum[] = {0, 5, 5, 5, 6, 6, 6, 7, 7};
+    for (int o = 0; o <= 8; ++o) EXPECT_EQ(Back(10, 10 + o), Pattern(0, drum[o])) << o;
     EXPECT_EQ(Back(11, 10), 0u);
     EXPECT_EQ(Back(10, 19), kBackground);
 
@@ -249,6 +252,99 @@ TEST_F(DrawRaster, RollStretchesRowsAlongTheDrumAndHandlesOneRow) {
     EXPECT_EQ(Back(10, 10), Pattern(0, 0));
     EXPECT_EQ(Back(10, 11), kBackground);
     elDraw::DrawRoll(10, 10, 0, 5.0f, obj, 0, 0, 4, 0);  // empty: nothing
+}
+
+TEST_F(DrawRaster, RollMovesBackWhereTheEdgeFallsOnEveryFrame) {
+    int obj = PatternObject(4, 8);
+    // Two rows a second backwards, a quarter of a second a frame: each frame
+    // the drum is drawn from its own phase, and wherever an end falls the
+    // next rows start over at end + 1.
+    FrameDelta = 0.25f;
+    float phase = 0.0f;
+    for (int frame = 0; frame < 12; ++frame) {
+        test::FillSurface(elDraw::BackSurface, kBackground);
+        elDraw::DrawRoll(10, 10, 0, 2.0f, obj, 0, 0, 4, 8);
+        std::uint32_t expected[9];
+        for (auto& e : expected) e = kBackground;
+        int p = 0;
+        for (int c = 0; c < 8; ++c) {
+            const double turn = (c + static_cast<double>(phase)) * 2.0 * 3.14159265358979323846 / 7;
+            const int end = static_cast<int>(4 + std::cos(turn) * 4);
+            for (int o = p; o <= end; ++o) expected[o] = Pattern(0, c);
+            p = end + 1;
+        }
+        for (int o = 0; o <= 8; ++o) EXPECT_EQ(Back(10, 10 + o), expected[o]) << "frame " << frame << " row " << o;
+        phase -= 0.25f * 2.0f;
+        if (phase < 0.0f) phase += 8.0f;
+    }
+}
+
+// ---- Negative speeds -------------------------------------------------------------------
+
+TEST_F(DrawRaster, WavePhaseOfANegativeSpeedKeepsItsSignUntilAFullTurn) {
+    int obj = PatternObject(8, 20);
+    // One step of -18.88 degrees: row 19 is at trunc(-18.88) + 19 = 1 degree,
+    // trunc(100 cos 1) = 99 (a phase taken into [0, 360) would give 0 and 100).
+    FrameDelta = 1.0f;
+    elDraw::DrawWave(100, 300, 100, 0, -18.88f, obj, 0, 0, 8, 20, 0);
+    FrameDelta = 0.0f;
+    test::FillSurface(elDraw::BackSurface, kBackground);
+    elDraw::DrawWave(100, 50, 100, 0, 0.0f, obj, 0, 0, 8, 20, 0);
+    EXPECT_EQ(FindRowStart(69, 19, 150, 250), 199);
+    EXPECT_EQ(FindRowStart(68, 18, 150, 250), 200);  // 0 degrees: the full amplitude
+
+    // Nineteen more steps pass -360 once: -377.6 + 360 = -17.6, row 18 at 1 degree.
+    FrameDelta = 1.0f;
+    for (int i = 0; i < 19; ++i) elDraw::DrawWave(100, 300, 100, 0, -18.88f, obj, 0, 0, 8, 20, 0);
+    FrameDelta = 0.0f;
+    test::FillSurface(elDraw::BackSurface, kBackground);
+    elDraw::DrawWave(100, 50, 100, 0, 0.0f, obj, 0, 0, 8, 20, 0);
+    EXPECT_EQ(FindRowStart(68, 18, 150, 250), 199);
+    EXPECT_EQ(FindRowStart(67, 17, 150, 250), 200);  // 0 degrees
+
+    // The scrolling and banded waves keep their phases the same way.
+    FrameDelta = 1.0f;
+    elDraw::DrawWaveScroll(100, 300, 100, 0, -18.88f, 0.0f, obj, 0, 0, 8, 20);
+    FrameDelta = 0.0f;
+    test::FillSurface(elDraw::BackSurface, kBackground);
+    elDraw::DrawWaveScroll(100, 50, 100, 0, 0.0f, 0.0f, obj, 0, 0, 8, 20);
+    EXPECT_EQ(FindRowStart(69, 19, 150, 250), 199);
+    FrameDelta = 1.0f;
+    elDraw::DrawWaveTiled(400, 420, 100, 0, -18.88f, 0.0f, obj, 0, 0, 8, 20);
+    FrameDelta = 0.0f;
+    test::FillSurface(elDraw::BackSurface, kBackground);
+    elDraw::DrawWaveTiled(100, 120, 100, 0, 0.0f, 0.0f, obj, 0, 0, 8, 20);
+    // Band row 19 at 1 degree: tiles start at 99 - 100 = -1.
+    EXPECT_EQ(Back(0, 119), Pattern(1, 19));
+}
+
+TEST_F(DrawRaster, TiledOffsetFollowsTheOneTileCorrectionsExactly) {
+    int obj = PatternObject(64, 64);
+    // -196 pixels a second at 60 frames a second: after 15 frames the rule
+    // gives exactly -49.0 (a remainder taken with fmod drifts to -48.9999962
+    // and draws the grid one pixel over). Every frame is checked.
+    const float delta = 1.0f / 60.0f;
+    FrameDelta = delta;
+    float offset = 0.0f;
+    for (int frame = 0; frame < 40; ++frame) {
+        test::FillSurface(elDraw::BackSurface, kBackground);
+        elDraw::DrawTiled(-196.0f, 0.0f, obj, 0, 0, 64, 64);
+        const int ox = static_cast<int>(offset);
+        EXPECT_EQ(Back(0, 0), Pattern(-ox, 0)) << "frame " << frame;
+        EXPECT_NE(Back(799, 599), kBackground) << "frame " << frame;
+        offset += delta * -196.0f;
+        if (offset < -64.0f) offset += 64.0f;
+        if (offset > 0.0f) offset -= 64.0f;
+    }
+    // A step of several tiles at once still leaves the grid covering the screen.
+    FrameDelta = 10.0f;
+    for (int frame = 0; frame < 3; ++frame) {
+        elDraw::DrawTiled(-1000.3f, 777.7f, obj, 0, 0, 64, 64);
+        test::FillSurface(elDraw::BackSurface, kBackground);
+        elDraw::DrawTiled(0.0f, 0.0f, obj, 0, 0, 64, 64);
+        EXPECT_NE(Back(0, 0), kBackground);
+        EXPECT_NE(Back(799, 599), kBackground);
+    }
 }
 
 // ---- Mirror ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // map files, the mouse marker and golden frames of every screen.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -298,6 +299,56 @@ TEST_F(MapSceneTest, TextInTheMapStopsTheReadingAndRepeatsTheLastNumber) {
     EXPECT_EQ(MapScene::MapTable[0][1], 4);
     EXPECT_EQ(MapScene::MapTable[0][2], 4);
     EXPECT_EQ(MapScene::MapTable[143][287], 4);
+}
+
+// The map reader takes plain numbers in one pass and leaves anything else to
+// reading "%d" number by number: the map is what the number-by-number
+// reading gives for every text, including texts that reach the fallback
+// part way through, and a map read again from another text replaces all of it.
+TEST_F(MapSceneTest, MapReadsAsNumberByNumberReadingForEveryKindOfText) {
+    auto numberByNumber = [this]() {
+        std::vector<int> cells(static_cast<std::size_t>(MapScene::kMapRows) * MapScene::kMapColumns);
+        std::FILE* f = std::fopen((dir / "map_data.txt").c_str(), "r");
+        int value = 0;
+        for (int& cell : cells) {
+            int read = 0;
+            if (f && std::fscanf(f, "%d", &read) == 1) value = read;
+            cell = value;
+        }
+        if (f) std::fclose(f);
+        return cells;
+    };
+    std::string full;
+    for (int i = 0; i < MapScene::kMapRows * MapScene::kMapColumns; ++i)
+        full += std::to_string((i * 7919) % 2000 - 1000) + (i % 288 == 287 ? "\r\n" : (i % 3 ? " " : "\t"));
+    const std::vector<std::string> texts = {
+        full,
+        full + "12 junk after the map",
+        "+5 -0 007 123456789 -987654321\n\v\f 4",
+        "1 2 1234567890 3",      // ten digits
+        "1 2 99999999999999999999 3",
+        "1 -x 2",
+        "1 - 2",
+        "1 + 2",
+        "1 2x 3",
+        "1\n2\n",
+        "",
+        "   ",
+        full.substr(0, 5000) + " 3.5 " + full.substr(5000),
+    };
+    Start();
+    Frame();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        WriteMap(texts[i]);
+        const std::vector<int> expected = numberByNumber();
+        MapScene::MapRead = 0;
+        MapScene::LoadMap();
+        std::size_t wrong = 0;
+        for (int r = 0; r < MapScene::kMapRows; ++r)
+            for (int c = 0; c < MapScene::kMapColumns; ++c)
+                wrong += MapScene::MapTable[r][c] != expected[static_cast<std::size_t>(r) * MapScene::kMapColumns + c];
+        EXPECT_EQ(wrong, 0u) << "text " << i;
+    }
 }
 
 TEST_F(MapSceneTest, TilesOutsideTheSheetLeaveTheBackgroundBlack) {

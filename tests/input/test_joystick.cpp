@@ -2,6 +2,8 @@
 // centre, the eight-way code, button states and ramps, accelerating axes.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "draw/elDraw.h"
 #include "input/elInput.h"
 #include "platform/portable/headless.h"
@@ -152,6 +154,34 @@ TEST_F(Joystick, AFailedReadEndsTheRampAndAReplugWithTheButtonHeldStartsAtOne) {
     hl::SetJoystick(0, true, kMid, kMid, 1);
     EXPECT_EQ(elInput::JoyButtonRamp(0, 1), 1);
     EXPECT_EQ(elInput::JoyButtonRamp(0, 1), 2);
+}
+
+TEST_F(Joystick, RatesThatAreNotNumbersGiveZeroAndTheNextFiniteRateStartsFromRest) {
+    hl::SetJoystick(0, true, kMid, kMid, 1);
+    Init();
+    hl::SetJoystick(0, true, 65535, 0, 1);  // right and up, button 1 held
+    int x = 7, y = 7;
+    elInput::JoySetRates(0, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::quiet_NaN());
+    elInput::JoyAnalog(0, &x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(elInput::JoyButtonRamp(0, 1), 0);
+    // An infinite rate jumps to the end; in a frame of no time its step is
+    // not a number, and the axis rests again.
+    elInput::JoySetRates(0, std::numeric_limits<float>::infinity(), 60.0f);
+    elInput::JoyAnalog(0, &x, &y);
+    EXPECT_EQ(x, 100);
+    EXPECT_EQ(y, -100);
+    FrameDelta = 0.0f;
+    elInput::JoyAnalog(0, &x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    // A finite rate afterwards starts from rest: 60 per second, one frame.
+    FrameDelta = 1.0f / 60.0f;
+    elInput::JoySetRates(0, 60.0f, 60.0f);
+    elInput::JoyAnalog(0, &x, &y);
+    EXPECT_EQ(x, 1);
+    EXPECT_EQ(y, -1);
 }
 
 }  // namespace

@@ -1,0 +1,358 @@
+// Object draws that look at neighbouring pixels: the glow, the softened
+// edge, the box blur, the refraction and the stretch to the screen edge.
+//
+// Arguments are kept inside what the pixels can bear: glow shifts above 5
+// leave no light, blur sizes below 1 are refused and larger ones than the
+// visible rectangle shrink to it, refraction strengths are clamped to
+// 0.0-1.0, and stretch positions to the visible part of the object. No draw
+// reads or writes outside its surfaces.
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "draw/effects/elEffects.h"
+#include "draw/effects/locked_pixels.h"
+
+namespace elDraw {
+
+int GlowNoiseCursor = 0;
+
+namespace {
+
+// The glow's noise: like the other cursors, but after the last entry it
+// starts again at the first.
+unsigned NextGlowNoise() {
+    if (GlowNoiseCursor < 0 || GlowNoiseCursor > 9999) GlowNoiseCursor = 0;
+    const unsigned value = NoiseTable[GlowNoiseCursor];
+    GlowNoiseCursor = GlowNoiseCursor == 9999 ? 0 : GlowNoiseCursor + 1;
+    return value;
+}
+
+// Where an object pass lands on the back surface, and the part of the back
+// surface that light may reach: ClipRect cut to the surface.
+struct BackArea {
+    std::uint16_t* bits = nullptr;
+    std::ptrdiff_t pitch = 0;
+    int originX = 0;  // back position of the pass's first pixel
+    int originY = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+BackArea BackAreaOf(const ObjectPass& pass) {
+    BackArea a;
+    a.bits = static_cast<std::uint16_t*>(pass.backBits);
+    a.pitch = pass.destPitch;
+    const std::ptrdiff_t offset = pass.dest - a.bits;
+    a.originX = static_cast<int>(offset % a.pitch);
+    a.originY = static_cast<int>(offset / a.pitch);
+    plat::DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    int width = 0, height = 0;
+    if (BackSurface->GetSurfaceDesc(&desc) == plat::DD_OK) {
+        width = static_cast<int>(desc.dwWidth);
+        height = static_cast<int>(desc.dwHeight);
+    }
+    a.left = std::max(ClipRect.left, 0);
+    a.top = std::max(ClipRect.top, 0);
+    a.right = std::min(ClipRect.right, width);
+    a.bottom = std::min(ClipRect.bottom, height);
+    return a;
+}
+
+// Adds the intensities to one back pixel, each 5-bit channel saturating at 31.
+inline void AddLight(std::uint16_t& p, unsigned r, unsigned g, unsigned b) {
+    const std::uint8_t* c = PixelSplitTable[p];
+    p = Pack5(std::min(31u, c[0] + r), std::min(31u, c[1] + g), std::min(31u, c[2] + b));
+}
+
+// The light of one object pixel at back position (px, py), sent along the
+// chosen directions, fading by one step per pixel until it is spent.
+void SendGlow(const BackArea& a, int px, int py, unsigned r, unsigned g, unsigned b,
+              unsigned directions) {
+    auto at = [&a](int col, int row) -> std::uint16_t& { return a.bits[row * a.pitch + col]; };
+    for (int k = 0; k <= 30; ++k) {
+        if (r) --r;
+        if (g) --g;
+        if (b) --b;
+        if (r + g + b == 0) return;
+        const int left = px - k, right = px + k;
+        const bool leftIn = left >= a.left, rightIn = right < a.right;
+        const int up = py - (k + 1), down = py + (k + 1);
+        if (up >= a.top) {
+            if (directions & 0x40) AddLight(at(px, up), r, g, b);
+            if ((directions & 0x20) && leftIn) AddLight(at(left, up), r, g, b);
+            if ((directions & 0x80) && rightIn) AddLight(at(right, up), r, g, b);
+        }
+        if (down < a.bottom) {
+            if (directions & 0x02) AddLight(at(px, down), r, g, b);
+            if ((directions & 0x01) && leftIn) AddLight(at(left, down), r, g, b);
+            if ((directions & 0x04) && rightIn) AddLight(at(right, down), r, g, b);
+        }
+        if ((directions & 0x08) && leftIn) AddLight(at(left, py), r, g, b);
+        if ((directions & 0x10) && rightIn) AddLight(at(right, py), r, g, b);
+    }
+}
+
+// A 5-bit value shifted right; shifts of 5 and more leave nothing.
+inline unsigned Dim(unsigned value, unsigned shift) { return shift > 5 ? 0 : value >> shift; }
+
+inline unsigned LessNoise(unsigned value, unsigned noise) {
+    return value < noise ? 0 : value - noise;
+}
+
+}  // namespace
+
+int DrawGlow(int x, int y, unsigned redShift, unsigned greenShift, unsigned blueShift,
+             int directions, int copy, int slot, int left, int top, int right, int bottom) {
+    ObjectPass pass;
+    const int started = BeginObjectPass(x, y, slot, left, top, right, bottom, pass);
+    if (started != kPassLocked) return started;
+    const BackArea area = BackAreaOf(pass);
+    const unsigned dirs = static_cast<unsigned>(directions) & 0xFF;
+    for (int j = 0; j < pass.height; ++j) {
+        const std::uint16_t* source = pass.source + j * pass.sourcePitch;
+        std::uint16_t* dest = pass.dest + j * pass.destPitch;
+        for (int i = 0; i < pass.width; ++i) {
+            const std::uint16_t s = source[i];
+            if (!s) continue;
+            if (copy) dest[i] = s;
+            const std::uint8_t* c = PixelSplitTable[s];
+            const unsigned noise = NextGlowNoise();
+            const unsigned r = LessNoise(Dim(c[0], redShift), noise);
+            const unsigned g = LessNoise(Dim(c[1], greenShift), noise);
+            const unsigned b = LessNoise(Dim(c[2], blueShift), noise);
+            SendGlow(area, area.originX + i, area.originY + j, r, g, b, dirs);
+        }
+    }
+    EndObjectPass(pass);
+    return 1;
+}
+
+int DrawSmoothEdge(int x, int y, int slot, int left, int top, int right, int bottom) {
+    ObjectPass pass;
+    const int started = BeginObjectPass(x, y, slot, left, top, right, bottom, pass);
+    if (started != kPassLocked) return started;
+    const int w = pass.width, h = pass.height;
+    for (int j = 0; j < h; ++j) {
+        const std::uint16_t* source = pass.source + j * pass.sourcePitch;
+        std::uint16_t* dest = pass.dest + j * pass.destPitch;
+        for (int i = 0; i < w; ++i) {
+            const std::uint16_t s = source[i];
+            if (!s) continue;
+            const std::uint8_t* c = PixelSplitTable[s];
+            unsigned r = c[0], g = c[1], b = c[2], count = 1;
+            // A transparent neighbour lends the background under it.
+            auto lend = [&](const std::uint16_t& neighbourSource, const std::uint16_t& neighbourDest) {
+                if (neighbourSource) return;
+                const std::uint8_t* n = PixelSplitTable[neighbourDest];
+                r += n[0];
+                g += n[1];
+                b += n[2];
+                ++count;
+            };
+            if (i > 0) lend(source[i - 1], dest[i - 1]);
+            if (i < w - 1) lend(source[i + 1], dest[i + 1]);
+            if (j > 0) lend(source[i - pass.sourcePitch], dest[i - pass.destPitch]);
+            if (j < h - 1) lend(source[i + pass.sourcePitch], dest[i + pass.destPitch]);
+            dest[i] = count == 1 ? s : Pack5(r / count, g / count, b / count);
+        }
+    }
+    EndObjectPass(pass);
+    return 1;
+}
+
+namespace {
+
+// Exact quotients of channel sums by one divisor, by multiplying with a
+// rounded-up reciprocal: for sums up to 31 * divisor and divisors below
+// 150000 the error stays under one part in a divisor, so the quotient is
+// the integer division's. Larger divisors divide.
+struct Divider {
+    std::uint64_t divisor;
+    std::uint64_t reciprocal;
+    explicit Divider(std::uint64_t d) : divisor(d), reciprocal(((std::uint64_t{1} << 40) + d - 1) / d) {}
+    unsigned operator()(std::uint64_t sum) const {
+        if (divisor >= 150000) return static_cast<unsigned>(sum / divisor);
+        return static_cast<unsigned>((sum * reciprocal) >> 40);
+    }
+};
+
+// Per-channel column sums of the blur's current band of rows, kept between
+// calls so that a draw allocates only when the width grows.
+std::vector<std::uint32_t> BlurColumns;
+
+}  // namespace
+
+int DrawBlur(int x, int y, int n, int slot, int left, int top, int right, int bottom) {
+    if (n < 1) return 0;
+    ObjectPass pass;
+    const int started = BeginObjectPass(x, y, slot, left, top, right, bottom, pass);
+    if (started != kPassLocked) return started;
+    const int w = pass.width, h = pass.height;
+    if (w > 0 && h > 0) {
+        // The block is n x n, narrowed to the visible rectangle where that is
+        // smaller, and moved left and up to end inside it. Its sum is built
+        // from per-column sums over its rows and slid along each row.
+        const int bw = std::min(n, w), bh = std::min(n, h);
+        const Divider divide(static_cast<std::uint64_t>(bw) * static_cast<std::uint64_t>(bh));
+        BlurColumns.assign(static_cast<std::size_t>(w) * 3, 0);
+        std::uint32_t* cols = BlurColumns.data();
+        auto addRow = [&](int row, int sign) {
+            const std::uint16_t* s = pass.source + row * pass.sourcePitch;
+            for (int i = 0; i < w; ++i) {
+                const std::uint8_t* c = PixelSplitTable[s[i]];
+                cols[3 * i] += static_cast<std::uint32_t>(sign * c[0]);
+                cols[3 * i + 1] += static_cast<std::uint32_t>(sign * c[1]);
+                cols[3 * i + 2] += static_cast<std::uint32_t>(sign * c[2]);
+            }
+        };
+        for (int row = 0; row < bh; ++row) addRow(row, 1);
+        int bandTop = 0;
+        for (int j = 0; j < h; ++j) {
+            const int wantTop = std::min(j, h - bh);
+            while (bandTop < wantTop) {
+                addRow(bandTop, -1);
+                addRow(bandTop + bh, 1);
+                ++bandTop;
+            }
+            const std::uint16_t* source = pass.source + j * pass.sourcePitch;
+            std::uint16_t* dest = pass.dest + j * pass.destPitch;
+            std::uint32_t r = 0, g = 0, b = 0;
+            for (int i = 0; i < bw; ++i) {
+                r += cols[3 * i];
+                g += cols[3 * i + 1];
+                b += cols[3 * i + 2];
+            }
+            int blockLeft = 0;
+            for (int i = 0; i < w; ++i) {
+                if (i <= w - bw && i > blockLeft) {
+                    const int out = 3 * blockLeft, in = 3 * (blockLeft + bw);
+                    r += cols[in] - cols[out];
+                    g += cols[in + 1] - cols[out + 1];
+                    b += cols[in + 2] - cols[out + 2];
+                    ++blockLeft;
+                }
+                if (source[i]) dest[i] = Pack5(divide(r), divide(g), divide(b));
+            }
+        }
+    }
+    EndObjectPass(pass);
+    return 1;
+}
+
+int DrawRefract(int x, int y, float strength, int slot, int left, int top, int right, int bottom) {
+    // NaN counts as 0.
+    const float f = strength > 0.0f ? std::min(strength, 1.0f) : 0.0f;
+    const int k = static_cast<int>(31.0 - static_cast<double>(f) * 31.0);
+    ObjectPass pass;
+    const int started = BeginObjectPass(x, y, slot, left, top, right, bottom, pass);
+    if (started != kPassLocked) return started;
+    for (int j = 0; j < pass.height; ++j) {
+        const std::uint16_t* source = pass.source + j * pass.sourcePitch;
+        std::uint16_t* dest = pass.dest + j * pass.destPitch;
+        const int below = pass.height - j;  // rows from this one to the last
+        for (int i = 0; i < pass.width; ++i) {
+            const std::uint16_t s = source[i];
+            if (!s) continue;
+            int d = PixelSplitTable[s][0] - k;
+            if (d < 1 || d >= below) d = 0;
+            dest[i] = dest[i + d * pass.destPitch];
+        }
+    }
+    EndObjectPass(pass);
+    return 1;
+}
+
+namespace {
+
+// Source position of a destination position along the stretched axis: the
+// run before (type 0, 2) or after (1, 3) position p shows p's pixel.
+inline std::int64_t StretchedIndex(int type, std::int64_t i, std::int64_t p) {
+    const bool repeatsAfter = type == 0 || type == 2;
+    return repeatsAfter ? std::min(i, p) : std::max(i, p);
+}
+
+}  // namespace
+
+int DrawStretchEdge(int x, int y, int type, unsigned position, int slot, int left, int top,
+                    int right, int bottom) {
+    if (type < 0 || type > 3) return 1;
+    std::int64_t p = position & 0xFFFF;
+    // Types 0 and 2 reach the right or bottom screen edge through a source
+    // rectangle enlarged to it.
+    std::int64_t sl = left, st = top, dx = x, dy = y;
+    std::int64_t sr = type == 0 ? std::int64_t{ScreenWidth} - left : right;
+    std::int64_t sb = type == 2 ? std::int64_t{ScreenHeight} - top : bottom;
+    std::int64_t width = sr - sl, height = sb - st;
+    if (dx + width > ClipRect.right) width = ClipRect.right - dx;
+    if (dy + height > ClipRect.bottom) height = ClipRect.bottom - dy;
+    if (dx < ClipRect.left) {
+        sl += ClipRect.left - dx;
+        width -= ClipRect.left - dx;
+        dx = ClipRect.left;
+    }
+    if (dy < ClipRect.top) {
+        st += ClipRect.top - dy;
+        height -= ClipRect.top - dy;
+        dy = ClipRect.top;
+    }
+    if (width < 0 || height < 0) return 1;
+
+    LockedPixels object, back;
+    if (!LockPixels(ObjectSurface(slot), object)) return 0;
+    if (!LockPixels(BackSurface, back)) {
+        UnlockPixels(object);
+        return 0;
+    }
+    // Along the stretched axis the position is kept inside the visible run
+    // and inside the object; across it, only rows (columns) that lie in the
+    // object are drawn.
+    const bool columns = type < 2;
+    const std::int64_t run = columns ? width : height;
+    const std::int64_t runStart = columns ? sl : st;
+    const std::int64_t objectRun = columns ? object.width : object.height;
+    const std::int64_t lowest = std::max<std::int64_t>(0, -runStart);
+    const std::int64_t highest = std::min(run, objectRun - runStart) - 1;
+    if (lowest <= highest) {
+        p = std::clamp(p, lowest, highest);
+        // Source position (sx, sy) of destination position (i, j); false
+        // when it lies outside the object.
+        auto sourceOf = [&](std::int64_t i, std::int64_t j, std::int64_t& sx, std::int64_t& sy) {
+            sx = sl + (columns ? StretchedIndex(type, i, p) : i);
+            sy = st + (columns ? j : StretchedIndex(type, j, p));
+            return sx >= 0 && sx < object.width && sy >= 0 && sy < object.height;
+        };
+        // Rows and columns of the rectangle that lie on the back surface.
+        const std::int64_t i0 = std::max<std::int64_t>(0, -dx);
+        const std::int64_t i1 = std::min<std::int64_t>(width, back.width - dx);
+        const std::int64_t j0 = std::max<std::int64_t>(0, -dy);
+        const std::int64_t j1 = std::min<std::int64_t>(height, back.height - dy);
+        std::int64_t sx = 0, sy = 0;
+        if (type == 3) {
+            // Every screen row above the rectangle shows the stretched row.
+            const std::int64_t rows = std::min<std::int64_t>(dy, back.height);
+            for (std::int64_t row = 0; row < rows; ++row)
+                for (std::int64_t i = i0; i < i1; ++i)
+                    if (sourceOf(i, p, sx, sy)) back.Row(row)[dx + i] = object.Row(sy)[sx];
+        }
+        for (std::int64_t j = j0; j < j1; ++j) {
+            std::uint16_t* dest = back.Row(dy + j) + dx;
+            if (type == 1 && sourceOf(p, j, sx, sy)) {
+                // Every screen column left of the rectangle shows the stretched column.
+                const std::uint16_t v = object.Row(sy)[sx];
+                const std::int64_t count = std::clamp<std::int64_t>(dx, 0, back.width);
+                std::fill(back.Row(dy + j), back.Row(dy + j) + count, v);
+            }
+            for (std::int64_t i = i0; i < i1; ++i) {
+                if (!sourceOf(i, j, sx, sy)) continue;
+                const std::uint16_t v = object.Row(sy)[sx];
+                if (v) dest[i] = v;
+            }
+        }
+    }
+    UnlockPixels(object);
+    UnlockPixels(back);
+    return 1;
+}
+
+}  // namespace elDraw

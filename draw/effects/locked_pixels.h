@@ -1,0 +1,49 @@
+// A 16-bit surface locked for direct pixel access, for the effects whose
+// rectangles do not follow the object-effect clipping (the stretched draws
+// and the tunnel).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/ddraw.h"
+
+namespace elDraw {
+
+struct LockedPixels {
+    plat::IDirectDrawSurface* surface = nullptr;
+    std::uint16_t* bits = nullptr;
+    std::ptrdiff_t pitch = 0;  // in pixels
+    int width = 0;
+    int height = 0;
+
+    std::uint16_t* Row(std::ptrdiff_t y) const { return bits + y * pitch; }
+};
+
+// Locks the whole surface. False when there is no surface, the lock fails or
+// the pixels are not 16-bit (the surface is then unlocked again).
+inline bool LockPixels(plat::IDirectDrawSurface* surface, LockedPixels& out) {
+    out = LockedPixels{};
+    if (!surface) return false;
+    plat::DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    if (surface->Lock(nullptr, &desc, plat::DDLOCK_WAIT, nullptr) != plat::DD_OK || !desc.lpSurface)
+        return false;
+    if (desc.ddpfPixelFormat.dwRGBBitCount != 16) {
+        surface->Unlock(desc.lpSurface);
+        return false;
+    }
+    out.surface = surface;
+    out.bits = static_cast<std::uint16_t*>(desc.lpSurface);
+    out.pitch = desc.lPitch / 2;
+    out.width = static_cast<int>(desc.dwWidth);
+    out.height = static_cast<int>(desc.dwHeight);
+    return true;
+}
+
+inline void UnlockPixels(LockedPixels& locked) {
+    if (locked.surface) locked.surface->Unlock(locked.bits);
+    locked = LockedPixels{};
+}
+
+}  // namespace elDraw

@@ -1,0 +1,173 @@
+// Tunnel mapping: a table of texture coordinates computed once (angle around
+// a centre, inverse distance), then a texture drawn through it every frame
+// with two scroll offsets.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "draw/effects/elEffects.h"
+#include "draw/effects/locked_pixels.h"
+#include "system/elSystem.h"
+
+TunnelCell TunnelTable[kTunnelCells];
+
+namespace elDraw {
+
+int TunnelTextureWidth = 0;
+int TunnelTextureHeight = 0;
+int TunnelWidth = 0;
+int TunnelHeight = 0;
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr int kLargestTexture = 32767;  // coordinates are stored in 16 bits
+
+// value mod size, in 0 .. size - 1 also for negative values.
+inline std::int64_t Wrap(std::int64_t value, std::int64_t size) {
+    const std::int64_t r = value % size;
+    return r < 0 ? r + size : r;
+}
+
+// Distance of a cell from the centre by the chosen measure.
+float Distance(int measure, std::int64_t adx, std::int64_t ady, std::int64_t cx) {
+    switch (measure) {
+        case 0: return static_cast<float>(std::sqrt(static_cast<double>(adx * adx + ady * ady)));
+        case 1: return static_cast<float>(std::max(adx, ady));
+        case 2: return static_cast<float>(static_cast<double>(adx + ady) / 2.0);
+        case 3: return static_cast<float>(std::min(adx, ady));
+        case 4: return static_cast<float>(adx);
+        case 5: return static_cast<float>(ady);
+        default: return static_cast<float>(cx);
+    }
+}
+
+// Depth factor of a cell by the chosen curve from the base depth; false
+// where the curve divides by zero.
+bool Depth(int curve, double base, std::int64_t adx, std::int64_t ady, float& depth) {
+    double divisor = 0;
+    switch (curve) {
+        case 0: divisor = 32; break;
+        case 1: divisor = static_cast<float>(static_cast<double>(ady + 1) / 10.0); break;
+        case 2: divisor = static_cast<float>(static_cast<double>(adx + 1) / 10.0); break;
+        case 3: divisor = static_cast<double>(std::max(adx, ady)); break;
+        case 4: divisor = static_cast<float>(static_cast<double>(adx + ady) / 2.0); break;
+        default: divisor = static_cast<double>(std::min(adx, ady)); break;
+    }
+    if (divisor == 0) return false;
+    depth = std::fabs(static_cast<float>(base / divisor));
+    return true;
+}
+
+// The depth coordinate: the centre's distance from the table's corner less
+// the cell's, relative to the cell's, times the depth factor. 0 at the
+// centre itself (distance 0) and where the depth curve is undefined.
+std::int64_t DepthCoordinate(bool defined, float depth, double corner, float distance,
+                             int textureHeight) {
+    if (!defined || distance == 0.0f) return 0;
+    const double v = std::trunc(static_cast<double>(depth) * (corner - static_cast<double>(distance)) /
+                                static_cast<double>(distance));
+    if (!std::isfinite(v) || std::fabs(v) >= 4.0e18) return 0;
+    return Wrap(static_cast<std::int64_t>(v), textureHeight);
+}
+
+const char* const kBadTunnel = "トンネルの指定が範囲外です";
+
+}  // namespace
+
+void MakeTunnel(int textureWidth, int textureHeight, int tableWidth, int tableHeight, int centreX,
+                int centreY, int sides, int drift, int measure, int curve) {
+    const bool texturesFit = textureWidth >= 1 && textureWidth <= kLargestTexture &&
+                             textureHeight >= 1 && textureHeight <= kLargestTexture;
+    const bool tableFits = tableWidth >= 1 && tableHeight >= 1 && tableWidth <= ScreenWidth &&
+                           tableHeight <= ScreenHeight &&
+                           std::int64_t{tableWidth} * tableHeight <= kTunnelCells;
+    if (!texturesFit || !tableFits || measure < 0 || measure > 6 || curve < 0 || curve > 5) {
+        ReportError("elDraw::MakeTunnel", kBadTunnel);
+        return;
+    }
+    TunnelTextureWidth = textureWidth;
+    TunnelTextureHeight = textureHeight;
+    TunnelWidth = tableWidth;
+    TunnelHeight = tableHeight;
+
+    std::int64_t cx = centreX == -1 ? tableWidth / 2 : centreX;
+    std::int64_t cy = centreY == -1 ? tableHeight / 2 : centreY;
+    const int n = sides == -1 ? 8 : std::max(sides, 2);
+    if (drift == 1) cy = tableHeight;
+    if (drift == 3) cx = tableWidth;
+    if (drift == 4) cx = 0;
+    const double base = textureHeight / (2 * std::tan(kPi / n / 2));
+    const double angleScale = textureWidth / (2 * kPi);
+
+    for (int i = 0; i < tableHeight; ++i) {
+        if (drift == 1) cy -= 1;
+        if (drift == 2) cx = tableWidth;
+        if (drift == 3) cx = std::max<std::int64_t>(cx - 1, 0);
+        if (drift == 4) cx = std::min<std::int64_t>(cx + 1, tableWidth);
+        TunnelCell* row = TunnelTable + static_cast<std::ptrdiff_t>(i) * tableWidth;
+        for (int j = 0; j < tableWidth; ++j) {
+            if (drift == 2) cx -= 1;
+            const std::int64_t dx = j - cx, dy = i - cy;
+            const std::int64_t adx = std::abs(dx), ady = std::abs(dy);
+            const float distance = Distance(measure, adx, ady, cx);
+            float depth = 0;
+            const bool defined = Depth(curve, base, adx, ady, depth);
+            const double corner =
+                std::sqrt(static_cast<double>(cx) * static_cast<double>(cx) +
+                          static_cast<double>(cy) * static_cast<double>(cy));
+            const double angle = std::atan2(static_cast<double>(dy), static_cast<double>(dx));
+            const auto u = static_cast<std::int64_t>(angle * angleScale);
+            row[j].u = static_cast<std::int16_t>(Wrap(u, textureWidth));
+            row[j].v = static_cast<std::int16_t>(
+                DepthCoordinate(defined, depth, corner, distance, textureHeight));
+        }
+    }
+}
+
+int DrawTunnel(int x, int y, int du, int dv, int slot) {
+    LockedPixels texture, back;
+    if (!LockPixels(ObjectSurface(slot), texture)) return 0;
+    if (!LockPixels(BackSurface, back)) {
+        UnlockPixels(texture);
+        return 0;
+    }
+    const int tw = TunnelTextureWidth, th = TunnelTextureHeight;
+    // A texture smaller than the tunnel was made for cannot be drawn.
+    if (tw > texture.width || th > texture.height) {
+        UnlockPixels(texture);
+        UnlockPixels(back);
+        return 0;
+    }
+    if (TunnelWidth > 0 && TunnelHeight > 0) {
+        // Offsets wrap into the texture, negative ones too, so that each
+        // coordinate needs at most one subtraction per pixel.
+        const int u0 = static_cast<int>(Wrap(du, tw));
+        const int v0 = static_cast<int>(Wrap(dv, th));
+        // Only the part of the table that lies on the back surface is drawn.
+        const int firstRow = std::max(0, -y), endRow = static_cast<int>(
+            std::min<std::int64_t>(TunnelHeight, std::int64_t{back.height} - y));
+        const int firstCol = std::max(0, -x), endCol = static_cast<int>(
+            std::min<std::int64_t>(TunnelWidth, std::int64_t{back.width} - x));
+        for (int i = firstRow; i < endRow; ++i) {
+            const TunnelCell* cells = TunnelTable + static_cast<std::ptrdiff_t>(i) * TunnelWidth;
+            std::uint16_t* dest = back.Row(y + i) + x;
+            for (int j = firstCol; j < endCol; ++j) {
+                int tu = u0 + cells[j].u;
+                int tv = v0 + cells[j].v;
+                if (tu >= tw) tu -= tw;
+                if (tv >= th) tv -= th;
+                // Only a table changed by hand gets here.
+                if (static_cast<unsigned>(tu) >= static_cast<unsigned>(tw)) tu = static_cast<int>(Wrap(tu, tw));
+                if (static_cast<unsigned>(tv) >= static_cast<unsigned>(th)) tv = static_cast<int>(Wrap(tv, th));
+                dest[j] = texture.Row(tv)[tu];
+            }
+        }
+    }
+    UnlockPixels(texture);
+    UnlockPixels(back);
+    return 1;
+}
+
+}  // namespace elDraw

@@ -1,0 +1,268 @@
+// The vector rows of the blended and recoloured draws against the plain
+// per-pixel loops: the same pixels for every table input, and for random
+// pictures, positions, clip rectangles and parameters, in 5:6:5 and 5:5:5.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "draw/effects/elEffects.h"
+#include "draw/effects/vector_rows.h"
+#include "platform/display.h"
+#include "platform/portable/headless_display.h"
+#include "support/draw_support.h"
+
+using namespace plat;
+
+namespace {
+
+// splitmix64: every output bit depends on the whole state.
+struct Random {
+    std::uint64_t state;
+    std::uint64_t Next() {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+    int Between(int lo, int hi) { return lo + Below(hi - lo + 1); }
+    float Unit() { return static_cast<float>(Next() >> 40) / static_cast<float>(1 << 24); }
+};
+
+std::vector<std::uint16_t> Read(IDirectDrawSurface* surface) {
+    DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    EXPECT_EQ(surface->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+    std::vector<std::uint16_t> out(static_cast<std::size_t>(d.dwWidth) * d.dwHeight);
+    for (DWORD y = 0; y < d.dwHeight; ++y)
+        std::memcpy(&out[y * d.dwWidth], static_cast<std::uint8_t*>(d.lpSurface) + y * d.lPitch, d.dwWidth * 2);
+    surface->Unlock(d.lpSurface);
+    return out;
+}
+
+void Write(IDirectDrawSurface* surface, const std::vector<std::uint16_t>& pixels) {
+    DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    ASSERT_EQ(surface->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+    for (DWORD y = 0; y < d.dwHeight; ++y)
+        std::memcpy(static_cast<std::uint8_t*>(d.lpSurface) + y * d.lPitch, &pixels[y * d.dwWidth], d.dwWidth * 2);
+    surface->Unlock(d.lpSurface);
+}
+
+// One draw call with everything but the destination, slot and rectangle fixed.
+using Draw = std::function<int(int x, int y, int slot, int l, int t, int r, int b)>;
+
+class VectorRows : public test::DrawTest {
+protected:
+    void SetUp() override {
+        test::DrawTest::SetUp();
+        StartWithScreen();
+    }
+    void TearDown() override {
+        elDraw::SetVectorLevel(elDraw::BestVectorLevel());
+        test::DrawTest::TearDown();
+        SetDisplayFormat(DisplayFormat::Rgb565);
+    }
+    void Reopen(DisplayFormat format) {
+        SetDisplayFormat(format);
+        ASSERT_EQ(elDraw::Screen(800, 600, 1), 1);
+    }
+    // Every level that this build and processor can run besides the plain one.
+    static std::vector<elDraw::VectorLevel> VectorLevels() {
+        std::vector<elDraw::VectorLevel> out;
+        if (elDraw::BestVectorLevel() >= elDraw::VectorLevel::Sse2) out.push_back(elDraw::VectorLevel::Sse2);
+        if (elDraw::BestVectorLevel() >= elDraw::VectorLevel::Avx2) out.push_back(elDraw::VectorLevel::Avx2);
+        return out;
+    }
+    int Object(int w, int h, const std::function<std::uint16_t(int, int)>& pixel) {
+        const int slot = elDraw::CreateObject(w, h, 2);
+        EXPECT_GT(slot, 0);
+        std::vector<std::uint16_t> p(static_cast<std::size_t>(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) p[static_cast<std::size_t>(y) * w + x] = pixel(x, y);
+        Write(ObjectTable[slot].surface, p);
+        return slot;
+    }
+    // Runs the draw from the same back surface at the plain level and at
+    // every vector level; true when all give the same pixels and results.
+    void ExpectSameAtEveryLevel(const std::vector<std::uint16_t>& back, const Draw& draw, int x, int y,
+                                int slot, int l, int t, int r, int b, const std::string& what) {
+        elDraw::SetVectorLevel(elDraw::VectorLevel::Plain);
+        Write(elDraw::BackSurface, back);
+        const int plainResult = draw(x, y, slot, l, t, r, b);
+        const std::vector<std::uint16_t> plain = Read(elDraw::BackSurface);
+        for (elDraw::VectorLevel level : VectorLevels()) {
+            elDraw::SetVectorLevel(level);
+            Write(elDraw::BackSurface, back);
+            EXPECT_EQ(draw(x, y, slot, l, t, r, b), plainResult) << what;
+            const std::vector<std::uint16_t> vector = Read(elDraw::BackSurface);
+            if (std::memcmp(plain.data(), vector.data(), plain.size() * 2) == 0) continue;
+            std::size_t differ = 0;
+            for (std::size_t i = 0; i < plain.size(); ++i)
+                if (plain[i] != vector[i] && differ++ == 0)
+                    ADD_FAILURE() << what << " level " << static_cast<int>(level) << " at (" << i % 800 << ", "
+                                  << i / 800 << "): plain " << plain[i] << ", vector " << vector[i];
+            if (differ) ADD_FAILURE() << what << ": " << differ << " pixels differ";
+        }
+    }
+};
+
+const char* Name(DisplayFormat f) { return f == DisplayFormat::Rgb565 ? "565" : "555"; }
+
+TEST_F(VectorRows, VectorLevelsAreOnlyChosenWithinWhatTheProcessorRuns) {
+    const elDraw::VectorLevel best = elDraw::BestVectorLevel();
+#if defined(__x86_64__)
+    EXPECT_GE(best, elDraw::VectorLevel::Sse2);
+#endif
+    elDraw::SetVectorLevel(elDraw::VectorLevel::Avx2);
+    EXPECT_LE(elDraw::ActiveVectorLevel(), best);
+    elDraw::SetVectorLevel(elDraw::VectorLevel::Plain);
+    EXPECT_EQ(elDraw::ActiveVectorLevel(), elDraw::VectorLevel::Plain);
+    EXPECT_EQ(elDraw::VectorRow(elDraw::RowOp::Fade), nullptr);
+}
+
+// Each 5-bit output channel depends only on the two pixels' split channels
+// and the level. Every pixel value is split (the object holds all 65536, the
+// foreign bit of 5:5:5 included), and a second picture pairs every 5-bit
+// object channel with every back channel, for every level: so the arithmetic
+// of the vector rows is checked against the tables on all their inputs.
+TEST_F(VectorRows, TableRulesGiveTheTablesValuesForEveryInput) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        const unsigned s5[3] = {PixelFormat.red5Shift, PixelFormat.green5Shift, PixelFormat.blue5Shift};
+        auto grey5 = [&](int v) {
+            return static_cast<std::uint16_t>((v << s5[0]) | (v << s5[1]) | (v << s5[2]));
+        };
+        Random random{17};
+        const int every = Object(256, 256, [](int x, int y) { return static_cast<std::uint16_t>(y * 256 + x); });
+        // 32 x 32 pairs, each object channel value a with each back value b.
+        const int pairs = Object(32, 32, [&](int x, int) { return grey5(x); });
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) back[static_cast<std::size_t>(300 + y) * 800 + x] = grey5(y);
+
+        std::vector<std::pair<std::string, Draw>> draws = {
+            {"add", [](int x, int y, int s, int l, int t, int r, int b) { return elDraw::DrawAdd(x, y, s, l, t, r, b); }},
+            {"subtract", [](int x, int y, int s, int l, int t, int r, int b) { return elDraw::DrawSubtract(x, y, s, l, t, r, b); }},
+            {"gray", [](int x, int y, int s, int l, int t, int r, int b) { return elDraw::DrawGray(x, y, s, l, t, r, b); }},
+            {"half", [](int x, int y, int s, int l, int t, int r, int b) { return elDraw::DrawHalfBlend(x, y, s, l, t, r, b); }},
+        };
+        for (int level = 0; level < 32; ++level) {
+            const std::string n = std::to_string(level);
+            draws.push_back({"fade " + n, [level](int x, int y, int s, int l, int t, int r, int b) {
+                                 return elDraw::DrawFadeBlend(x, y, level, s, l, t, r, b);
+                             }});
+            draws.push_back({"dark " + n, [level](int x, int y, int s, int l, int t, int r, int b) {
+                                 return elDraw::DrawDark(x, y, level, s, l, t, r, b);
+                             }});
+            // Strengths that give every darkening k = trunc(31 - x * 31).
+            const float strength = static_cast<float>(level) / 31.0f;
+            draws.push_back({"add level " + n, [strength](int x, int y, int s, int l, int t, int r, int b) {
+                                 return elDraw::DrawAddLevel(x, y, strength, s, l, t, r, b);
+                             }});
+        }
+        for (int mask = 0; mask < 8; ++mask)
+            draws.push_back({"mask " + std::to_string(mask), [mask](int x, int y, int s, int l, int t, int r, int b) {
+                                 return elDraw::DrawChannelMask(x, y, mask & 1, mask & 2, mask & 4, s, l, t, r, b);
+                             }});
+        for (const auto& [what, draw] : draws) {
+            ExpectSameAtEveryLevel(back, draw, 0, 0, every, 0, 0, 256, 256, std::string(Name(format)) + " " + what);
+            ExpectSameAtEveryLevel(back, draw, 0, 300, pairs, 0, 0, 32, 32,
+                                   std::string(Name(format)) + " pairs " + what);
+        }
+    }
+}
+
+// Large opacity and brightness draws mix in integers when integer weights
+// reproduce every double result; tiny, exact and awkward weights either
+// pass that check or fall back, and the pixels stay those of the plain loop.
+TEST_F(VectorRows, IntegerMixesGiveTheDoubleMixesPixels) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    auto weights = [](double a) {
+        elDraw::RowParams p = elDraw::LayoutParams();
+        for (int c = 0; c < 3; ++c) {
+            p.sourceWeight[c] = static_cast<float>(a);
+            p.destWeight[c] = static_cast<float>(1.0f - static_cast<float>(a));
+        }
+        return p;
+    };
+    for (double a : {0.0, 0.25, 0.3, 0.5, 0.75, 1.0}) {
+        elDraw::RowParams p = weights(a);
+        EXPECT_TRUE(elDraw::FixedWeights(p)) << a;
+    }
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{3};
+        const int object = Object(256, 256, [](int x, int y) { return static_cast<std::uint16_t>(y * 256 + x); });
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (float a : {0.0f, 1e-30f, 1e-7f, 0.1f, 0.25f, 0.3f, 0.5f, 0.7f, 0.9999999f, 1.0f}) {
+            ExpectSameAtEveryLevel(back, [a](int x, int y, int s, int l, int t, int r, int b) {
+                return elDraw::DrawAlphaBlendRGB(x, y, a, 0.5f, 1.0f - a, s, l, t, r, b);
+            }, 10, 10, object, 0, 0, 256, 256, std::string(Name(format)) + " alpha " + std::to_string(a));
+            ExpectSameAtEveryLevel(back, [a](int x, int y, int s, int l, int t, int r, int b) {
+                return elDraw::DrawBrightRGB(x, y, a, 1.0f, 0.3f, s, l, t, r, b);
+            }, 10, 10, object, 0, 0, 256, 256, std::string(Name(format)) + " bright " + std::to_string(a));
+            for (int direction : {0, 1})
+                ExpectSameAtEveryLevel(back, [a, direction](int x, int y, int s, int l, int t, int r, int b) {
+                    return elDraw::DrawGradientAlpha(x, y, a, 0.0f, 0.5f, direction, 40, 3, s, l, t, r, b);
+                }, -7, 10, object, 0, 0, 256, 256, std::string(Name(format)) + " gradient " + std::to_string(a));
+        }
+    }
+}
+
+// Random pictures (half transparent), destinations partly off the clip
+// rectangle, random clip rectangles (some reaching past the screen),
+// source rectangles partly outside the object, and random parameters.
+TEST_F(VectorRows, EveryDrawMatchesThePlainLoopOnRandomDraws) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 5u : 6u};
+        auto picture = [&random](int, int) {
+            const std::uint64_t v = random.Next();
+            return static_cast<std::uint16_t>((v & 1) ? 0 : (v >> 8));
+        };
+        const int object = Object(203, 157, picture);
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+
+        for (int round = 0; round < 44; ++round) {
+            const float a = random.Unit(), b = random.Unit(), c = random.Unit();
+            const int la = random.Between(-3, 34), lb = random.Below(32), lc = random.Below(32);
+            const int direction = random.Below(2);
+            const unsigned start = static_cast<unsigned>(random.Between(-2, 90)) | (random.Below(2) ? 0x10000u : 0u);
+            const int step = random.Between(-1, 9);
+            const std::vector<std::pair<const char*, Draw>> draws = {
+                {"half", [](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawHalfBlend(x, y, s, l, t, r, q); }},
+                {"alpha", [=](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawAlphaBlend(x, y, a, s, l, t, r, q); }},
+                {"alpha rgb", [=](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawAlphaBlendRGB(x, y, a, b, c, s, l, t, r, q); }},
+                {"fade rgb", [=](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawFadeBlendRGB(x, y, la, lb, lc, s, l, t, r, q); }},
+                {"gradient alpha", [=](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawGradientAlpha(x, y, a, b, c, direction, start, step, s, l, t, r, q); }},
+                {"gradient fade", [=](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawGradientFade(x, y, la, lb, lc, direction, start, step, s, l, t, r, q); }},
+                {"add level", [=](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawAddLevel(x, y, a, s, l, t, r, q); }},
+                {"subtract", [](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawSubtract(x, y, s, l, t, r, q); }},
+                {"bright rgb", [=](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawBrightRGB(x, y, a, b, c, s, l, t, r, q); }},
+                {"dark rgb", [=](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawDarkRGB(x, y, la, lb, lc, s, l, t, r, q); }},
+                {"gray", [](int x, int y, int s, int l, int t, int r, int q) { return elDraw::DrawGray(x, y, s, l, t, r, q); }},
+            };
+            const auto& [what, draw] = draws[static_cast<std::size_t>(round) % draws.size()];
+            for (int k = 0; k < 4; ++k) {
+                const int left = random.Between(-20, 20), top = random.Between(-20, 20);
+                elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
+                                random.Between(200, 630));
+                ExpectSameAtEveryLevel(back, draw, random.Between(-60, 780), random.Between(-60, 580), object, left,
+                                       top, random.Between(left, 230), random.Between(top, 180),
+                                       std::string(Name(format)) + " " + what + " round " + std::to_string(round));
+            }
+        }
+    }
+}
+
+}  // namespace
