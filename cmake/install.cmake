@@ -27,6 +27,8 @@ foreach(header ${EL_PUBLIC_HEADERS})
 endforeach()
 
 install(TARGETS el EXPORT elTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The pack tool, for making a game's packs from folders of BMP and WAV files.
+install(TARGETS elpack RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 set(EL_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/el)
 install(EXPORT elTargets NAMESPACE el:: DESTINATION ${EL_PACKAGE_DIR})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/package/elConfig.cmake.in

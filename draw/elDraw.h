@@ -156,8 +156,26 @@ plat::HRESULT SetSurfaceKey(plat::IDirectDrawSurface* surface, int colour);
 void KeyNewObject(int slot);
 // Writes a slot's name, cut to the record's size.
 void SetObjectName(int slot, const char* name);
-// Refills a slot from the current pack file; the slot, or 0 after a failure.
+
+// ---- Bitmap packs -------------------------------------------------------------------
+// A pack holds many pictures, already cut to 15-bit colour, under their
+// upper-case file names (draw/pack_format.h). Lookups ignore case and the
+// first entry of a name wins. Pack objects are reloaded from the pack set
+// last when surfaces are restored.
+
+// Chooses the pack (a name under the program folder); returns its full path.
+const char* SetPackFile(const char* name);
+// A new object filled from the entry `name`; slot, or 0 after a reported failure.
+int LoadPack(const char* name, int memoryFlag);
+// Refills `slot` (4-511) from the entry `name`, at the entry's size; the
+// slot, or 0 after a failure (the slot keeps its picture when the entry
+// cannot be found).
 int SwapPack(const char* name, int slot, int memoryFlag);
+// Appends an entry for every BMP file of `folder` (under the program folder;
+// empty: the program folder itself) to the pack, first deleting the pack
+// when deleteFlag is set. Needs a display deeper than 16 bits. 1, or 0
+// after a reported failure (the pack is then left as it was).
+int Convert(const char* pack, const char* folder, int deleteFlag);
 
 // ---- Drawing and presenting ----------------------------------------------------------
 

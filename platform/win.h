@@ -296,6 +296,29 @@ std::FILE* OpenFile(const char* path, const char* mode);
 // The name of that file on the real file system (UTF-8 on the portable build).
 std::string NativePath(const char* path);
 
+// Directory search. The pattern is a folder and a last component with the
+// wildcards '*' and '?'; letters match in any case. Every entry of the
+// folder that matches is reported, directories marked by their attribute.
+// FindFirstFileA answers null when nothing matches (Win32 gives
+// INVALID_HANDLE_VALUE) and FindClose ends the search. The portable build
+// reports names in byte order; Windows in the order the file system keeps.
+struct WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    char cFileName[260];
+};
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
+BOOL FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data);
+BOOL FindClose(HANDLE search);
+// Upper-cases the ASCII letters of a Shift-JIS text in place, leaving the
+// second bytes of double-byte characters alone. Returns the length.
+DWORD CharUpperBuffA(char* text, DWORD length);
+BOOL DeleteFileA(const char* path);
+// Renames a file, replacing a file of the new name (MoveFileExA with
+// MOVEFILE_REPLACE_EXISTING); the replacement is atomic where the system
+// allows it.
+BOOL MoveFileReplaceA(const char* from, const char* to);
+
 // A line on the diagnostic channel (standard error on the portable build)
 // when the environment variable EL_TRACE is set; end-to-end tests read it.
 void Trace(const char* what);

@@ -90,6 +90,36 @@ std::uint32_t GetPosition(int slot);
 void PlayFile(const char* name);
 void Beep();
 
+// ---- Sound packs and streaming -------------------------------------------------
+// A sound pack holds many waves under their upper-case file names
+// (sound/pack_format.h); lookups ignore case and the first entry of a name
+// wins. Pack slots are reloaded by Restore and SelectFormat: a streamed slot
+// from its own pack, any other from the pack selected at that moment.
+
+// Chooses the pack the loaders read (a name under the program folder).
+void SetPackFile(const char* name);
+// Loads the entry `name` whole into a slot with |mix| buffers; slot or -1.
+int LoadPack(const char* name, int mix);
+// Opens the entry `name` for streaming: one 4-second ring buffer refilled 2
+// seconds at a time by Streaming. Entries under 5 seconds are loaded whole
+// (one mix). After the last sample a looping play goes on at `loopOffset`
+// bytes from the first sample (it must lie inside the samples; it is taken
+// down to a whole sample frame). Slot or -1.
+int LoadStream(const char* name, std::uint32_t loopOffset);
+// Called once per frame: refills every playing stream whose play cursor has
+// entered the chunk written last, and stops a non-looping stream once its
+// end and a stretch of silence have gone out. A stream whose pack can no
+// longer be read is reported once and stopped; the others are still served.
+// 1, or 0 when sound is off or a stream failed.
+int Streaming();
+// Rewinds a streamed slot to its first sample (Play and PlayLoop do this). 1 or 0.
+int ResetStream(int slot);
+// Appends an entry for every wave file of `folder` (under the program folder;
+// empty: the program folder itself) to the pack, deleting it first when
+// `deleteFirst` is set. Files that are no readable wave are left out. 1, or 0
+// after a reported write failure (the pack is then left as it was).
+int Convert(const char* pack, const char* folder, int deleteFirst);
+
 // ---- Playback ------------------------------------------------------------------
 // The mix selector m: 0 or more is that mix; -2 is the next mix (and a play
 // starts an echo sequence); any other negative value is the next mix for

@@ -206,6 +206,52 @@ void MidiSeeds(const fs::path& dir) {
 
 }  // namespace
 
+// Bitmap pack entries: width and height (16 bits), the name and its zero,
+// 15-bit pixels.
+void BitmapPackEntry(Bytes& out, const std::string& name, int width, int height) {
+    Put16(out, static_cast<unsigned>(width));
+    Put16(out, static_cast<unsigned>(height));
+    PutText(out, name);
+    out.push_back(0);
+    for (int i = 0; i < width * height; ++i) Put16(out, static_cast<unsigned>((i * 1237) & 0x7FFF));
+}
+
+void BitmapPackSeeds(const fs::path& dir) {
+    Bytes one, two;
+    BitmapPackEntry(one, "A.BMP", 2, 1);
+    BitmapPackEntry(two, "B.BMP", 3, 2);
+    BitmapPackEntry(two, "A.BMP", 4, 4);
+    Write(dir / "one.bpk", one);
+    Write(dir / "two.bpk", two);
+}
+
+// Sound pack entries: the sample byte count, the name and its zero, the
+// format block's size and the block (PCM: 16 bytes and a zero extra count),
+// the samples.
+void SoundPackEntry(Bytes& out, const std::string& name, int channels, int rate, int bits, std::size_t bytes) {
+    Put32(out, static_cast<std::uint32_t>(bytes));
+    PutText(out, name);
+    out.push_back(0);
+    Put32(out, 18);
+    Put16(out, 1);
+    Put16(out, static_cast<unsigned>(channels));
+    Put32(out, static_cast<std::uint32_t>(rate));
+    Put32(out, static_cast<std::uint32_t>(rate * channels * bits / 8));
+    Put16(out, static_cast<unsigned>(channels * bits / 8));
+    Put16(out, static_cast<unsigned>(bits));
+    Put16(out, 0);
+    for (std::size_t i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(128 + (i % 32)));
+}
+
+void SoundPackSeeds(const fs::path& dir) {
+    Bytes mono, stereo;
+    SoundPackEntry(mono, "A.WAV", 1, 11025, 8, 64);
+    SoundPackEntry(stereo, "B.WAV", 2, 22050, 16, 256);
+    SoundPackEntry(stereo, "A.WAV", 2, 22050, 16, 128);
+    Write(dir / "mono.spk", mono);
+    Write(dir / "stereo.spk", stereo);
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
     const fs::path root = argv[1];
@@ -215,5 +261,7 @@ int main(int argc, char** argv) {
     ValueSeeds(root / "value");
     BaseFolderSeeds(root / "base_folder");
     MidiSeeds(root / "midi");
+    BitmapPackSeeds(root / "bitmap_pack");
+    SoundPackSeeds(root / "sound_pack");
     return 0;
 }

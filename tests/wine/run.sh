@@ -14,7 +14,9 @@
 #      window and ends on Esc with exit code 0;
 #   4. the effects gallery: the arrow keys step through its screens, each a
 #      picture of its own, and Esc ends it with exit code 0;
-#   5. every example program for a second, and the game that
+#   5. the pack tool makes the pack example's packs (which step 6 runs
+#      the example from), lists and checks them and refuses a damaged one;
+#   6. every example program for a second, and the game that
 #      tests/consumer/run.sh built outside the tree against the installed
 #      library (<Windows build>/consumer) for 10 frames.
 #
@@ -391,7 +393,39 @@ else
     bad "$gallery_exe not built"
 fi
 
-# ---- 5. The example programs and a game built outside the tree against the
+# ---- 5. The pack tool, with an audio device: elpack.exe makes the pack
+# example's packs among the examples (step 6 runs the example from them),
+# lists and checks them and refuses a damaged pack.
+timeout 60 wineserver -w
+export ALSA_CONFIG_PATH=$work/asound-null.conf
+mkdir -p "$work/examples"
+cp -r "$build/examples/." "$work/examples/"
+if [ -f "$build/tools/elpack.exe" ]; then
+    cp "$build/tools/elpack.exe" "$work/examples/"
+    cd "$work/examples"
+    if timeout 120 wine ./elpack.exe bmp make pack_demo.bpk 'pack_demo_media\pictures' > "$work/elpack.out" 2> "$work/elpack.err" &&
+        timeout 120 wine ./elpack.exe wav make pack_demo.spk 'pack_demo_media\sounds' >> "$work/elpack.out" 2>> "$work/elpack.err" &&
+        timeout 60 wine ./elpack.exe wav list pack_demo.spk 2>> "$work/elpack.err" | grep -q '^TUNE.WAV .*22050 Hz 16-bit mono' &&
+        timeout 60 wine ./elpack.exe bmp check pack_demo.bpk >> "$work/elpack.out" 2>> "$work/elpack.err"; then
+        ok "elpack.exe makes, lists and checks the pack example's packs"
+    else
+        bad "elpack.exe could not make the pack example's packs"
+    fi
+    head -c 1000 pack_demo.spk > "$work/cut.spk"
+    timeout 60 wine ./elpack.exe wav check "$(winepath -w "$work/cut.spk")" > /dev/null 2> "$work/cut.txt"
+    code=$?
+    if [ $code -eq 1 ] && [ "$(grep -c . "$work/cut.txt")" -eq 1 ]; then
+        ok "elpack.exe refuses a damaged pack with one line and exit code 1"
+    else
+        bad "elpack.exe on a damaged pack: exit $code, $(cat "$work/cut.txt")"
+    fi
+    rm -f elpack.exe
+    timeout 60 wineserver -w
+else
+    bad "elpack.exe not built"
+fi
+
+# ---- 6. The example programs and a game built outside the tree against the
 # installed library (tests/consumer), each for a moment, with an audio device.
 export ALSA_CONFIG_PATH=$work/asound-null.conf
 for exe in "$build"/examples/*.exe; do

@@ -3,8 +3,10 @@
 // name, and the multimedia and bitmap readers open Japanese file names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/encoding.h"
@@ -205,4 +207,32 @@ TEST(WinFiles, BitmapFilesLoadThroughGdiAndBadOnesAreRefused) {
     wintest::WriteBytes(L"text.bmp", {'h', 'e', 'l', 'l', 'o'});
     EXPECT_EQ(plat::LoadImageA(nullptr, "text.bmp", plat::IMAGE_BITMAP, 0, 0, plat::LR_LOADFROMFILE),
               nullptr);
+}
+
+// The directory search, name upper-casing and file replacement the pack
+// converters use.
+TEST(WinFiles, SearchUpperCaseAndReplace) {
+    wintest::ScratchFolder scratch;
+    wintest::WriteBytes(L"A.WAV", {1});
+    wintest::WriteBytes(L"b.wav", {2});
+    wintest::WriteBytes(L"c.bmp", {3});
+    plat::WIN32_FIND_DATAA found{};
+    plat::HANDLE search = plat::FindFirstFileA("*.WAV", &found);
+    ASSERT_NE(search, nullptr);
+    std::vector<std::string> names{found.cFileName};
+    while (plat::FindNextFileA(search, &found)) names.push_back(found.cFileName);
+    plat::FindClose(search);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"A.WAV", "b.wav"}));
+    EXPECT_EQ(plat::FindFirstFileA("*.MID", &found), nullptr);
+
+    char name[] = "b.wav\x83\x61z";  // a double-byte character whose second byte is 'a'
+    plat::CharUpperBuffA(name, static_cast<plat::DWORD>(std::strlen(name)));
+    EXPECT_STREQ(name, "B.WAV\x83\x61Z");
+
+    EXPECT_TRUE(plat::MoveFileReplaceA("b.wav", "A.WAV"));
+    EXPECT_EQ(wintest::ReadBytes(L"A.WAV"), std::string(1, '\2'));
+    EXPECT_FALSE(wintest::FileExists(L"b.wav"));
+    EXPECT_TRUE(plat::DeleteFileA("A.WAV"));
+    EXPECT_FALSE(wintest::FileExists(L"A.WAV"));
 }

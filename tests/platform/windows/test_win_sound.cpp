@@ -3,10 +3,13 @@
 // library's sound is unavailable), and the program's resources.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "platform/dsound.h"
 #include "sound/elSound.h"
+#include "sound/pack_format.h"
 #include "system/elSystem.h"
 #include "win_support.h"
 
@@ -146,4 +149,65 @@ TEST(SoundResources, RegisteredResourcesAreFoundWithoutRegardToCase) {
     EXPECT_FALSE(plat::FindModuleResource(plat::MakeIntResource(10), "tick", &data, &size));
     plat::ClearRegisteredResources();
     EXPECT_FALSE(plat::FindModuleResource("WAVE", "Boom", &data, &size));
+}
+
+// A stream from a sound pack on the real DirectSound: the ring is refilled
+// from the pack while it plays, each refill writing the entry's own bytes,
+// and after a release and restore the stream comes back from its own pack
+// though another pack is selected.
+TEST(SoundPacks, AStreamIsRefilledFromItsPackAndRestoredFromIt) {
+    if (!ExpectSound()) GTEST_SKIP() << "EL_EXPECT_SOUND is not 1";
+    std::vector<std::uint8_t> samples(16000 * 6);  // 6 s of 8000 Hz mono 16-bit
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>((i * 13) >> 3);
+    const std::vector<std::uint8_t> format = {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x80, 0x3E, 0, 0, 2, 0, 16, 0, 0, 0};
+    std::vector<std::uint8_t> pack;
+    elSound::pack::AppendEntry(pack, "LONG.WAV", format, samples.data(), static_cast<std::uint32_t>(samples.size()));
+    wintest::WriteBytes((wintest::ModuleFolder() + L"el_stream_one.spk").c_str(), pack);
+    wintest::WriteBytes((wintest::ModuleFolder() + L"el_stream_two.spk").c_str(), {});
+
+    MainWindow = SoundWindow();
+    ErrorFlag = 0;
+    ASSERT_EQ(elSound::Create(), 1);
+    elSound::ResetTable();
+    elSound::SetPackFile("el_stream_one.spk");
+    int slot = elSound::LoadStream("long.wav", 0);
+    ASSERT_EQ(slot, 0);
+    StreamRecord& r = SoundTable[slot].stream;
+    EXPECT_EQ(r.bufferSize, 64000u);
+    elSound::PlayLoop(slot, 0);
+    // Each refill advances the bytes consumed; the chunk it wrote, at the
+    // refill mark, is the entry's bytes from where the one before ended.
+    int refills = 0, matching = 0;
+    std::uint32_t consumed = r.consumed;
+    plat::DWORD start = plat::timeGetTime();
+    while (plat::timeGetTime() - start < 4500) {
+        EXPECT_EQ(elSound::Streaming(), 1);
+        if (r.consumed != consumed) {
+            ++refills;
+            void* r1 = nullptr;
+            void* r2 = nullptr;
+            plat::DWORD n1 = 0, n2 = 0;
+            if (SoundTable[slot].mixes[0].buffer->Lock(r.refillMark, 64, &r1, &n1, &r2, &n2, 0) == plat::DS_OK) {
+                matching += n1 == 64 && std::memcmp(r1, samples.data() + consumed, 64) == 0;
+                SoundTable[slot].mixes[0].buffer->Unlock(r1, n1, r2, n2);
+            }
+            consumed = r.consumed;
+        }
+        for (plat::DWORD t = plat::timeGetTime(); plat::timeGetTime() - t < 10;) plat::SpinPause();
+    }
+    EXPECT_GE(refills, 2);
+    EXPECT_EQ(matching, refills);
+    plat::DWORD status = 0;
+    SoundTable[slot].mixes[0].buffer->GetStatus(&status);
+    EXPECT_TRUE(status & plat::DSBSTATUS_PLAYING);
+
+    elSound::SetPackFile("el_stream_two.spk");
+    elSound::Release();
+    elSound::Restore();
+    ASSERT_NE(SoundTable[slot].mixes[0].buffer, nullptr);
+    EXPECT_EQ(SoundTable[slot].stream.dataSize, samples.size());
+    EXPECT_EQ(ErrorFlag, 0);
+    elSound::Release();
+    elSound::ResetTable();
+    MainWindow = nullptr;
 }
