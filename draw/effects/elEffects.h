@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "draw/effects/locked_pixels.h"
 #include "draw/elDraw.h"
 
 namespace elDraw {
@@ -77,6 +78,43 @@ struct NoiseCursor {
     std::uint8_t Next();
 };
 
+// The object rectangle cut to ClipRect: first at the right and bottom, then at
+// the left and top, moving the source corner with the destination. False when
+// nothing is left (a width or height below 0; exactly 0 still counts).
+struct ClippedRect {
+    std::int64_t x = 0, y = 0;          // destination corner
+    std::int64_t left = 0, top = 0;     // source corner
+    std::int64_t width = 0, height = 0;
+};
+bool CutToClip(int x, int y, int left, int top, int right, int bottom, ClippedRect& cut);
+
+// Locks the slot's surface, then the back surface. 0 (nothing locked) when
+// the slot is empty or either lock fails, else kPassLocked; UnlockPair undoes
+// it in the same order.
+int LockPair(int slot, LockedPixels& object, LockedPixels& back);
+void UnlockPair(LockedPixels& object, LockedPixels& back);
+
+// The part [first, end) of the span [start, start + length) that lies inside
+// [0, limit); empty (first == end) when none does.
+struct Span {
+    int first = 0;
+    int end = 0;
+    int size() const { return end - first; }
+};
+Span CutSpan(std::int64_t start, std::int64_t length, std::int64_t limit);
+
+// Visible part of a destination rectangle: columns [i0, i1) and rows
+// [j0, j1) counted from its corner (x1, y1), cut to ClipRect and to the back
+// surface of the given size. False when no pixel is visible.
+struct VisibleRange {
+    std::int64_t i0 = 0, i1 = 0, j0 = 0, j1 = 0;
+};
+bool CutDestination(std::int64_t x1, std::int64_t y1, std::int64_t width, std::int64_t height,
+                    int surfaceWidth, int surfaceHeight, VisibleRange& range);
+
+// An angle in whole degrees brought into 0-359 (negative ones too).
+int NormalizeAngle(int angle);
+
 // 5-bit packing with the 5-bit shifts of PixelFormat.
 inline std::uint16_t Pack5(unsigned r, unsigned g, unsigned b) {
     return static_cast<std::uint16_t>((r << PixelFormat.red5Shift) | (g << PixelFormat.green5Shift) |
@@ -114,6 +152,67 @@ int DrawDark(int x, int y, int level, int slot, int left, int top, int right, in
 int DrawDarkRGB(int x, int y, int red, int green, int blue, int slot, int left, int top, int right,
                 int bottom);
 int DrawGray(int x, int y, int slot, int left, int top, int right, int bottom);
+
+// ---- Screen region effects (rework a region of the back surface in place) -------
+//
+// A region is x, y, width, height of the back surface. The part of it that
+// lies outside the surface is cut away first (for the rises, the row below
+// the region must exist too); the effect then runs on what is left as if
+// that had been given. Empty regions return 1 without touching anything.
+
+// Noise cursors and run counters of the region effects, one each per
+// operation, kept for the whole program.
+extern NoiseCursor RiseNoise, RiseFadeNoise, ScreenNoiseCursor, ScreenNoiseRGBCursor;
+extern int RiseRunCounter, RiseFadeRunCounter;
+
+// Rows 1 to height - 2 rise by one row, each pixel copied from below or
+// replaced by the four-neighbour average of the pixel below, as the noise
+// decides; reads the row below the region.
+int ScreenRise(int x, int y, int width, int height);
+// As ScreenRise; averaged pixels lose 1 in each flagged 5-bit channel.
+int ScreenRiseFade(int red, int green, int blue, int x, int y, int width, int height);
+// In-place four-neighbour average of the inner pixels, left to right and top
+// to bottom (so left and upper neighbours are already smoothed).
+int ScreenBlur(int x, int y, int width, int height);
+int ScreenBlurFade(int red, int green, int blue, int x, int y, int width, int height);
+// Magnify the region 2x or 4x through the Buffer object (slot 0) and draw it
+// solid at (x, y), cut to ClipRect. Dotted: one pixel (2x) or a 2 x 2 dot
+// (4x) per source pixel; the rest of each block keeps what the Buffer held.
+int ScreenZoom2(int x, int y, int width, int height, int dotted);
+int ScreenZoom4(int x, int y, int width, int height, int dotted);
+// Blocks of block x block pixels, each the colour of its top-left pixel,
+// inside the circle of the radius around (cx, cy).
+int ScreenMosaicCircle(int cx, int cy, int radius, int block);
+// Adds noise (0-2, shifted left by shift) to every 5-bit channel, or to the
+// flagged ones, saturating at 31.
+int ScreenNoise(int shift, int x, int y, int width, int height);
+int ScreenNoiseRGB(int red, int green, int blue, int shift, int x, int y, int width, int height);
+
+// ---- Rotated and warped draws ---------------------------------------------------------
+//
+// The rotations fill the destination rectangle (x1, y1)-(x2, y2) (right and
+// bottom exclusive) with the source rectangle turned by angle degrees about
+// the rectangle's centre, nearest pixel, cut to ClipRect pixel by pixel so a
+// cut draw shows exactly the pixels of the whole one. The tiled variants
+// repeat the source over the whole rectangle, mirrored at its origin.
+
+int DrawRotate(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top, int right,
+               int bottom);
+int DrawRotateTile(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top,
+                   int right, int bottom);
+int DrawRotateZoom(int x1, int y1, int x2, int y2, int angle, float zoom, int slot, int left,
+                   int top, int right, int bottom);
+int DrawRotateZoomTile(int x1, int y1, int x2, int y2, int angle, float zoom, int slot, int left,
+                       int top, int right, int bottom);
+// A tiled floor: the zooms grow by their steps after every row, and every
+// pixel's 5-bit channels are scaled by the colour factors (0.0-1.0).
+int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, float xZoomStep,
+                    float yZoom, float yZoomStep, float red, float green, float blue, int slot,
+                    int left, int top, int right, int bottom);
+// Every step-th pixel of every step-th row is moved by a radial cosine wave
+// of the amplitude and frequency, scaled and sheared; copies 0 as well.
+int DrawRipple(int x, int y, int amplitude, int frequency, int step, float scale, float shear,
+               int slot, int left, int top, int right, int bottom);
 
 // ---- Filtered draws (look at neighbouring pixels) -----------------------------------
 

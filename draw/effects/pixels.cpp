@@ -21,27 +21,35 @@ bool LockSurface(IDirectDrawSurface* surface, DDSURFACEDESC& desc) {
 
 }  // namespace
 
+bool CutToClip(int x, int y, int left, int top, int right, int bottom, ClippedRect& cut) {
+    // 64-bit sums, so extreme coordinates cannot overflow.
+    cut.x = x;
+    cut.y = y;
+    cut.left = left;
+    cut.top = top;
+    cut.width = static_cast<std::int64_t>(right) - left;
+    cut.height = static_cast<std::int64_t>(bottom) - top;
+    if (cut.x + cut.width > ClipRect.right) cut.width = ClipRect.right - cut.x;
+    if (cut.y + cut.height > ClipRect.bottom) cut.height = ClipRect.bottom - cut.y;
+    if (cut.x < ClipRect.left) {
+        cut.left += ClipRect.left - cut.x;
+        cut.width -= ClipRect.left - cut.x;
+        cut.x = ClipRect.left;
+    }
+    if (cut.y < ClipRect.top) {
+        cut.top += ClipRect.top - cut.y;
+        cut.height -= ClipRect.top - cut.y;
+        cut.y = ClipRect.top;
+    }
+    return cut.width >= 0 && cut.height >= 0;
+}
+
 int BeginObjectPass(int x, int y, int slot, int left, int top, int right, int bottom,
                     ObjectPass& pass) {
-    // Cut to ClipRect: first at the right and bottom, then at the left and
-    // top, moving the source corner with the destination. 64-bit sums, so
-    // extreme coordinates cannot overflow.
-    std::int64_t dx = x, dy = y, sl = left, st = top;
-    std::int64_t width = static_cast<std::int64_t>(right) - left;
-    std::int64_t height = static_cast<std::int64_t>(bottom) - top;
-    if (dx + width > ClipRect.right) width = ClipRect.right - dx;
-    if (dy + height > ClipRect.bottom) height = ClipRect.bottom - dy;
-    if (dx < ClipRect.left) {
-        sl += ClipRect.left - dx;
-        width -= ClipRect.left - dx;
-        dx = ClipRect.left;
-    }
-    if (dy < ClipRect.top) {
-        st += ClipRect.top - dy;
-        height -= ClipRect.top - dy;
-        dy = ClipRect.top;
-    }
-    if (width < 0 || height < 0) return 1;
+    ClippedRect cut;
+    if (!CutToClip(x, y, left, top, right, bottom, cut)) return 1;
+    std::int64_t dx = cut.x, dy = cut.y, sl = cut.left, st = cut.top;
+    std::int64_t width = cut.width, height = cut.height;
 
     // An empty or out-of-range slot has nothing to lock.
     IDirectDrawSurface* object = ObjectSurface(slot);
@@ -93,6 +101,49 @@ int BeginObjectPass(int x, int y, int slot, int left, int top, int right, int bo
 void EndObjectPass(ObjectPass& pass) {
     pass.objectSurface->Unlock(pass.objectBits);
     BackSurface->Unlock(pass.backBits);
+}
+
+int LockPair(int slot, LockedPixels& object, LockedPixels& back) {
+    IDirectDrawSurface* surface = ObjectSurface(slot);
+    if (!surface || !BackSurface) return 0;
+    if (!LockPixels(surface, object)) return 0;
+    if (!LockPixels(BackSurface, back)) {
+        UnlockPixels(object);
+        return 0;
+    }
+    return kPassLocked;
+}
+
+void UnlockPair(LockedPixels& object, LockedPixels& back) {
+    UnlockPixels(object);
+    UnlockPixels(back);
+}
+
+Span CutSpan(std::int64_t start, std::int64_t length, std::int64_t limit) {
+    const std::int64_t first = std::max<std::int64_t>(start, 0);
+    const std::int64_t end = std::min<std::int64_t>(start + std::max<std::int64_t>(length, 0), limit);
+    if (end <= first) return Span{};
+    return Span{static_cast<int>(first), static_cast<int>(end)};
+}
+
+bool CutDestination(std::int64_t x1, std::int64_t y1, std::int64_t width, std::int64_t height,
+                    int surfaceWidth, int surfaceHeight, VisibleRange& range) {
+    range = VisibleRange{0, width, 0, height};
+    // ClipRect may reach past the surface: cut to the smaller of the two.
+    const std::int64_t clipLeft = std::max<std::int64_t>(ClipRect.left, 0);
+    const std::int64_t clipTop = std::max<std::int64_t>(ClipRect.top, 0);
+    const std::int64_t clipRight = std::min<std::int64_t>(ClipRect.right, surfaceWidth);
+    const std::int64_t clipBottom = std::min<std::int64_t>(ClipRect.bottom, surfaceHeight);
+    if (clipRight < x1 + width) range.i1 = clipRight - x1;
+    if (clipBottom < y1 + height) range.j1 = clipBottom - y1;
+    if (x1 < clipLeft) range.i0 = clipLeft - x1;
+    if (y1 < clipTop) range.j0 = clipTop - y1;
+    return range.i0 < range.i1 && range.j0 < range.j1;
+}
+
+int NormalizeAngle(int angle) {
+    const int reduced = angle % 360;
+    return reduced < 0 ? reduced + 360 : reduced;
 }
 
 std::uint8_t NoiseCursor::Next() {

@@ -1,0 +1,181 @@
+// Costs of the screen region effects over a whole 800 x 600 screen and of the
+// rotated draws of a 256 x 256 object into a 512 x 512 rectangle, headless,
+// beside pixman doing the nearest kin of each in the same run on r5g6b5
+// images of the same sizes: a nearest-neighbour rotation (plain, and
+// repeated for the tiled rotation), 2x and 4x nearest scales for the zooms,
+// and a 3 x 3 box-filter convolution for the blur.
+#include <benchmark/benchmark.h>
+#include <pixman.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "draw/effects/elEffects.h"
+
+namespace {
+
+constexpr int kObject = 256;
+constexpr int kTarget = 512;
+constexpr int kAngle = 37;
+
+std::uint16_t Varied(int x, int y) { return static_cast<std::uint16_t>(1 + x * 37 + y * 101); }
+
+// One headless screen with a varied picture on its back surface, and one
+// 256 x 256 object of varied opaque pixels.
+int Object() {
+    static int slot = [] {
+        if (!bench::OpenHeadlessScreen("el-bench-region")) std::abort();
+        const int s = elDraw::CreateObject(kObject, kObject, 2);
+        elDraw::LockedPixels object;
+        if (s <= 0 || !elDraw::LockPixels(ObjectTable[s].surface, object)) std::abort();
+        for (int y = 0; y < kObject; ++y)
+            for (int x = 0; x < kObject; ++x) object.Row(y)[x] = Varied(x, y);
+        elDraw::UnlockPixels(object);
+        return s;
+    }();
+    return slot;
+}
+
+void PaintBack() {
+    Object();
+    elDraw::LockedPixels back;
+    if (!elDraw::LockPixels(elDraw::BackSurface, back)) std::abort();
+    for (int y = 0; y < back.height; ++y)
+        for (int x = 0; x < back.width; ++x) back.Row(y)[x] = Varied(x, y);
+    elDraw::UnlockPixels(back);
+}
+
+// ---- Region effects ----------------------------------------------------------------
+
+#define REGION_BENCH(name, call)                          \
+    void BM_##name(benchmark::State& state) {             \
+        PaintBack();                                      \
+        for (auto _ : state) call;                        \
+    }                                                     \
+    BENCHMARK(BM_##name)->Unit(benchmark::kMicrosecond)
+
+REGION_BENCH(ScreenRise, elDraw::ScreenRise(0, 0, 800, 599));
+REGION_BENCH(ScreenRiseFade, elDraw::ScreenRiseFade(1, 1, 1, 0, 0, 800, 599));
+REGION_BENCH(ScreenBlur, elDraw::ScreenBlur(0, 0, 800, 600));
+REGION_BENCH(ScreenBlurFade, elDraw::ScreenBlurFade(1, 1, 1, 0, 0, 800, 600));
+REGION_BENCH(ScreenZoom2, elDraw::ScreenZoom2(0, 0, 400, 300, 0));
+REGION_BENCH(ScreenZoom2Dotted, elDraw::ScreenZoom2(0, 0, 400, 300, 1));
+REGION_BENCH(ScreenZoom4, elDraw::ScreenZoom4(0, 0, 200, 150, 0));
+REGION_BENCH(ScreenZoom4Dotted, elDraw::ScreenZoom4(0, 0, 200, 150, 1));
+REGION_BENCH(ScreenMosaicCircle, elDraw::ScreenMosaicCircle(400, 300, 500, 8));
+REGION_BENCH(ScreenNoise, elDraw::ScreenNoise(1, 0, 0, 800, 600));
+REGION_BENCH(ScreenNoiseRGB, elDraw::ScreenNoiseRGB(1, 0, 1, 1, 0, 0, 800, 600));
+
+// ---- Rotated draws -----------------------------------------------------------------
+
+#define ROTATE_BENCH(name, call)                          \
+    void BM_##name(benchmark::State& state) {             \
+        const int o = Object();                           \
+        for (auto _ : state) call;                        \
+    }                                                     \
+    BENCHMARK(BM_##name)->Unit(benchmark::kMicrosecond)
+
+ROTATE_BENCH(DrawRotate, elDraw::DrawRotate(100, 40, 612, 552, kAngle, o, 0, 0, kObject, kObject));
+ROTATE_BENCH(DrawRotateTile, elDraw::DrawRotateTile(100, 40, 612, 552, kAngle, o, 0, 0, kObject, kObject));
+ROTATE_BENCH(DrawRotateZoom,
+             elDraw::DrawRotateZoom(100, 40, 612, 552, kAngle, 2.0f, o, 0, 0, kObject, kObject));
+ROTATE_BENCH(DrawRotateZoomTile,
+             elDraw::DrawRotateZoomTile(100, 40, 612, 552, kAngle, 1.5f, o, 0, 0, kObject, kObject));
+ROTATE_BENCH(DrawRotateFloor,
+             elDraw::DrawRotateFloor(100, 40, 612, 552, kAngle, 1.0f, 0.001f, 0.5f, 0.01f, 1.0f, 0.8f,
+                                     0.6f, o, 0, 0, kObject, kObject));
+ROTATE_BENCH(DrawRipple, elDraw::DrawRipple(100, 40, 20, 10, 1, 2.0f, 0.1f, o, 0, 0, kObject, kObject));
+
+// ---- pixman peers --------------------------------------------------------------------
+
+struct PixmanImage {
+    std::vector<std::uint16_t> pixels;
+    pixman_image_t* image = nullptr;
+    PixmanImage(int w, int h) : pixels(static_cast<std::size_t>(w) * h) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) pixels[static_cast<std::size_t>(y) * w + x] = Varied(x, y);
+        image = pixman_image_create_bits(PIXMAN_r5g6b5, w, h, reinterpret_cast<std::uint32_t*>(pixels.data()),
+                                         w * 2);
+    }
+    ~PixmanImage() { pixman_image_unref(image); }
+};
+
+// The source turned by kAngle about the target's centre, sampled by nearest
+// pixel; outside the source nothing is drawn (OVER of an opaque format).
+void SetRotation(pixman_image_t* source, double scale) {
+    const double a = kAngle * 3.14159265358979323846 / 180.0;
+    const double c = std::cos(a) / scale, s = std::sin(a) / scale;
+    // Target point p maps to source centre + R(-a) (p - target centre) / scale.
+    const double half = kTarget / 2.0, sourceHalf = kObject / 2.0;
+    pixman_transform_t t;
+    pixman_transform_init_identity(&t);
+    t.matrix[0][0] = pixman_double_to_fixed(c);
+    t.matrix[0][1] = pixman_double_to_fixed(-s);
+    t.matrix[0][2] = pixman_double_to_fixed(sourceHalf - c * half + s * half);
+    t.matrix[1][0] = pixman_double_to_fixed(s);
+    t.matrix[1][1] = pixman_double_to_fixed(c);
+    t.matrix[1][2] = pixman_double_to_fixed(sourceHalf - s * half - c * half);
+    pixman_image_set_transform(source, &t);
+    pixman_image_set_filter(source, PIXMAN_FILTER_NEAREST, nullptr, 0);
+}
+
+void BM_PixmanRotateNearest(benchmark::State& state) {
+    PixmanImage source(kObject, kObject), dest(800, 600);
+    SetRotation(source.image, 1.0);
+    for (auto _ : state)
+        pixman_image_composite32(PIXMAN_OP_OVER, source.image, nullptr, dest.image, 0, 0, 0, 0, 100, 40,
+                                 kTarget, kTarget);
+}
+BENCHMARK(BM_PixmanRotateNearest)->Unit(benchmark::kMicrosecond);
+
+void BM_PixmanRotateNearestRepeat(benchmark::State& state) {
+    PixmanImage source(kObject, kObject), dest(800, 600);
+    SetRotation(source.image, 1.0);
+    pixman_image_set_repeat(source.image, PIXMAN_REPEAT_REFLECT);
+    for (auto _ : state)
+        pixman_image_composite32(PIXMAN_OP_OVER, source.image, nullptr, dest.image, 0, 0, 0, 0, 100, 40,
+                                 kTarget, kTarget);
+}
+BENCHMARK(BM_PixmanRotateNearestRepeat)->Unit(benchmark::kMicrosecond);
+
+void BM_PixmanRotateZoomNearest(benchmark::State& state) {
+    PixmanImage source(kObject, kObject), dest(800, 600);
+    SetRotation(source.image, 2.0);
+    for (auto _ : state)
+        pixman_image_composite32(PIXMAN_OP_OVER, source.image, nullptr, dest.image, 0, 0, 0, 0, 100, 40,
+                                 kTarget, kTarget);
+}
+BENCHMARK(BM_PixmanRotateZoomNearest)->Unit(benchmark::kMicrosecond);
+
+// A region of w x h magnified by `factor` to fill the screen.
+void PixmanScale(benchmark::State& state, int factor) {
+    PixmanImage source(800, 600), dest(800, 600);
+    pixman_transform_t t;
+    pixman_transform_init_scale(&t, pixman_double_to_fixed(1.0 / factor), pixman_double_to_fixed(1.0 / factor));
+    pixman_image_set_transform(source.image, &t);
+    pixman_image_set_filter(source.image, PIXMAN_FILTER_NEAREST, nullptr, 0);
+    for (auto _ : state)
+        pixman_image_composite32(PIXMAN_OP_SRC, source.image, nullptr, dest.image, 0, 0, 0, 0, 0, 0, 800, 600);
+}
+void BM_PixmanScale2Nearest(benchmark::State& state) { PixmanScale(state, 2); }
+void BM_PixmanScale4Nearest(benchmark::State& state) { PixmanScale(state, 4); }
+BENCHMARK(BM_PixmanScale2Nearest)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PixmanScale4Nearest)->Unit(benchmark::kMicrosecond);
+
+void BM_PixmanBoxBlur3x3(benchmark::State& state) {
+    PixmanImage source(800, 600), dest(800, 600);
+    std::vector<pixman_fixed_t> kernel = {pixman_int_to_fixed(3), pixman_int_to_fixed(3)};
+    for (int i = 0; i < 9; ++i) kernel.push_back(pixman_double_to_fixed(1.0 / 9.0));
+    pixman_image_set_filter(source.image, PIXMAN_FILTER_CONVOLUTION, kernel.data(),
+                            static_cast<int>(kernel.size()));
+    for (auto _ : state)
+        pixman_image_composite32(PIXMAN_OP_SRC, source.image, nullptr, dest.image, 0, 0, 0, 0, 0, 0, 800, 600);
+}
+BENCHMARK(BM_PixmanBoxBlur3x3)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

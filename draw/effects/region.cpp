@@ -1,0 +1,264 @@
+// Effects that rework a region of the back surface in place: the rising
+// smoke, the blur, the 2x and 4x magnifications through the Buffer object,
+// the mosaic circle and the additive noise. All work on 5-bit channels.
+//
+// Regions are cut to the back surface before any pixel is touched, so a
+// caller's region that reaches past an edge never reads or writes outside it.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "draw/effects/elEffects.h"
+
+namespace elDraw {
+
+NoiseCursor RiseNoise, RiseFadeNoise, ScreenNoiseCursor, ScreenNoiseRGBCursor;
+int RiseRunCounter = 0;
+int RiseFadeRunCounter = 0;
+
+namespace {
+
+// Which 5-bit channels an effect lowers or touches.
+struct ChannelFlags {
+    bool red = false, green = false, blue = false;
+};
+
+// The average of the four neighbours of p (left, right, above, below), each
+// 5-bit channel summed and shifted right by 2, optionally faded by 1.
+inline std::uint16_t NeighbourAverage(const std::uint16_t* p, std::ptrdiff_t pitch,
+                                      const ChannelFlags* fade) {
+    const std::uint8_t* l = PixelSplitTable[p[-1]];
+    const std::uint8_t* r = PixelSplitTable[p[1]];
+    const std::uint8_t* u = PixelSplitTable[p[-pitch]];
+    const std::uint8_t* d = PixelSplitTable[p[pitch]];
+    unsigned red = static_cast<unsigned>(l[0] + r[0] + u[0] + d[0]) >> 2;
+    unsigned green = static_cast<unsigned>(l[1] + r[1] + u[1] + d[1]) >> 2;
+    unsigned blue = static_cast<unsigned>(l[2] + r[2] + u[2] + d[2]) >> 2;
+    if (fade) {
+        if (fade->red && red) --red;
+        if (fade->green && green) --green;
+        if (fade->blue && blue) --blue;
+    }
+    return Pack5(red, green, blue);
+}
+
+// Whether a pixel at squared distance s from the centre lies in the circle:
+// trunc(sqrt(s)) < radius, with the square root at double precision. Inside
+// the screen s stays far below 2^52, where that is exactly s < radius^2;
+// the root is taken only near the rim, where the two could differ.
+inline bool InsideCircle(std::int64_t s, std::int64_t radius) {
+    const std::int64_t square = radius * radius;
+    if (s < square - 2 * radius || s > square + 2 * radius) return s < square;
+    return static_cast<std::int64_t>(std::sqrt(static_cast<double>(s))) < radius;
+}
+
+// The back surface, locked for a region effect; false (nothing locked) when
+// there is no back surface or the lock fails.
+bool LockBack(LockedPixels& back) { return BackSurface && LockPixels(BackSurface, back); }
+
+int Rise(int x, int y, int width, int height, const ChannelFlags* fade, NoiseCursor& cursor,
+         int& runCounter) {
+    if (width <= 0 || height <= 0) return 1;
+    LockedPixels back;
+    if (!LockBack(back)) return 0;
+    // The rise reads the row below the region, so the region may reach at
+    // most to the second-last row of the surface.
+    const Span columns = CutSpan(x, width, back.width);
+    const Span rows = CutSpan(y, height, back.height - 1);
+    for (int j = 2; j < rows.size(); ++j) {
+        std::uint16_t* below = back.Row(rows.first + j) + columns.first;
+        std::uint16_t* target = below - back.pitch;
+        for (int i = 1; i < columns.size() - 1; ++i) {
+            ++runCounter;
+            if (runCounter < NoiseTable[cursor.index]) {
+                target[i] = NeighbourAverage(below + i, back.pitch, fade);
+            } else {
+                target[i] = below[i];
+                runCounter = 0;
+                cursor.Next();
+            }
+        }
+    }
+    UnlockPixels(back);
+    return 1;
+}
+
+int Blur(int x, int y, int width, int height, const ChannelFlags* fade) {
+    if (width <= 0 || height <= 0) return 1;
+    LockedPixels back;
+    if (!LockBack(back)) return 0;
+    const Span columns = CutSpan(x, width, back.width);
+    const Span rows = CutSpan(y, height, back.height);
+    const std::ptrdiff_t pitch = back.pitch;
+    for (int j = 1; j < rows.size() - 1; ++j) {
+        std::uint16_t* row = back.Row(rows.first + j) + columns.first;
+        // The left neighbour is the pixel just written: its channels are
+        // carried over rather than read back through the table.
+        const std::uint8_t* first = PixelSplitTable[row[0]];
+        unsigned leftRed = first[0], leftGreen = first[1], leftBlue = first[2];
+        for (int i = 1; i < columns.size() - 1; ++i) {
+            const std::uint8_t* r = PixelSplitTable[row[i + 1]];
+            const std::uint8_t* u = PixelSplitTable[row[i - pitch]];
+            const std::uint8_t* d = PixelSplitTable[row[i + pitch]];
+            unsigned red = (leftRed + r[0] + u[0] + d[0]) >> 2;
+            unsigned green = (leftGreen + r[1] + u[1] + d[1]) >> 2;
+            unsigned blue = (leftBlue + r[2] + u[2] + d[2]) >> 2;
+            if (fade) {
+                if (fade->red && red) --red;
+                if (fade->green && green) --green;
+                if (fade->blue && blue) --blue;
+            }
+            row[i] = Pack5(red, green, blue);
+            leftRed = red;
+            leftGreen = green;
+            leftBlue = blue;
+        }
+    }
+    UnlockPixels(back);
+    return 1;
+}
+
+// Fills Buffer blocks of factor x factor pixels from the back surface region
+// and draws them solid at the region's corner. A block lands where it would
+// for the whole region (block i at factor * i), so only the blocks whose
+// source pixel and whose Buffer cells exist are made and drawn; each
+// surface is addressed with its own pitch. `dot` is the side of the square
+// written per block.
+int Zoom(int x, int y, int width, int height, int factor, int dot) {
+    if (width <= 0 || height <= 0) return 1;
+    plat::IDirectDrawSurface* bufferSurface = ObjectSurface(0);
+    if (!bufferSurface || !BackSurface) return 0;
+    LockedPixels buffer;
+    if (!LockPixels(bufferSurface, buffer)) return 0;
+    LockedPixels back;
+    if (!LockBack(back)) {
+        UnlockPixels(buffer);
+        return 0;
+    }
+    // Source columns i with x + i on the surface and factor * i + factor
+    // within the Buffer; the same for rows.
+    const Span sourceColumns = CutSpan(x, width, back.width);
+    const Span sourceRows = CutSpan(y, height, back.height);
+    const std::int64_t i0 = sourceColumns.first - static_cast<std::int64_t>(x);
+    const std::int64_t j0 = sourceRows.first - static_cast<std::int64_t>(y);
+    const std::int64_t i1 = std::min<std::int64_t>(i0 + sourceColumns.size(), buffer.width / factor);
+    const std::int64_t j1 = std::min<std::int64_t>(j0 + sourceRows.size(), buffer.height / factor);
+    for (std::int64_t j = j0; j < j1; ++j) {
+        const std::uint16_t* source = back.Row(y + j);
+        for (int b = 0; b < dot; ++b) {
+            std::uint16_t* out = buffer.Row(factor * j + b);
+            for (std::int64_t i = i0; i < i1; ++i) {
+                const std::uint16_t p = source[x + i];
+                std::uint16_t* block = out + factor * i;
+                for (int a = 0; a < dot; ++a) block[a] = p;
+            }
+        }
+    }
+    UnlockPixels(buffer);
+    UnlockPixels(back);
+    if (i1 > i0 && j1 > j0) {
+        DrawSolid(static_cast<int>(x + factor * i0), static_cast<int>(y + factor * j0), 0,
+                  static_cast<int>(factor * i0), static_cast<int>(factor * j0),
+                  static_cast<int>(factor * i1), static_cast<int>(factor * j1));
+    }
+    return 1;
+}
+
+int Noise(const ChannelFlags& channels, int shift, int x, int y, int width, int height,
+          NoiseCursor& cursor) {
+    if (width <= 0 || height <= 0) return 1;
+    LockedPixels back;
+    if (!LockBack(back)) return 0;
+    // Noise values are 0-2: from a shift of 5 on every non-zero value
+    // saturates, so larger shifts are the same as 8 and a negative one adds
+    // the values as they are.
+    const int bits = std::clamp(shift, 0, 8);
+    const Span columns = CutSpan(x, width, back.width);
+    const Span rows = CutSpan(y, height, back.height);
+    for (int j = rows.first; j < rows.end; ++j) {
+        std::uint16_t* row = back.Row(j);
+        for (int i = columns.first; i < columns.end; ++i) {
+            const unsigned n = static_cast<unsigned>(cursor.Next()) << bits;
+            const std::uint8_t* c = PixelSplitTable[row[i]];
+            const unsigned red = channels.red ? std::min(31u, c[0] + n) : c[0];
+            const unsigned green = channels.green ? std::min(31u, c[1] + n) : c[1];
+            const unsigned blue = channels.blue ? std::min(31u, c[2] + n) : c[2];
+            row[i] = Pack5(red, green, blue);
+        }
+    }
+    UnlockPixels(back);
+    return 1;
+}
+
+}  // namespace
+
+int ScreenRise(int x, int y, int width, int height) {
+    return Rise(x, y, width, height, nullptr, RiseNoise, RiseRunCounter);
+}
+
+int ScreenRiseFade(int red, int green, int blue, int x, int y, int width, int height) {
+    const ChannelFlags fade{red != 0, green != 0, blue != 0};
+    return Rise(x, y, width, height, &fade, RiseFadeNoise, RiseFadeRunCounter);
+}
+
+int ScreenBlur(int x, int y, int width, int height) { return Blur(x, y, width, height, nullptr); }
+
+int ScreenBlurFade(int red, int green, int blue, int x, int y, int width, int height) {
+    const ChannelFlags fade{red != 0, green != 0, blue != 0};
+    return Blur(x, y, width, height, &fade);
+}
+
+int ScreenZoom2(int x, int y, int width, int height, int dotted) {
+    return Zoom(x, y, width, height, 2, dotted ? 1 : 2);
+}
+
+int ScreenZoom4(int x, int y, int width, int height, int dotted) {
+    return Zoom(x, y, width, height, 4, dotted ? 2 : 4);
+}
+
+int ScreenMosaicCircle(int cx, int cy, int radius, int block) {
+    // A block below 1 would never advance; a radius of 0 or less has no pixel.
+    if (block < 1 || radius <= 0) return 1;
+    LockedPixels back;
+    if (!LockBack(back)) return 0;
+    // Offsets from the centre, cut to the screen (and to the surface, should
+    // it be smaller than the screen size).
+    const std::int64_t screenWidth = std::min(ScreenWidth, back.width);
+    const std::int64_t screenHeight = std::min(ScreenHeight, back.height);
+    const std::int64_t r = radius;
+    std::int64_t firstX = -r, endX = r, firstY = -r, endY = r;
+    if (cx - r < 0) firstX = -static_cast<std::int64_t>(cx);
+    if (cx + r >= screenWidth) endX = screenWidth - cx;
+    if (cy - r < 0) firstY = -static_cast<std::int64_t>(cy);
+    if (cy + r >= screenHeight) endY = screenHeight - cy;
+    for (std::int64_t dy = firstY; dy < endY; dy += block) {
+        const std::int64_t top = cy + dy;
+        const std::int64_t blockHeight = top + block >= screenHeight ? screenHeight - top : block;
+        for (std::int64_t dx = firstX; dx < endX; dx += block) {
+            const std::int64_t left = cx + dx;
+            const std::int64_t blockWidth = left + block >= screenWidth ? screenWidth - left : block;
+            const std::uint16_t colour = back.Row(top)[left];
+            for (std::int64_t b = 0; b < blockHeight; ++b) {
+                std::uint16_t* row = back.Row(top + b) + left;
+                const std::int64_t oy = dy + b;
+                for (std::int64_t a = 0; a < blockWidth; ++a) {
+                    const std::int64_t ox = dx + a;
+                    if (InsideCircle(ox * ox + oy * oy, r)) row[a] = colour;
+                }
+            }
+        }
+    }
+    UnlockPixels(back);
+    return 1;
+}
+
+int ScreenNoise(int shift, int x, int y, int width, int height) {
+    return Noise(ChannelFlags{true, true, true}, shift, x, y, width, height, ScreenNoiseCursor);
+}
+
+int ScreenNoiseRGB(int red, int green, int blue, int shift, int x, int y, int width, int height) {
+    return Noise(ChannelFlags{red != 0, green != 0, blue != 0}, shift, x, y, width, height,
+                 ScreenNoiseRGBCursor);
+}
+
+}  // namespace elDraw

@@ -1,0 +1,322 @@
+// Rotated draws: every destination pixel of a rectangle is mapped back to a
+// source pixel in fixed point (coordinates times 360, sine and cosine from
+// SinTable) and sampled by nearest pixel. Plain, tiled, zoomed, zoomed and
+// tiled, and a tiled floor whose zoom changes row by row.
+//
+// The mapping of pixel (i, j) does not depend on the clip: a row starts at
+// U - j * S, V + j * C and a column adds i * C, i * S, so a cut draw starts
+// at its first visible pixel and gives the same pixels as the whole draw.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "draw/effects/elEffects.h"
+
+namespace elDraw {
+
+namespace {
+
+// A rotation with both surfaces locked: the destination rectangle, its
+// visible part, the source rectangle and the fixed-point frame.
+struct Rotation {
+    LockedPixels object, back;
+    VisibleRange visible;
+    std::int64_t x1 = 0, y1 = 0, width = 0, height = 0;
+    std::int64_t left = 0, top = 0, sourceWidth = 0, sourceHeight = 0;
+    // Source offsets whose pixel exists in the object: [firstU, endU) and
+    // [firstV, endV), within the source rectangle.
+    std::int64_t firstU = 0, endU = 0, firstV = 0, endV = 0;
+    std::int64_t sine = 0, cosine = 0;
+    std::int64_t rowU = 0, rowV = 0;  // u and v at the start of row 0
+
+    std::uint16_t Sample(std::int64_t su, std::int64_t sv) const {
+        return object.Row(top + sv)[left + su];
+    }
+    bool Exists(std::int64_t su, std::int64_t sv) const {
+        return su >= firstU && su < endU && sv >= firstV && sv < endV;
+    }
+};
+
+// Checks the arguments, cuts the rectangle to ClipRect and the back surface
+// and locks the object, then the back surface. kPassLocked, or the result
+// to return: 1 when nothing is to be drawn, 0 when a lock failed.
+int BeginRotation(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top,
+                  int right, int bottom, Rotation& r) {
+    r.x1 = x1;
+    r.y1 = y1;
+    r.width = static_cast<std::int64_t>(x2) - x1;
+    r.height = static_cast<std::int64_t>(y2) - y1;
+    r.left = left;
+    r.top = top;
+    r.sourceWidth = static_cast<std::int64_t>(right) - left;
+    r.sourceHeight = static_cast<std::int64_t>(bottom) - top;
+    if (r.width <= 0 || r.height <= 0 || r.sourceWidth <= 0 || r.sourceHeight <= 0) return 1;
+    // First against ClipRect alone, so a draw wholly outside locks nothing.
+    if (!CutDestination(r.x1, r.y1, r.width, r.height, ClipRect.right, ClipRect.bottom, r.visible))
+        return 1;
+    if (LockPair(slot, r.object, r.back) != kPassLocked) return 0;
+    if (!CutDestination(r.x1, r.y1, r.width, r.height, r.back.width, r.back.height, r.visible)) {
+        UnlockPair(r.object, r.back);
+        return 1;
+    }
+    r.firstU = std::max<std::int64_t>(0, -r.left);
+    r.endU = std::min<std::int64_t>(r.sourceWidth, r.object.width - r.left);
+    r.firstV = std::max<std::int64_t>(0, -r.top);
+    r.endV = std::min<std::int64_t>(r.sourceHeight, r.object.height - r.top);
+
+    const int a = NormalizeAngle(angle);
+    r.sine = SinTable[a];
+    r.cosine = SinTable[a + 90];
+    const std::int64_t hw = r.width >> 1, hh = r.height >> 1;
+    r.rowU = 360 * hw - hw * r.cosine + hh * r.sine;
+    r.rowV = 360 * hh - hw * r.sine - hh * r.cosine;
+    return kPassLocked;
+}
+
+// Calls rowStart(j) before each visible row and pixel(qu, qv, dest) for each
+// visible pixel, where qu = u / 360 and qv = v / 360 (truncated) and dest is
+// the back pixel; then unlocks. Returns 1.
+template <class RowStart, class Pixel>
+int RunRotation(Rotation& r, RowStart&& rowStart, Pixel&& pixel) {
+    const VisibleRange& vis = r.visible;
+    for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
+        rowStart(j);
+        std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
+        std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
+        std::uint16_t* dest = r.back.Row(r.y1 + j) + (r.x1 + vis.i0);
+        for (std::int64_t i = vis.i0; i < vis.i1; ++i, ++dest) {
+            pixel(u / 360, v / 360, *dest);
+            u += r.cosine;
+            v += r.sine;
+        }
+    }
+    UnlockPair(r.object, r.back);
+    return 1;
+}
+
+void NoRowSetup(std::int64_t) {}
+
+// A zoom's quotient, truncated, when it lies within what a 64-bit integer
+// holds; false for infinities, NaN and values beyond.
+inline bool TruncatedQuotient(double numerator, double zoom, std::int64_t& out) {
+    const double q = numerator / zoom;
+    if (!(std::fabs(q) < 9.0e18)) return false;
+    out = static_cast<std::int64_t>(q);
+    return true;
+}
+
+// trunc(n / zoom) for every numerator n that a draw can meet, worked out
+// once per draw: the same double division each pixel would do, looked up.
+// A draw that could meet more numerators than the table holds divides per
+// pixel instead.
+class ZoomQuotients {
+public:
+    void Build(std::int64_t low, std::int64_t high, double zoom) {
+        zoom_ = zoom;
+        first_ = low;
+        count_ = 0;
+        if (high < low || high - low >= kSize) return;
+        count_ = static_cast<std::uint64_t>(high - low + 1);
+        for (std::uint64_t k = 0; k < count_; ++k)
+            valid_[k] = TruncatedQuotient(static_cast<double>(low + static_cast<std::int64_t>(k)), zoom,
+                                          value_[k]);
+    }
+    bool Get(std::int64_t n, std::int64_t& out) const {
+        const auto k = static_cast<std::uint64_t>(n - first_);
+        if (k < count_) {
+            out = value_[k];
+            return valid_[k];
+        }
+        return TruncatedQuotient(static_cast<double>(n), zoom_, out);
+    }
+
+private:
+    static constexpr std::int64_t kSize = 4096;
+    double zoom_ = 1.0;
+    std::int64_t first_ = 0;
+    std::uint64_t count_ = 0;
+    std::int64_t value_[kSize] = {};
+    bool valid_[kSize] = {};
+};
+ZoomQuotients QuotientsU, QuotientsV;
+
+// The least and greatest u / 360 (or v / 360) over the visible pixels: u and
+// v are linear in the pixel position, so both lie at corners.
+void QuotientRange(const Rotation& r, bool vertical, std::int64_t& low, std::int64_t& high) {
+    const VisibleRange& vis = r.visible;
+    low = INT64_MAX;
+    high = INT64_MIN;
+    for (std::int64_t j : {vis.j0, vis.j1 - 1})
+        for (std::int64_t i : {vis.i0, vis.i1 - 1}) {
+            const std::int64_t value = vertical ? (r.rowV + j * r.cosine + i * r.sine) / 360
+                                                : (r.rowU - j * r.sine + i * r.cosine) / 360;
+            low = std::min(low, value);
+            high = std::max(high, value);
+        }
+}
+
+// Fills the tables for numerators u / 360 - ox and v / 360 - oy.
+void BuildQuotients(const Rotation& r, std::int64_t ox, std::int64_t oy, double zoom) {
+    std::int64_t low, high;
+    QuotientRange(r, false, low, high);
+    QuotientsU.Build(low - ox, high - ox, zoom);
+    QuotientRange(r, true, low, high);
+    QuotientsV.Build(low - oy, high - oy, zoom);
+}
+
+bool UsableZoom(float zoom) { return zoom != 0.0f && std::isfinite(zoom); }
+
+// Colour factors are kept within 0-1 so that no channel spills into the next.
+double UnitFactor(float value) {
+    if (!(value > 0.0f)) return 0.0;
+    return value > 1.0f ? 1.0 : value;
+}
+
+// (W - trunc(sw * zoom)) >> 1, the product kept within 64 bits.
+std::int64_t ZoomedOffset(std::int64_t width, std::int64_t sourceWidth, float zoom) {
+    double scaled = static_cast<double>(sourceWidth) * zoom;
+    if (scaled > 4.0e18) scaled = 4.0e18;
+    if (scaled < -4.0e18) scaled = -4.0e18;
+    return (width - static_cast<std::int64_t>(scaled)) >> 1;
+}
+
+// abs(t) mod size, for a tile. A hardware division per pixel would cost more
+// than the rest of the mapping, so the remainder of a 32-bit value is taken
+// from the fraction part of its product with a 64-bit reciprocal of the size,
+// fixed once per draw; with both below 2^32 this is exact.
+__extension__ typedef unsigned __int128 Wide;
+struct Wrapper {
+    std::uint64_t size;
+    std::uint64_t reciprocal;
+    explicit Wrapper(std::int64_t s)
+        : size(static_cast<std::uint64_t>(s)),
+          reciprocal(s <= 0xFFFFFFFF ? UINT64_MAX / static_cast<std::uint64_t>(s) + 1 : 0) {}
+    std::int64_t operator()(std::int64_t t) const {
+        const std::uint64_t a = static_cast<std::uint64_t>(std::llabs(t));
+        if (a > 0xFFFFFFFF || reciprocal == 0) return static_cast<std::int64_t>(a % size);
+        const std::uint64_t low = reciprocal * a;
+        return static_cast<std::int64_t>((static_cast<Wide>(low) * size) >> 64);
+    }
+};
+
+}  // namespace
+
+int DrawRotate(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top, int right,
+               int bottom) {
+    Rotation r;
+    const int started = BeginRotation(x1, y1, x2, y2, angle, slot, left, top, right, bottom, r);
+    if (started != kPassLocked) return started;
+    const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
+    const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
+        const std::int64_t su = qu - ox, sv = qv - oy;
+        if (!r.Exists(su, sv)) return;
+        const std::uint16_t p = r.Sample(su, sv);
+        if (p) dest = p;
+    });
+}
+
+int DrawRotateTile(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top,
+                   int right, int bottom) {
+    Rotation r;
+    const int started = BeginRotation(x1, y1, x2, y2, angle, slot, left, top, right, bottom, r);
+    if (started != kPassLocked) return started;
+    const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
+    const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    const Wrapper wrapU(r.sourceWidth), wrapV(r.sourceHeight);
+    return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
+        const std::int64_t su = wrapU(qu - ox), sv = wrapV(qv - oy);
+        if (!r.Exists(su, sv)) return;
+        const std::uint16_t p = r.Sample(su, sv);
+        if (p) dest = p;
+    });
+}
+
+int DrawRotateZoom(int x1, int y1, int x2, int y2, int angle, float zoom, int slot, int left,
+                   int top, int right, int bottom) {
+    if (!UsableZoom(zoom)) return 1;
+    Rotation r;
+    const int started = BeginRotation(x1, y1, x2, y2, angle, slot, left, top, right, bottom, r);
+    if (started != kPassLocked) return started;
+    const std::int64_t ox = ZoomedOffset(r.width, r.sourceWidth, zoom);
+    const std::int64_t oy = ZoomedOffset(r.height, r.sourceHeight, zoom);
+    BuildQuotients(r, ox, oy, zoom);
+    return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
+        std::int64_t su, sv;
+        if (!QuotientsU.Get(qu - ox, su) || !QuotientsV.Get(qv - oy, sv) || !r.Exists(su, sv)) return;
+        const std::uint16_t p = r.Sample(su, sv);
+        if (p) dest = p;
+    });
+}
+
+int DrawRotateZoomTile(int x1, int y1, int x2, int y2, int angle, float zoom, int slot, int left,
+                       int top, int right, int bottom) {
+    if (!UsableZoom(zoom)) return 1;
+    Rotation r;
+    const int started = BeginRotation(x1, y1, x2, y2, angle, slot, left, top, right, bottom, r);
+    if (started != kPassLocked) return started;
+    const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
+    const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    BuildQuotients(r, ox, oy, zoom);
+    const Wrapper wrapU(r.sourceWidth), wrapV(r.sourceHeight);
+    return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
+        std::int64_t tu, tv;
+        if (!QuotientsU.Get(qu - ox, tu) || !QuotientsV.Get(qv - oy, tv)) return;
+        const std::int64_t su = wrapU(tu), sv = wrapV(tv);
+        if (!r.Exists(su, sv)) return;
+        const std::uint16_t p = r.Sample(su, sv);
+        if (p) dest = p;
+    });
+}
+
+int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, float xZoomStep,
+                    float yZoom, float yZoomStep, float red, float green, float blue, int slot,
+                    int left, int top, int right, int bottom) {
+    Rotation r;
+    const int started = BeginRotation(x1, y1, x2, y2, angle, slot, left, top, right, bottom, r);
+    if (started != kPassLocked) return started;
+    const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
+    const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    // Every 5-bit channel value times its factor, truncated, looked up
+    // instead of multiplied per pixel.
+    const double factor[3] = {UnitFactor(red), UnitFactor(green), UnitFactor(blue)};
+    unsigned scaled[3][32];
+    for (int c = 0; c < 3; ++c)
+        for (int v = 0; v < 32; ++v) scaled[c][v] = static_cast<unsigned>(v * factor[c]);
+    const Wrapper wrapU(r.sourceWidth), wrapV(r.sourceHeight);
+    // The zooms grow after every row, the invisible ones above included.
+    float rowXZoom = xZoom, rowYZoom = yZoom;
+    std::int64_t zoomRow = 0;
+    bool rowUsable = true;
+    auto rowStart = [&](std::int64_t j) {
+        for (; zoomRow < j; ++zoomRow) {
+            const float nextX = rowXZoom + xZoomStep, nextY = rowYZoom + yZoomStep;
+            // Once the sums no longer change (or are NaN) the rows above a
+            // far-off clip need not be summed one by one.
+            if ((nextX == rowXZoom && nextY == rowYZoom) || std::isnan(nextX) || std::isnan(nextY)) {
+                rowXZoom = nextX;
+                rowYZoom = nextY;
+                zoomRow = j;
+                break;
+            }
+            rowXZoom = nextX;
+            rowYZoom = nextY;
+        }
+        rowUsable = UsableZoom(rowXZoom) && UsableZoom(rowYZoom);
+    };
+    return RunRotation(r, rowStart, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
+        std::int64_t tu, tv;
+        if (!rowUsable || !TruncatedQuotient(static_cast<double>(qu - ox), rowXZoom, tu) ||
+            !TruncatedQuotient(static_cast<double>(qv - oy), rowYZoom, tv))
+            return;
+        const std::int64_t su = wrapU(tu), sv = wrapV(tv);
+        if (!r.Exists(su, sv)) return;
+        const std::uint16_t p = r.Sample(su, sv);
+        if (!p) return;
+        const std::uint8_t* c = PixelSplitTable[p];
+        dest = Pack5(scaled[0][c[0]], scaled[1][c[1]], scaled[2][c[2]]);
+    });
+}
+
+}  // namespace elDraw
