@@ -445,19 +445,7 @@ int LoadStream(const char* name, std::uint32_t loopOffset) {
         return -1;
     }
     WriteRing(mb.buffer, 0, first.data(), half, format.bits == 8);
-    if (!Reloading) {
-        DWORD frequency = 0;
-        mb.buffer->GetFrequency(&frequency);
-        mb.frequency = frequency;
-        s.baseFrequency = frequency;
-        mb.volume = 0;
-        mb.pan = 0;
-        mb.savedPosition = 0;
-    } else {
-        mb.buffer->SetVolume(mb.volume);
-        mb.buffer->SetFrequency(mb.frequency);
-        mb.buffer->SetPan(mb.pan);
-    }
+    detail::SettleMixBuffer(s, mb);
     s.inUse = 1;
     s.fromPack = 1;
     if (Reloading) return slot;

@@ -128,6 +128,22 @@ bool ReadWaveFile(const char* path, std::vector<std::uint8_t>* format, std::vect
     return true;
 }
 
+void SettleMixBuffer(SoundSlot& s, MixBuffer& mb) {
+    if (!Reloading) {
+        DWORD frequency = 0;
+        mb.buffer->GetFrequency(&frequency);
+        mb.frequency = frequency;
+        s.baseFrequency = frequency;
+        mb.volume = 0;
+        mb.pan = 0;
+        mb.savedPosition = 0;
+    } else {
+        mb.buffer->SetVolume(mb.volume);
+        mb.buffer->SetFrequency(mb.frequency);
+        mb.buffer->SetPan(mb.pan);
+    }
+}
+
 int FillSlot(const char* context, const char* name, int mix, const std::vector<std::uint8_t>& format,
              const std::uint8_t* data, std::uint32_t size, bool fromPack) {
     SoundSlot& s = SoundTable[WorkingSlot];
@@ -166,19 +182,7 @@ int FillSlot(const char* context, const char* name, int mix, const std::vector<s
             if (r2 && n2) std::memcpy(r2, data + n1, n2);
             mb.buffer->Unlock(r1, n1, r2, n2);
         }
-        if (!Reloading) {
-            DWORD frequency = 0;
-            mb.buffer->GetFrequency(&frequency);
-            mb.frequency = frequency;
-            s.baseFrequency = frequency;
-            mb.volume = 0;
-            mb.pan = 0;
-            mb.savedPosition = 0;
-        } else {
-            mb.buffer->SetVolume(mb.volume);
-            mb.buffer->SetFrequency(mb.frequency);
-            mb.buffer->SetPan(mb.pan);
-        }
+        SettleMixBuffer(s, mb);
     }
     s.inUse = 1;
     s.fromPack = fromPack ? 1 : 0;

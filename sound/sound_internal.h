@@ -38,6 +38,11 @@ bool ReadWaveFile(const char* path, std::vector<std::uint8_t>* format,
 int FillSlot(const char* context, const char* name, int mix, const std::vector<std::uint8_t>& format,
              const std::uint8_t* data, std::uint32_t size, bool fromPack);
 
+// A mix buffer just made for a slot: a new load takes the device's frequency
+// and neutral volume and pan; a reload gives the buffer back the settings the
+// mix had before.
+void SettleMixBuffer(SoundSlot& s, MixBuffer& mb);
+
 // Reloads every slot in use into its own slot (Restore, SelectFormat).
 void ReloadAll();
 
