@@ -470,7 +470,7 @@ void FloorScreen() {
 
 void RippleScreen() {
     elDraw::Clear();
-    const int amplitude = static_cast<int>(Wave(1.1f) * 60);
+    const int amplitude = 10 + static_cast<int>(Wave(1.1f) * 60);
     const int frequency = 4 + static_cast<int>(Wave(0.4f, 3.0f) * 16);
     const int step = 1 + static_cast<int>(ScreenTime / 4) % 2;
     const float shear = 0.4f * std::sin(ScreenTime * 0.5f);
