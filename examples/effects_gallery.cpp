@@ -36,7 +36,11 @@ constexpr int kBall = 96;       // the ball sprite is kBall x kBall
 constexpr int kMapW = 512, kMapH = 160;  // refraction map
 constexpr int kTex = 256;       // tunnel texture
 
+constexpr int kPanelW = 340, kPanelH = 260;  // the panels of the region effects
+
 int Backdrop = 0, Ball = 0, Ring = 0, Map = 0, Texture = 0, Lens = 0;
+int PanelLeft = 0, PanelRight = 0;  // keep the panels that build up frame by frame
+int Round = -1;                     // the round of the current screen's build-up
 float Seconds = 0;       // since the gallery started
 float ScreenTime = 0;    // since the current screen was shown
 int Frames = 0;
@@ -116,6 +120,8 @@ void MakePictures() {
     });
     // Tunnel texture: interleaved colour bands.
     Lens = MakeObject(40, 40);
+    PanelLeft = MakeObject(kPanelW, kPanelH);
+    PanelRight = MakeObject(kPanelW, kPanelH);
     Texture = MakeObject(kTex, kTex);
     Paint(Texture, [](int x, int y) {
         const int v = (x ^ y) & 0x3F;
@@ -305,6 +311,175 @@ void TunnelScreen() {
                   s.measure, s.curve, s.drift, du % kTex, dv % kTex);
 }
 
+// ---- Region effects that build up frame by frame ---------------------------------
+
+// Whether a new round of seconds has begun on this screen (true on its
+// first frame).
+bool NewRound(float seconds) {
+    const int round = static_cast<int>(ScreenTime / seconds);
+    if (round == Round) return false;
+    Round = round;
+    return true;
+}
+
+// Puts a panel at (x, y) back on the screen: a fresh piece of the backdrop
+// with a ball when a round begins, else the picture its effect left last
+// frame. The picture is kept in an object rather than left on the back
+// surface, so it survives however the screen is presented.
+void PanelBefore(int panel, int x, int y, bool fresh) {
+    if (fresh) {
+        elDraw::DrawSolid(x, y, Backdrop, x, y, x + kPanelW, y + kPanelH);
+        elDraw::Draw(x + (kPanelW - kBall) / 2, y + kPanelH - kBall - 20, Ball, 0, 0, kBall, kBall);
+        elDraw::Draw(x + 30, y + 40, Ring, 0, 0, kBall, kBall);
+    } else {
+        elDraw::DrawSolid(x, y, panel, 0, 0, kPanelW, kPanelH);
+    }
+}
+
+void PanelAfter(int panel, int x, int y) { elDraw::CopyScreen(panel, x, y, x + kPanelW, y + kPanelH); }
+
+constexpr int kLeftX = 40, kRightX = 420, kPanelY = 150;
+
+// Flags r, g, b from a number 1-7.
+struct Channels {
+    int r, g, b;
+};
+Channels ChannelsOf(int mask) { return {mask & 1, (mask >> 1) & 1, (mask >> 2) & 1}; }
+
+void RiseScreen() {
+    const bool fresh = NewRound(5.0f);
+    const Channels c = ChannelsOf(Round % 7 + 1);
+    DrawBackdrop();
+    PanelBefore(PanelLeft, kLeftX, kPanelY, fresh);
+    PanelBefore(PanelRight, kRightX, kPanelY, fresh);
+    // The row under each region is the backdrop, fresh every frame: the
+    // source the smoke rises from.
+    elDraw::ScreenRise(kLeftX, kPanelY, kPanelW, kPanelH);
+    elDraw::ScreenRiseFade(c.r, c.g, c.b, kRightX, kPanelY, kPanelW, kPanelH);
+    PanelAfter(PanelLeft, kLeftX, kPanelY);
+    PanelAfter(PanelRight, kRightX, kPanelY);
+    Label(kLeftX, kPanelY + kPanelH + 12, "ScreenRise");
+    Label(kRightX, kPanelY + kPanelH + 12, "ScreenRiseFade");
+    std::snprintf(Line, sizeof Line, "立ちのぼり ScreenRise / ScreenRiseFade  減色 r%d g%d b%d  %.1f 秒", c.r,
+                  c.g, c.b, ScreenTime - static_cast<float>(Round) * 5.0f);
+}
+
+void ScreenBlurScreen() {
+    const bool fresh = NewRound(4.0f);
+    const Channels c = ChannelsOf(Round % 7 + 1);
+    DrawBackdrop();
+    PanelBefore(PanelLeft, kLeftX, kPanelY, fresh);
+    PanelBefore(PanelRight, kRightX, kPanelY, fresh);
+    elDraw::ScreenBlur(kLeftX, kPanelY, kPanelW, kPanelH);
+    elDraw::ScreenBlurFade(c.r, c.g, c.b, kRightX, kPanelY, kPanelW, kPanelH);
+    PanelAfter(PanelLeft, kLeftX, kPanelY);
+    PanelAfter(PanelRight, kRightX, kPanelY);
+    Label(kLeftX, kPanelY + kPanelH + 12, "ScreenBlur");
+    Label(kRightX, kPanelY + kPanelH + 12, "ScreenBlurFade");
+    std::snprintf(Line, sizeof Line, "画面ぼかし ScreenBlur / ScreenBlurFade  減色 r%d g%d b%d  %.1f 秒", c.r,
+                  c.g, c.b, ScreenTime - static_cast<float>(Round) * 4.0f);
+}
+
+// ---- Region effects redone every frame ----------------------------------------------
+
+// Clears the Buffer object, so the dotted magnifications show their dots
+// on black rather than on what an earlier magnification left there.
+void ClearBuffer() {
+    Paint(0, [](int, int) { return std::uint16_t{0}; });
+}
+
+void ZoomScreen() {
+    DrawBackdrop();
+    // The pictures move under four fixed regions, each magnified over
+    // itself: 160 x 100 twice, 80 x 50 four times, to 320 x 200 each.
+    const int dx = static_cast<int>(Wave(0.6f) * 120), dy = static_cast<int>(Wave(0.9f, 2.0f) * 60);
+    const int left[] = {40, 440, 40, 440}, top[] = {60, 60, 330, 330};
+    for (int i = 0; i < 4; ++i) {
+        elDraw::Draw(left[i] + dx - 40, top[i] + dy - 30, Ball, 0, 0, kBall, kBall);
+        elDraw::Draw(left[i] + 120 - dx, top[i] + 20, Ring, 0, 0, kBall, kBall);
+    }
+    elDraw::ScreenZoom2(left[0], top[0], 160, 100, 0);
+    ClearBuffer();
+    elDraw::ScreenZoom2(left[1], top[1], 160, 100, 1);
+    elDraw::ScreenZoom4(left[2], top[2], 80, 50, 0);
+    ClearBuffer();
+    elDraw::ScreenZoom4(left[3], top[3], 80, 50, 1);
+    Label(left[0], 266, "ScreenZoom2");
+    Label(left[1], 266, "ScreenZoom2 点描");
+    Label(left[2], 536, "ScreenZoom4");
+    Label(left[3], 536, "ScreenZoom4 点描");
+    std::snprintf(Line, sizeof Line, "拡大 ScreenZoom2 / ScreenZoom4  通常と点描  ずれ %d, %d", dx, dy);
+}
+
+void MosaicNoiseScreen() {
+    DrawBackdrop();
+    const int radius = 60 + static_cast<int>(Wave(0.8f) * 130);
+    const int block = 2 + static_cast<int>(Wave(0.5f, 3.0f) * 14);
+    const int cx = 220 + static_cast<int>(40 * std::sin(ScreenTime * 0.7f));
+    const int shift = static_cast<int>(ScreenTime / 1.5f) % 4;
+    const Channels c = ChannelsOf(static_cast<int>(ScreenTime / 3.0f) % 7 + 1);
+    elDraw::Draw(cx - kBall / 2, 300 - kBall / 2, Ball, 0, 0, kBall, kBall);
+    elDraw::ScreenMosaicCircle(cx, 300, radius, block);
+    elDraw::ScreenNoise(shift, 460, 60, 300, 220);
+    elDraw::ScreenNoiseRGB(c.r, c.g, c.b, shift, 460, 320, 300, 220);
+    Label(40, 530, "ScreenMosaicCircle");
+    Label(460, 286, "ScreenNoise");
+    Label(460, 546, "ScreenNoiseRGB");
+    std::snprintf(Line, sizeof Line, "モザイク円 半径 %d  ブロック %d   ノイズ シフト %d  RGB r%d g%d b%d", radius,
+                  block, shift, c.r, c.g, c.b);
+}
+
+// ---- Rotated and warped draws ---------------------------------------------------------
+
+int Angle(float degreesPerSecond) { return static_cast<int>(ScreenTime * degreesPerSecond) % 360; }
+
+void RotateScreen() {
+    DrawBackdrop();
+    const int angle = Angle(40.0f);
+    const float zoom = 0.5f + 1.5f * Wave(0.7f);
+    elDraw::DrawRotate(60, 130, 380, 450, angle, Texture, 0, 0, 192, 128);
+    elDraw::DrawRotateZoom(420, 130, 740, 450, -angle, zoom, Texture, 0, 0, 192, 128);
+    Label(60, 470, "DrawRotate");
+    Label(420, 470, "DrawRotateZoom");
+    std::snprintf(Line, sizeof Line, "回転 DrawRotate / DrawRotateZoom  角度 %d 度  倍率 %.2f", angle, zoom);
+}
+
+void RotateTileScreen() {
+    DrawBackdrop();
+    const int angle = Angle(25.0f);
+    const float zoom = 0.4f + 1.2f * Wave(0.5f);
+    elDraw::DrawRotateTile(40, 110, 380, 470, angle, Texture, 0, 0, 64, 64);
+    elDraw::DrawRotateZoomTile(420, 110, 760, 470, angle, zoom, Ball, 0, 0, kBall, kBall);
+    Label(40, 490, "DrawRotateTile");
+    Label(420, 490, "DrawRotateZoomTile");
+    std::snprintf(Line, sizeof Line, "回転タイル DrawRotateTile / DrawRotateZoomTile  角度 %d 度  倍率 %.2f",
+                  angle, zoom);
+}
+
+void FloorScreen() {
+    elDraw::Clear();
+    elDraw::DrawSolid(0, 40, Backdrop, 0, 0, kW, 200);
+    const int angle = Angle(20.0f);
+    const float step = 0.01f + 0.03f * Wave(0.6f);
+    const float light = 0.4f + 0.6f * Wave(0.9f, 2.0f);
+    elDraw::DrawRotateFloor(0, 240, kW, 570, angle, 0.2f, step, 0.1f, step, light, light * 0.9f, 0.8f, Texture,
+                            0, 0, 128, 128);
+    std::snprintf(Line, sizeof Line, "床 DrawRotateFloor  角度 %d 度  拡大の増分 %.3f  色 %.2f %.2f 0.80", angle,
+                  step, light, light * 0.9f);
+}
+
+void RippleScreen() {
+    elDraw::Clear();
+    const int amplitude = 10 + static_cast<int>(Wave(1.1f) * 60);
+    const int frequency = 4 + static_cast<int>(Wave(0.4f, 3.0f) * 16);
+    const int step = 1 + static_cast<int>(ScreenTime / 4) % 2;
+    const float shear = 0.4f * std::sin(ScreenTime * 0.5f);
+    elDraw::DrawRipple(80, 120, amplitude, frequency, step, 1.0f, shear, Backdrop, 100, 100, 420, 420);
+    elDraw::DrawRipple(560, 180, amplitude / 2, frequency, 1, 1.5f, 0.0f, Ball, 0, 0, kBall, kBall);
+    std::snprintf(Line, sizeof Line, "波紋 DrawRipple  振幅 %d  周波数 %d  間隔 %d  拡大 1.0 / 1.5  傾き %.2f",
+                  amplitude, frequency, step, shear);
+}
+
 // The gallery: one entry per screen.
 struct Screen {
     const char* title;
@@ -321,12 +496,21 @@ const Screen Screens[] = {
     {"屈折", RefractScreen},
     {"引き伸ばし", StretchScreen},
     {"トンネル", TunnelScreen},
+    {"立ちのぼり", RiseScreen},
+    {"画面ぼかし", ScreenBlurScreen},
+    {"拡大", ZoomScreen},
+    {"モザイクとノイズ", MosaicNoiseScreen},
+    {"回転", RotateScreen},
+    {"回転タイル", RotateTileScreen},
+    {"床", FloorScreen},
+    {"波紋", RippleScreen},
 };
 constexpr int kScreenCount = static_cast<int>(sizeof Screens / sizeof Screens[0]);
 
 void Show(int screen) {
     Current = (screen % kScreenCount + kScreenCount) % kScreenCount;
     ScreenTime = 0;
+    Round = -1;
     // Screens start from a full clip, no wipe running, and fresh animations.
     elDraw::ClipWipeState = 0;
     elDraw::SetClip(0, 0, kW, kH);

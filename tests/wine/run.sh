@@ -348,7 +348,7 @@ timeout 60 wineserver -w
 # ---- 4. The effects gallery: every screen shows a picture of its own, the
 # arrow keys step through them, Esc ends it with exit code 0.
 gallery_exe=$build/examples/effects_gallery.exe
-gallery_screens=10
+gallery_screens=18
 if [ -f "$gallery_exe" ]; then
     mkdir -p "$work/gallery"
     cp "$gallery_exe" "$work/gallery/"
