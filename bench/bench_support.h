@@ -14,8 +14,7 @@
 
 namespace bench {
 
-// Wall-clock seconds. gettimeofday rather than <chrono>, whose literals the
-// Shift-JIS execution character set of our sources defeats.
+// Wall-clock seconds.
 inline double Now() {
     timeval tv{};
     gettimeofday(&tv, nullptr);
