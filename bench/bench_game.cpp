@@ -8,45 +8,20 @@
 #include <filesystem>
 #include <string>
 
+#include "bench_support.h"
 #include "game/MapScene.h"
 #include "platform/portable/headless.h"
 #include "system/elSystem.h"
 
 namespace {
 
-elSystem::Program GameProgram() {
-    elSystem::Program program;
-    program.title = "ﾀｲﾙｽﾞ";
-    program.init = MapScene::Init;
-    program.scenes = {{1, MapScene::Frame}};
-    return program;
-}
-
-void StartHeadless() {
-    plat::headless::Enable(true);
-    std::string exe = std::string(EL_GAME_DIR) + "/tiles";
-    for (char& c : exe)
-        if (c == '/') c = '\\';
-    plat::headless::SetModuleFileName(exe);
-    std::filesystem::current_path(EL_GAME_DIR);
-    MapScene::Reset();
-}
-
-double ResidentMegabytes() {
-    std::FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char line[256];
-    double kb = 0;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "VmRSS:", 6) == 0) kb = std::atof(line + 6);
-    std::fclose(f);
-    return kb / 1024.0;
-}
+using bench::GameProgram;
+using bench::ResidentMegabytes;
 
 void BM_StartToFirstFrame(benchmark::State& state) {
     elSystem::Program program = GameProgram();
     for (auto _ : state) {
-        StartHeadless();
+        bench::StartGameHeadless();
         elSystem::Startup(program, "", 1);
         elSystem::RunFrame();
         state.PauseTiming();
@@ -62,7 +37,7 @@ void BM_FirstFrameComposition(benchmark::State& state) {
     elSystem::Program program = GameProgram();
     for (auto _ : state) {
         state.PauseTiming();
-        StartHeadless();
+        bench::StartGameHeadless();
         elSystem::Startup(program, "", 1);
         state.ResumeTiming();
         elSystem::RunFrame();
@@ -77,7 +52,7 @@ BENCHMARK(BM_FirstFrameComposition)->Unit(benchmark::kMillisecond);
 
 void BM_SteadyFrame(benchmark::State& state) {
     elSystem::Program program = GameProgram();
-    StartHeadless();
+    bench::StartGameHeadless();
     elSystem::Startup(program, "", 1);
     elSystem::RunFrame();
     int frame = 0;

@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "bench_support.h"
 #include "game/MapScene.h"
 #include "platform/portable/headless.h"
 #include "system/elSystem.h"
@@ -20,29 +21,9 @@ namespace {
 constexpr int kFrames = 100000;
 constexpr int kEarlyFrame = 1000;
 
-double ResidentMegabytes() {
-    std::FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char line[256];
-    double kb = 0;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "VmRSS:", 6) == 0) kb = std::atof(line + 6);
-    std::fclose(f);
-    return kb / 1024.0;
-}
-
 void StartGame() {
-    plat::headless::Enable(true);
-    std::string exe = std::string(EL_GAME_DIR) + "/tiles";
-    for (char& c : exe)
-        if (c == '/') c = '\\';
-    plat::headless::SetModuleFileName(exe);
-    std::filesystem::current_path(EL_GAME_DIR);
-    MapScene::Reset();
-    static elSystem::Program program;
-    program.title = "ﾀｲﾙｽﾞ";
-    program.init = MapScene::Init;
-    program.scenes = {{1, MapScene::Frame}};
+    bench::StartGameHeadless();
+    static elSystem::Program program = bench::GameProgram();
     elSystem::Startup(program, "", 1);
 }
 
@@ -78,9 +59,9 @@ void BM_Soak100kFrames(benchmark::State& state) {
             PlayFrame(random, heldKey);
             if (previousState == MapScene::kIdle && MapScene::SlideState != MapScene::kIdle) ++slides;
             previousState = MapScene::SlideState;
-            if (frame == kEarlyFrame) early = ResidentMegabytes();
+            if (frame == kEarlyFrame) early = bench::ResidentMegabytes();
         }
-        const double end = ResidentMegabytes();
+        const double end = bench::ResidentMegabytes();
         std::printf("soak: %d frames, %d slides; resident memory %.1f MB at frame %d, %.1f MB at the end\n",
                     kFrames, slides, early, kEarlyFrame, end);
         state.counters["resident_MB_frame_1000"] = early;

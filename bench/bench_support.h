@@ -5,14 +5,51 @@
 #include <time.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "draw/elDraw.h"
+#include "game/MapScene.h"
 #include "platform/portable/headless.h"
 #include "system/elSystem.h"
 
 namespace bench {
+
+// The map scene as a program, and a headless start beside the game's own
+// pictures and map (the build's game folder).
+inline elSystem::Program GameProgram() {
+    elSystem::Program program;
+    program.title = "ﾀｲﾙｽﾞ";
+    program.init = MapScene::Init;
+    program.scenes = {{1, MapScene::Frame}};
+    return program;
+}
+
+inline void StartGameHeadless() {
+    plat::headless::Enable(true);
+    std::string exe = std::string(EL_GAME_DIR) + "/tiles";
+    for (char& c : exe)
+        if (c == '/') c = '\\';
+    plat::headless::SetModuleFileName(exe);
+    std::filesystem::current_path(EL_GAME_DIR);
+    MapScene::Reset();
+}
+
+// Resident memory of this process in megabytes (0 where /proc is missing).
+inline double ResidentMegabytes() {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return 0;
+    char line[256];
+    double kb = 0;
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "VmRSS:", 6) == 0) kb = std::atof(line + 6);
+    std::fclose(f);
+    return kb / 1024.0;
+}
+
 
 // Wall-clock seconds.
 inline double Now() {

@@ -346,38 +346,37 @@ struct Channels {
 };
 Channels ChannelsOf(int mask) { return {mask & 1, (mask >> 1) & 1, (mask >> 2) & 1}; }
 
-void RiseScreen() {
-    const bool fresh = NewRound(5.0f);
+// Two panels that build up over a round of `period` seconds: the plain
+// effect on the left, its fading variant (channels chosen by the round) on
+// the right.
+void BuildUpScreen(float period, int (*plain)(int, int, int, int),
+                   int (*faded)(int, int, int, int, int, int, int), const char* plainName,
+                   const char* fadedName, const char* title) {
+    const bool fresh = NewRound(period);
     const Channels c = ChannelsOf(Round % 7 + 1);
     DrawBackdrop();
     PanelBefore(PanelLeft, kLeftX, kPanelY, fresh);
     PanelBefore(PanelRight, kRightX, kPanelY, fresh);
-    // The row under each region is the backdrop, fresh every frame: the
-    // source the smoke rises from.
-    elDraw::ScreenRise(kLeftX, kPanelY, kPanelW, kPanelH);
-    elDraw::ScreenRiseFade(c.r, c.g, c.b, kRightX, kPanelY, kPanelW, kPanelH);
+    plain(kLeftX, kPanelY, kPanelW, kPanelH);
+    faded(c.r, c.g, c.b, kRightX, kPanelY, kPanelW, kPanelH);
     PanelAfter(PanelLeft, kLeftX, kPanelY);
     PanelAfter(PanelRight, kRightX, kPanelY);
-    Label(kLeftX, kPanelY + kPanelH + 12, "ScreenRise");
-    Label(kRightX, kPanelY + kPanelH + 12, "ScreenRiseFade");
-    std::snprintf(Line, sizeof Line, "立ちのぼり ScreenRise / ScreenRiseFade  減色 r%d g%d b%d  %.1f 秒", c.r,
-                  c.g, c.b, ScreenTime - static_cast<float>(Round) * 5.0f);
+    Label(kLeftX, kPanelY + kPanelH + 12, plainName);
+    Label(kRightX, kPanelY + kPanelH + 12, fadedName);
+    std::snprintf(Line, sizeof Line, "%s %s / %s  減色 r%d g%d b%d  %.1f 秒", title, plainName, fadedName,
+                  c.r, c.g, c.b, ScreenTime - static_cast<float>(Round) * period);
+}
+
+// The row under each region is the backdrop, fresh every frame: the source
+// the smoke rises from.
+void RiseScreen() {
+    BuildUpScreen(5.0f, elDraw::ScreenRise, elDraw::ScreenRiseFade, "ScreenRise", "ScreenRiseFade",
+                  "立ちのぼり");
 }
 
 void ScreenBlurScreen() {
-    const bool fresh = NewRound(4.0f);
-    const Channels c = ChannelsOf(Round % 7 + 1);
-    DrawBackdrop();
-    PanelBefore(PanelLeft, kLeftX, kPanelY, fresh);
-    PanelBefore(PanelRight, kRightX, kPanelY, fresh);
-    elDraw::ScreenBlur(kLeftX, kPanelY, kPanelW, kPanelH);
-    elDraw::ScreenBlurFade(c.r, c.g, c.b, kRightX, kPanelY, kPanelW, kPanelH);
-    PanelAfter(PanelLeft, kLeftX, kPanelY);
-    PanelAfter(PanelRight, kRightX, kPanelY);
-    Label(kLeftX, kPanelY + kPanelH + 12, "ScreenBlur");
-    Label(kRightX, kPanelY + kPanelH + 12, "ScreenBlurFade");
-    std::snprintf(Line, sizeof Line, "画面ぼかし ScreenBlur / ScreenBlurFade  減色 r%d g%d b%d  %.1f 秒", c.r,
-                  c.g, c.b, ScreenTime - static_cast<float>(Round) * 4.0f);
+    BuildUpScreen(4.0f, elDraw::ScreenBlur, elDraw::ScreenBlurFade, "ScreenBlur", "ScreenBlurFade",
+                  "画面ぼかし");
 }
 
 // ---- Region effects redone every frame ----------------------------------------------

@@ -36,10 +36,6 @@ protected:
         StartWithScreen();
         test::FillSurface(elDraw::BackSurface, ground());
     }
-    void TearDown() override {
-        test::DrawTest::TearDown();
-        SetDisplayFormat(DisplayFormat::Rgb565);
-    }
     std::uint32_t ground() const { return GetDisplayFormat() == DisplayFormat::Xrgb8888 ? 0x102030u : kGround; }
     std::uint32_t Back(int x, int y) { return PixelAt(elDraw::BackSurface, x, y); }
     std::vector<std::uint8_t> ReadFile(const std::string& name) {

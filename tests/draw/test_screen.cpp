@@ -24,10 +24,6 @@ protected:
         bare_.program.configure = [fullScreen] { elSystem::FullScreen = fullScreen ? 1 : 0; };
         ASSERT_TRUE(elSystem::Startup(bare_.program, "", SW_SHOWNORMAL));
     }
-    void TearDown() override {
-        test::DrawTest::TearDown();
-        SetDisplayFormat(DisplayFormat::Rgb565);
-    }
 };
 
 TEST_F(DrawScreen, OpensWindowedScreenWithWorkObjectsAndClip) {

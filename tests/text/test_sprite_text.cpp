@@ -36,10 +36,6 @@ protected:
         StartWithScreen();
         test::FillSurface(elDraw::BackSurface, kGround);
     }
-    void TearDown() override {
-        test::DrawTest::TearDown();
-        SetDisplayFormat(DisplayFormat::Rgb565);
-    }
     void Reopen(DisplayFormat format) {
         SetDisplayFormat(format);
         ASSERT_EQ(elDraw::Screen(800, 600, 1), 1);

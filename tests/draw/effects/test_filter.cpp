@@ -39,10 +39,6 @@ protected:
         test::FillSurface(elDraw::BackSurface, 0);
         QuietNoise();
     }
-    void TearDown() override {
-        test::DrawTest::TearDown();
-        SetDisplayFormat(DisplayFormat::Rgb565);
-    }
     void Reopen(DisplayFormat format) {
         SetDisplayFormat(format);
         ASSERT_EQ(elDraw::Screen(800, 600, 1), 1);

@@ -29,10 +29,6 @@ protected:
         StartWithScreen();
         Prepare();
     }
-    void TearDown() override {
-        test::DrawTest::TearDown();
-        SetDisplayFormat(DisplayFormat::Rgb565);
-    }
     // A fixed noise table and every cursor and counter at its start, so the
     // results do not depend on the random generator.
     void Prepare() {

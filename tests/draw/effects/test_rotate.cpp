@@ -31,10 +31,6 @@ protected:
         StartWithScreen();
         test::FillSurface(elDraw::BackSurface, kBack);
     }
-    void TearDown() override {
-        test::DrawTest::TearDown();
-        SetDisplayFormat(DisplayFormat::Rgb565);
-    }
     void InBothLayouts(const std::function<void()>& check) {
         for (DisplayFormat f : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
             SCOPED_TRACE(f == DisplayFormat::Rgb565 ? "5:6:5" : "5:5:5");
