@@ -96,6 +96,14 @@ extern int RestoreCount;
 // anything else: everything in system memory. 1, or 0 after a reported failure.
 int Screen(int width, int height, int memoryMode);
 void SetDepths(int requested, int fallback1, int fallback2);
+// Before Screen: the window opens at `scale` times the screen's size (2 gives
+// a 1600 x 1200 window for an 800 x 600 screen); 0 (the default) lets the
+// platform choose. The player can still resize the window afterwards.
+void SetWindowScale(int scale);
+// How a window larger than the screen shows it: 0 (the default) the largest
+// whole multiple that fits, centred on black; 1 as large as fits keeping the
+// aspect ratio. Both sample the nearest pixel. May be called at any time.
+void SetScaleFill(int fill);
 // Brings every surface back after a loss and reloads every loaded object.
 void Restore();
 void Close();

@@ -10,6 +10,7 @@
 
 #include "draw/elDraw.h"
 #include "input/elInput.h"
+#include "platform/display.h"
 #include "sound/elSound.h"
 #include "system/elSystem.h"
 #include "text/elText.h"
@@ -210,6 +211,12 @@ void SetDepths(int requested, int fallback1, int fallback2) {
     RequestedDepth[0] = requested;
     RequestedDepth[1] = fallback1;
     RequestedDepth[2] = fallback2;
+}
+
+void SetWindowScale(int scale) { plat::SetInitialScale(scale); }
+
+void SetScaleFill(int fill) {
+    plat::SetScaleMode(fill ? plat::ScaleMode::FitAspect : plat::ScaleMode::WholeMultiple);
 }
 
 int Screen(int width, int height, int memoryMode) {

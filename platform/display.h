@@ -17,4 +17,21 @@ DisplayFormat GetDisplayFormat();
 void SetDisplayFormat(DisplayFormat format);
 int DisplayBitsPerPixel(DisplayFormat format);
 
+// ---- Window scaling -------------------------------------------------------------
+// The picture keeps the size the screen was opened with; a window larger than it
+// shows it enlarged with nearest-neighbour sampling (sharp pixels).
+enum class ScaleMode {
+    WholeMultiple,  // the largest whole multiple that fits, centred on black (default)
+    FitAspect,      // as large as fits, keeping the aspect ratio, centred on black
+};
+
+// The scale a window opens at: 1, 2, 3 ... times the picture's size; 0 (the
+// default) asks for the platform's choice: the whole part of the desktop's
+// scale factor on Windows, 1 elsewhere. Values below 0 are taken as 0. Read
+// when a window is sized for a newly opened screen.
+void SetInitialScale(int scale);
+int GetInitialScale();  // the value last set (0 when never set)
+void SetScaleMode(ScaleMode mode);
+ScaleMode GetScaleMode();
+
 }  // namespace plat

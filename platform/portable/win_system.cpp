@@ -363,6 +363,16 @@ DisplayFormat GetDisplayFormat() { return CurrentDisplayFormat(); }
 void SetDisplayFormat(DisplayFormat format) { CurrentDisplayFormat() = format; }
 int DisplayBitsPerPixel(DisplayFormat format) { return format == DisplayFormat::Xrgb8888 ? 32 : 16; }
 
+namespace {
+int initialScale = 0;
+ScaleMode scaleMode = ScaleMode::WholeMultiple;
+}  // namespace
+
+void SetInitialScale(int scale) { initialScale = scale < 0 ? 0 : scale; }
+int GetInitialScale() { return initialScale; }
+void SetScaleMode(ScaleMode mode) { scaleMode = mode; }
+ScaleMode GetScaleMode() { return scaleMode; }
+
 namespace headless {
 
 void Reset() {

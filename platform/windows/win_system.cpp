@@ -166,6 +166,16 @@ void SetDisplayFormat(DisplayFormat) {}
 
 int DisplayBitsPerPixel(DisplayFormat format) { return format == DisplayFormat::Xrgb8888 ? 32 : 16; }
 
+namespace {
+int initialScale = 0;
+ScaleMode scaleMode = ScaleMode::WholeMultiple;
+}  // namespace
+
+void SetInitialScale(int scale) { initialScale = scale < 0 ? 0 : scale; }
+int GetInitialScale() { return initialScale; }
+void SetScaleMode(ScaleMode mode) { scaleMode = mode; }
+ScaleMode GetScaleMode() { return scaleMode; }
+
 std::string CommandLineFromArgs(int argc, char** argv) {
     std::string line;
     for (int i = 1; i < argc; ++i) {
