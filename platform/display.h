@@ -17,6 +17,15 @@ DisplayFormat GetDisplayFormat();
 void SetDisplayFormat(DisplayFormat format);
 int DisplayBitsPerPixel(DisplayFormat format);
 
+// ---- The depth the program draws in ------------------------------------------
+// The program's requested depth (elDraw::SetDepths; 16 by default). With 16 the
+// platform offers a 16-bit 5:6:5 display whatever the desktop's depth: display
+// mode queries, the device context's bits per pixel and new surfaces are 16-bit,
+// and the present converts to the desktop's format. With 24 or 32 the program
+// gets the desktop's own format. Set before the screen opens.
+void SetRequestedDepth(int bits);
+int GetRequestedDepth();
+
 // ---- Window scaling -------------------------------------------------------------
 // The picture keeps the size the screen was opened with; a window larger than it
 // shows it enlarged with nearest-neighbour sampling (sharp pixels).

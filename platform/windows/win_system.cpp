@@ -167,10 +167,13 @@ void SetDisplayFormat(DisplayFormat) {}
 int DisplayBitsPerPixel(DisplayFormat format) { return format == DisplayFormat::Xrgb8888 ? 32 : 16; }
 
 namespace {
+int requestedDepth = 16;
 int initialScale = 0;
 ScaleMode scaleMode = ScaleMode::WholeMultiple;
 }  // namespace
 
+void SetRequestedDepth(int bits) { requestedDepth = bits; }
+int GetRequestedDepth() { return requestedDepth; }
 void SetInitialScale(int scale) { initialScale = scale < 0 ? 0 : scale; }
 int GetInitialScale() { return initialScale; }
 void SetScaleMode(ScaleMode mode) { scaleMode = mode; }
