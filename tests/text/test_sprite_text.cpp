@@ -285,6 +285,14 @@ TEST_F(SpriteText, RevealDrawsExactlyTheBoxesUncoveredFromTheFirstCharacterToThe
             Sprite(100, 50, right, 300, "あいう。", 0, true);
         }
         ASSERT_EQ(elText::BoxCount, 4);
+        // The boxes of one line meet edge to edge, one character cell each.
+        EXPECT_EQ(elText::BoxTable[1].left, 100);
+        EXPECT_EQ(elText::BoxTable[1].right, 100 + a.cx);
+        EXPECT_EQ(elText::BoxTable[1].bottom, 50 + a.cy);
+        for (int i = 1; i < 3; ++i) {
+            EXPECT_EQ(elText::BoxTable[i].right, elText::BoxTable[i + 1].left) << i;
+            EXPECT_EQ(elText::BoxTable[i + 1].right - elText::BoxTable[i + 1].left, a.cx) << i;
+        }
         for (int y = 0; y < 100; ++y)
             for (int x = 90; x < 200; ++x) test::SetPixelAt(FontObject(), x, y, 0x8000u | static_cast<std::uint32_t>(x + 3 * y));
         const auto inside = [](const elText::CharBox& b, int x, int y) {
