@@ -191,18 +191,24 @@ TEST_F(RotatedDraws, ZoomedMappingsCentreExactlyAtEveryOddAndEvenSize) {
         float zoom;
     };
     const int obj = Picture(16, 16);
+    const int angles[] = {0, 90, 37, 200, 315};
     for (const Case k : {Case{20, 21, 7, 5, 1.5f}, Case{21, 20, 7, 9, 1.6f}, Case{8, 7, 7, 5, 1.5f},
                          Case{9, 6, 5, 7, 2.25f}, Case{30, 26, 11, 13, 0.75f}}) {
-        for (int angle : {0, 90, 37, 200, 315}) {
-            test::FillSurface(elDraw::BackSurface, kBack);
-            EXPECT_EQ(elDraw::DrawRotateZoom(100, 100, 100 + k.w, 100 + k.h, angle, k.zoom, obj, 0, 0, k.sw, k.sh), 1);
-            EXPECT_EQ(elDraw::DrawRotateZoomTile(300, 100, 300 + k.w, 100 + k.h, angle, k.zoom, obj, 0, 0, k.sw, k.sh),
+        // Each angle in a column of its own: the plain zoom above, the tiled one below.
+        test::FillSurface(elDraw::BackSurface, kBack);
+        for (int a = 0; a < 5; ++a) {
+            const int x = 100 + 50 * a;
+            EXPECT_EQ(elDraw::DrawRotateZoom(x, 100, x + k.w, 100 + k.h, angles[a], k.zoom, obj, 0, 0, k.sw, k.sh), 1);
+            EXPECT_EQ(elDraw::DrawRotateZoomTile(x, 200, x + k.w, 200 + k.h, angles[a], k.zoom, obj, 0, 0, k.sw, k.sh),
                       1);
-            const Pixels b = Back();
-            ExpectZoomedMapping(b, 100, 100, k.w, k.h, angle, k.zoom, false, k.sw, k.sh);
-            ExpectZoomedMapping(b, 300, 100, k.w, k.h, angle, k.zoom, true, k.sw, k.sh);
-            EXPECT_EQ(b.at(99, 100 + k.h / 2), kBack);
-            EXPECT_EQ(b.at(100 + k.w, 100 + k.h / 2), kBack);
+        }
+        const Pixels b = Back();
+        for (int a = 0; a < 5; ++a) {
+            const int x = 100 + 50 * a;
+            ExpectZoomedMapping(b, x, 100, k.w, k.h, angles[a], k.zoom, false, k.sw, k.sh);
+            ExpectZoomedMapping(b, x, 200, k.w, k.h, angles[a], k.zoom, true, k.sw, k.sh);
+            EXPECT_EQ(b.at(x - 1, 100 + k.h / 2), kBack);
+            EXPECT_EQ(b.at(x + k.w, 100 + k.h / 2), kBack);
         }
     }
 }
