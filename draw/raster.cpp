@@ -284,8 +284,9 @@ void DrawShake(int x, int y, int range, int slot, int sx, int sy, int ex, int ey
     // Every source row from sy takes its own rand(), drawn or not, so the
     // rows inside the object shake by the same amounts wherever sy starts and
     // the numbers left for the program are the same. Rows outside the object
-    // draw nothing. A rectangle of more rows than any object can have would
-    // take seconds of rand(): then only the object's own rows take numbers.
+    // draw nothing. A rectangle of more than a million rows (far beyond any
+    // object) would take seconds of rand(): then only the object's own rows
+    // take numbers.
     const long long rows = static_cast<long long>(ey) - sy;
     const bool everyRow = rows <= kMostShakenRows;
     const long long first = everyRow ? sy : std::max(sy, 0);
