@@ -242,7 +242,10 @@ namespace elDraw {
 
 // Animated row draws, meant to be called once per frame. Each keeps its own
 // phase or offsets (advanced by FrameDelta at the end of the call), shared by
-// every picture drawn with it. Speeds are per second.
+// every picture drawn with it. Speeds are per second. A wave phase turns
+// back by a full turn at 360 degrees; one carried below 0 by a negative
+// speed (or a roll's phase carried out of its rows) is kept as it is for
+// hundreds of turns and only then taken to its remainder.
 // Rows drawn with a horizontal cosine wobble; with alternate set, successive
 // rows (and calls) swing opposite ways.
 void DrawWave(int x, int y, int amplitude, int divisor, float speed, int slot, int sx, int sy, int ex,
@@ -259,7 +262,8 @@ void DrawWaveTiled(int top, int bottom, int amplitude, int divisor, float waveSp
 void DrawBlockRows(int x, int y, int block, int slot, int sx, int sy, int ex, int ey);
 // Every step-th row; a negative step takes random gaps of 1 to -step.
 void DrawSkipRows(int x, int y, int step, int slot, int sx, int sy, int ex, int ey);
-// Each row moved sideways at random within +-range.
+// Each row moved sideways at random within +-range: one rand() for every
+// row of the rectangle from sy, also for rows outside the object.
 void DrawShake(int x, int y, int range, int slot, int sx, int sy, int ex, int ey);
 // The picture rolled like a drum (solid); direction 0 rolls upward.
 void DrawRoll(int x, int y, int direction, float speed, int slot, int sx, int sy, int ex, int ey);

@@ -68,16 +68,21 @@ float Wrap(float value, float period) {
     return value;
 }
 
+// Below this size a float phase (degrees or rows) is exact to 1/64 of a
+// unit: hundreds of turns, minutes of animation at any ordinary speed.
+constexpr float kLargestExactPhase = 262144.0f;
+
 // A wave phase advances by one step and turns back by 360 degrees when it
-// reaches a full turn either way, so trunc(phase) is the same angle a
-// negative speed has always drawn; only a step of a turn or more (a huge
-// FrameDelta or speed) needs the remainder.
+// reaches a full turn. A negative speed carries it below 0 without a turn
+// back: cos of an angle and of the angle less a turn differ in the last bit,
+// which can change a truncated offset, so the phase is kept as it is until it
+// leaves the range where a float holds it exactly; only then is it taken to
+// its remainder (exact, and the same angle).
 void AdvanceWavePhase(float& phase, float speed) {
     phase += FrameDelta * speed;
     if (phase >= 360.0f) phase -= 360.0f;
-    else if (phase <= -360.0f) phase += 360.0f;
     if (!std::isfinite(phase)) phase = 0.0f;
-    else if (!(std::fabs(phase) < 360.0f)) phase = std::fmod(phase, 360.0f);
+    else if (!(std::fabs(phase) < kLargestExactPhase)) phase = std::fmod(phase, 360.0f);
 }
 
 // A tiling offset moves by one step and is put back by one tile when it
@@ -108,6 +113,9 @@ float AdvanceScroll(float scroll, float step, int period) {
 void DrawRow(int x, int y, int slot, int sx, int ex, int row) { Draw(x, y, slot, sx, row, ex, row + 1); }
 
 bool FitsInt(long long v) { return v >= INT_MIN && v <= INT_MAX; }
+
+// Rows a shake takes a rand() for one by one (a few milliseconds' worth).
+constexpr long long kMostShakenRows = 1LL << 20;
 
 // Draws source row `row` at (x, y) given in 64 bits; a place beyond the int
 // range is off every surface and draws nothing.
@@ -272,10 +280,20 @@ void DrawShake(int x, int y, int range, int slot, int sx, int sy, int ex, int ey
     }
     if (!ObjectSurface(slot)) return;
     const long long span = 2LL * range;  // 2 x range overflows an int for large ranges
-    // Source rows outside the object draw nothing and are skipped.
-    const long long end = std::min<long long>(ey, ObjectRows(slot));
-    for (long long r = std::max(sy, 0); r < end; ++r) {
+    const long long objectRows = ObjectRows(slot);
+    // Every source row from sy takes its own rand(), drawn or not, so the
+    // rows inside the object shake by the same amounts wherever sy starts and
+    // the numbers left for the program are the same. Rows outside the object
+    // draw nothing. A rectangle of more than a million rows (far beyond any
+    // object) would take seconds of rand(): then only the object's own rows
+    // take numbers.
+    const long long rows = static_cast<long long>(ey) - sy;
+    const bool everyRow = rows <= kMostShakenRows;
+    const long long first = everyRow ? sy : std::max(sy, 0);
+    const long long end = everyRow ? ey : std::min<long long>(ey, objectRows);
+    for (long long r = first; r < end; ++r) {
         const long long jitter = std::rand() % span - range;
+        if (r < 0 || r >= objectRows) continue;
         DrawRowAt(std::clamp<long long>(x + jitter, INT_MIN, INT_MAX), static_cast<long long>(y) + (r - sy), slot, sx,
                   ex, r);
     }
@@ -314,9 +332,12 @@ void DrawRoll(int x, int y, int direction, float speed, int slot, int sx, int sy
         rollPhase -= delta;
         if (rollPhase < 0.0f) rollPhase += turn;
     }
-    // A step of more than a turn, or a speed against the direction, takes
-    // the remainder instead of growing without bound.
-    if (!(rollPhase >= 0.0f && rollPhase < turn)) rollPhase = Wrap(rollPhase, turn);
+    // A speed against the direction carries the phase out of [0, h) with no
+    // turn back: it is kept as it is while a float holds it exactly, and only
+    // then taken to its remainder.
+    if (!std::isfinite(rollPhase)) rollPhase = 0.0f;
+    else if (!(rollPhase >= 0.0f && rollPhase < turn) && !(std::fabs(rollPhase) < kLargestExactPhase))
+        rollPhase = Wrap(rollPhase, turn);
 }
 
 int DrawMirror(int x, int y, int mode, int slot, int sx, int sy, int ex, int ey) {

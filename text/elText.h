@@ -148,7 +148,9 @@ bool IsLineStartForbidden(const char* character);
 // with the current font at screen size into the Font object and draws it.
 // The caller's font is given up and taken again, so its release stays valid.
 // Text colours whose channels are all below 16 become 0x101010 (0 is the
-// transparent key).
+// transparent key). A character too wide for a whole line ends the layout
+// (it would fit on no line). Boxes beyond the int range are held at its
+// bounds.
 void SpriteText(int left, int top, int right, int bottom, const char* text, int flags);
 // Renders only, for RevealText.
 void PrepareSpriteText(int left, int top, int right, int bottom, const char* text, int flags);
@@ -160,7 +162,10 @@ void SmoothText(int left, int top, int right, int bottom, const char* text, int 
 void PrepareSmoothText(int left, int top, int right, int bottom, const char* text, int flags);
 // Once per frame after a Prepare render: draws the characters uncovered so
 // far and uncovers one more each `interval` seconds of FrameDelta; with
-// interval 0 draws everything. 1 once all is shown, else 0.
+// interval 0 (or NaN or infinity, which never come round) draws everything.
+// 1 once all is shown, else 0. After a surface loss (elDraw::RestoreCount
+// changed) the text is first rendered again into the Font object with the
+// font and colours it was made with; the reveal goes on where it was.
 int RevealText(float interval);
 // Reduces the double-size rectangle (sx, sy)-(ex, ey) of the Font buffer to
 // half size at (x, y) of the Font object, cut to ClipRect and to the three

@@ -7,8 +7,11 @@
 // coverage with the back surface, and it must give the same pixels at every
 // depth the display may have.
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "draw/elDraw.h"
 #include "platform/gdi.h"
@@ -98,9 +101,25 @@ std::size_t TakeChar(const char* text, std::size_t i, std::size_t n) {
 
 bool IsLineFeed() { return CurrentChar[0] == '\n' && CurrentChar[1] == 0; }
 
+// Layout positions and sizes are summed in 64 bits: a text may start at any
+// int position and its rectangle may reach any int limit.
+using Pos = long long;
+
+// A box edge or line argument: a position beyond the int range lies off
+// every surface and is held at the range's bound.
+int HeldInInt(Pos v) { return static_cast<int>(std::clamp<Pos>(v, INT_MIN, INT_MAX)); }
+
+// A GDI text position: far outside every surface it is held where the
+// glyph's own extent cannot overflow.
+int GdiPosition(Pos v) { return static_cast<int>(std::clamp<Pos>(v, -(Pos{1} << 28), Pos{1} << 28)); }
+
+CharBox Box(Pos left, Pos top, Pos right, Pos bottom) {
+    return {HeldInInt(left), HeldInInt(top), HeldInInt(right), HeldInInt(bottom)};
+}
+
 struct Glyph {
-    int width = 0;
-    int height = 0;
+    Pos width = 0;
+    Pos height = 0;
 };
 
 // Size of the current character with its shadow and thickening; doubled
@@ -109,7 +128,7 @@ Glyph Measure(int flags, bool doubled) {
     if (IsLineFeed()) return {};
     SIZE s{};
     GetTextExtentPoint32A(TextDC, CurrentChar, CurrentChar[1] ? 2 : 1, &s);
-    Glyph g{static_cast<int>(s.cx), static_cast<int>(s.cy)};
+    Glyph g{s.cx, s.cy};
     if (doubled) {
         g.width += g.width & 1;
         g.height += g.height & 1;
@@ -124,11 +143,11 @@ Glyph Measure(int flags, bool doubled) {
     return g;
 }
 
-void Out(int x, int y) { TextOutA(TextDC, x, y, CurrentChar, CurrentChar[1] ? 2 : 1); }
+void Out(Pos x, Pos y) { TextOutA(TextDC, GdiPosition(x), GdiPosition(y), CurrentChar, CurrentChar[1] ? 2 : 1); }
 
 // The current character at (x, y): shadow first (offset by `shadow` pixels),
 // then the ink with its thickening.
-void DrawGlyph(int x, int y, int flags, int shadow) {
+void DrawGlyph(Pos x, Pos y, int flags, int shadow) {
     const int right = (flags & kFlagThickenRight) ? 1 : 0;
     const int down = (flags & kFlagThickenDown) ? 1 : 0;
     if (flags & kFlagShadow) {
@@ -142,9 +161,9 @@ void DrawGlyph(int x, int y, int flags, int shadow) {
     if (down) Out(x, y + 1);
 }
 
-void GrowBounds(int right, int bottom) {
-    BoxTable[0].right = std::max(BoxTable[0].right, right);
-    BoxTable[0].bottom = std::max(BoxTable[0].bottom, bottom);
+void GrowBounds(Pos right, Pos bottom) {
+    BoxTable[0].right = std::max(BoxTable[0].right, HeldInInt(right));
+    BoxTable[0].bottom = std::max(BoxTable[0].bottom, HeldInInt(bottom));
 }
 
 void DrawFontBox(const CharBox& b) {
@@ -166,16 +185,16 @@ void FinishRender() {
     DrawImmediately = 1;
 }
 
-void LayOutSprite(int left, int right, int top, int bottom, const char* text, int flags) {
+void LayOutSprite(Pos left, Pos right, Pos top, Pos bottom, const char* text, int flags) {
     const std::size_t n = text ? std::strlen(text) : 0;
-    int x = left;
-    int y = top;
-    int lineHeight = (flags & 0xFF) + FontHeight;
+    Pos x = left;
+    Pos y = top;
+    Pos lineHeight = (flags & 0xFF) + Pos{FontHeight};
     std::size_t i = 0;
     while (i < n && BoxCount < kBoxTableSize) {
         const std::size_t len = TakeChar(text, i, n);
         const Glyph g = Measure(flags, false);
-        BoxTable[BoxCount++] = {x, y, x + g.width, y + g.height};
+        BoxTable[BoxCount++] = Box(x, y, x + g.width, y + g.height);
         x += g.width;
         lineHeight = std::max(lineHeight, g.height);
         const bool lineFeed = IsLineFeed();
@@ -197,41 +216,43 @@ void LayOutSprite(int left, int right, int top, int bottom, const char* text, in
         x = left;
         y += lineHeight;
         if (y + lineHeight >= bottom) break;
-        // A character that fits on no line, with lines that do not advance,
-        // would be laid out again for ever.
-        if (again && startedLine && lineHeight <= 0) break;
+        // A character that does not fit even at a line's start fits on no
+        // line: it would be laid out again on every line down to the bottom
+        // limit (for ever where lines do not advance), drawing nothing and
+        // changing nothing else. The layout ends here with that result.
+        if (again && startedLine) break;
         if (!again) i += len;
     }
 }
 
 // One double-size line of the Font buffer ends: reduce it into the Font
 // object, cut at the bottom limit, and start the buffer afresh.
-void EndSmoothLine(int x0, int y, int lx, int lineHeight, int bottom) {
+void EndSmoothLine(Pos x0, Pos y, Pos lx, Pos lineHeight, Pos bottom) {
     ReleaseFont();
-    int h = lineHeight;
-    const int overhang = y + (lineHeight >> 1) - bottom;
+    Pos h = lineHeight;
+    const Pos overhang = y + (lineHeight >> 1) - bottom;
     if (overhang > 0) h -= 2 * overhang;
     GrowBounds(x0 + (lx >> 1), y + (h >> 1));
-    SmoothLine(x0, y, 0, 0, lx, h);
+    SmoothLine(HeldInInt(x0), HeldInInt(y), 0, 0, HeldInInt(lx), HeldInInt(h));
     elDraw::ClearObject(kFontBuffer);
     HoldOn(kFontBuffer);
 }
 
-void LayOutSmooth(int left, int right, int top, int bottom, const char* text, int flags) {
+void LayOutSmooth(Pos left, Pos right, Pos top, Pos bottom, const char* text, int flags) {
     const std::size_t n = text ? std::strlen(text) : 0;
-    const int spacing = flags & 0xFF;
-    int x0 = left;
-    int y = top;
-    int lx = 0;
-    int lineHeight = spacing + FontHeight;
+    const Pos spacing = flags & 0xFF;
+    Pos x0 = left;
+    Pos y = top;
+    Pos lx = 0;
+    Pos lineHeight = spacing + FontHeight;
     std::size_t i = 0;
     while (i < n && BoxCount < kBoxTableSize) {
         const std::size_t len = TakeChar(text, i, n);
         const bool lineFeed = IsLineFeed();
         if (!lineFeed) DrawGlyph(lx, 0, flags, 2);
         const Glyph g = Measure(flags, true);
-        const int boxLeft = x0 + (lx >> 1);
-        BoxTable[BoxCount++] = {boxLeft, y, boxLeft + (g.width >> 1), y + (g.height >> 1)};
+        const Pos boxLeft = x0 + (lx >> 1);
+        BoxTable[BoxCount++] = Box(boxLeft, y, boxLeft + (g.width >> 1), y + (g.height >> 1));
         lx += g.width;
         lineHeight = std::max(lineHeight, g.height);
         const bool atRight = x0 + (lx >> 1) >= right;
@@ -249,6 +270,7 @@ void LayOutSmooth(int left, int right, int top, int bottom, const char* text, in
         // A character wider than the whole Font buffer leaves an empty piece:
         // it goes to a fresh line, and where even that cannot hold it (or
         // lines do not advance) the layout stops instead of looping.
+        const bool wholeLineTooNarrow = again && lx == 0 && x0 == left;
         if (again && lx == 0) {
             if (!newLine && x0 == left) break;
             if (newLine && (lineHeight >> 1) <= 0) break;
@@ -258,6 +280,15 @@ void LayOutSmooth(int left, int right, int top, int bottom, const char* text, in
             x0 = left;
             y += lineHeight >> 1;
         }
+        // A character that does not fit even at a line's start is laid out
+        // again on every line down to the bottom limit, each time an empty
+        // line that only moves the bounds' bottom down to it. Going straight
+        // to the last of those lines gives the same bounds without walking
+        // (up to) billions of lines.
+        if (wholeLineTooNarrow && y < bottom) {
+            const Pos step = lineHeight >> 1;
+            y += (bottom - 1 - y) / step * step;
+        }
         lx = 0;
         lineHeight = spacing + FontHeight;
         if (!again) i += len;
@@ -266,11 +297,43 @@ void LayOutSmooth(int left, int right, int top, int bottom, const char* text, in
     if (lx != 0) EndSmoothLine(x0, y, lx, lineHeight, bottom);
 }
 
+// What the last render was made from, so that it can be made again when a
+// lost surface has brought the Font object back blank.
+struct RenderRecord {
+    bool made = false;
+    bool smooth = false;
+    int left = 0, top = 0, right = 0, bottom = 0, flags = 0;
+    std::string text;
+    LOGFONTA font{};
+    int fontHeight = 0;
+    COLORREF textColour = 0, backColour = 0;
+    int restoreCount = 0;  // elDraw::RestoreCount when the render began
+};
+RenderRecord lastRender;
+
+void Record(bool smooth, int left, int top, int right, int bottom, const char* text, int flags, int restoreCount) {
+    lastRender.made = true;
+    lastRender.smooth = smooth;
+    lastRender.left = left;
+    lastRender.top = top;
+    lastRender.right = right;
+    lastRender.bottom = bottom;
+    lastRender.flags = flags;
+    lastRender.text = text ? text : "";
+    lastRender.font = FontDescription;
+    lastRender.fontHeight = FontHeight;
+    lastRender.textColour = TextColor;
+    lastRender.backColour = BackColor;
+    lastRender.restoreCount = restoreCount;
+}
+
 void RenderSprite(int left, int top, int right, int bottom, const char* text, int flags) {
+    const int restoreCount = elDraw::RestoreCount;
     const HeldFont caller = GiveUpCallerFont();
     elDraw::ClearObject(kFontObject);
     HoldOn(kFontObject);
     StartRender(left, top);
+    Record(false, left, top, right, bottom, text, flags, restoreCount);
     LayOutSprite(left, right, top, bottom, text, flags & 0xFFFF);
     ReleaseFont();
     FinishRender();
@@ -278,15 +341,58 @@ void RenderSprite(int left, int top, int right, int bottom, const char* text, in
 }
 
 void RenderSmooth(int left, int top, int right, int bottom, const char* text, int flags) {
+    const int restoreCount = elDraw::RestoreCount;
     elDraw::ClearObject(kFontObject);
     const HeldFont caller = GiveUpCallerFont();
     elDraw::ClearObject(kFontBuffer);
     HoldOn(kFontBuffer);
     StartRender(left, top);
+    Record(true, left, top, right, bottom, text, flags, restoreCount);
     LayOutSmooth(left, right, top, bottom, text, flags & 0xFFFF);
     ReleaseFont();
     FinishRender();
     TakeBackCallerFont(caller);
+}
+
+// Renders the last text again into the Font object, with the font and
+// colours it was made with, without drawing it and without touching the
+// reveal or the caller's font, colours and font arrangement.
+void RenderAgain() {
+    const RenderRecord r = lastRender;  // the render records itself anew
+    const HeldFont caller = GiveUpCallerFont();
+    const LOGFONTA font = FontDescription;
+    const int fontHeight = FontHeight;
+    const COLORREF textColour = TextColor, backColour = BackColor;
+    const int drawImmediately = DrawImmediately, revealed = RevealedCount;
+    const float timer = RevealTimer;
+    FontDescription = r.font;
+    FontHeight = r.fontHeight;
+    TextColor = r.textColour;
+    BackColor = r.backColour;
+    DrawImmediately = 0;
+    if (r.smooth) RenderSmooth(r.left, r.top, r.right, r.bottom, r.text.c_str(), r.flags);
+    else RenderSprite(r.left, r.top, r.right, r.bottom, r.text.c_str(), r.flags);
+    FontDescription = font;
+    FontHeight = fontHeight;
+    TextColor = textColour;
+    BackColor = backColour;
+    DrawImmediately = drawImmediately;
+    RevealedCount = revealed;
+    RevealTimer = timer;
+    TakeBackCallerFont(caller);
+}
+
+// Draws what the reveal shows now; stops at a draw that found the surfaces
+// lost (the Font object then holds nothing worth drawing).
+void DrawRevealed(bool whole) {
+    const int restoreCount = elDraw::RestoreCount;
+    if (whole || RevealedCount > BoxCount) {
+        DrawFontBox(BoxTable[0]);
+        RevealedCount = BoxCount + 1;
+        return;
+    }
+    const int last = std::min(RevealedCount, BoxCount);
+    for (int i = 1; i < last && elDraw::RestoreCount == restoreCount; ++i) DrawFontBox(BoxTable[i]);
 }
 
 // ---- The reduction ----------------------------------------------------------------
@@ -455,16 +561,22 @@ void PrepareSmoothText(int left, int top, int right, int bottom, const char* tex
 }
 
 int RevealText(float interval) {
-    if (interval == 0.0f || RevealedCount > BoxCount) {
-        DrawFontBox(BoxTable[0]);
-        RevealedCount = BoxCount + 1;
-    } else {
-        const int last = std::min(RevealedCount, BoxCount);
-        for (int i = 1; i < last; ++i) DrawFontBox(BoxTable[i]);
+    // A NaN or infinite interval never comes round: it shows everything at
+    // once, as 0 does.
+    const bool whole = interval == 0.0f || std::isnan(interval) || (std::isinf(interval) && interval > 0.0f);
+    // A surface loss leaves the Font object blank: the text is rendered again
+    // first, and once more if a draw of this call is the one that finds the
+    // loss.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (lastRender.made && lastRender.restoreCount != elDraw::RestoreCount) RenderAgain();
+        const int restoreCount = elDraw::RestoreCount;
+        DrawRevealed(whole);
+        if (elDraw::RestoreCount == restoreCount) break;
     }
     if (RevealedCount > BoxCount) return 1;
     RevealTimer += FrameDelta;
-    if (interval <= RevealTimer) {
+    // Also a timer that FrameDelta made NaN moves the reveal on.
+    if (!(RevealTimer < interval)) {
         ++RevealedCount;
         RevealTimer = 0.0f;
     }

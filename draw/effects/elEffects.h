@@ -241,8 +241,9 @@ int DrawRefract(int x, int y, float strength, int slot, int left, int top, int r
 // Repeats one column or row of the object, position counted from the first
 // visible one, out to a screen edge: type 0 right, 1 left, 2 down, 3 up.
 // Types 1 and 3 also fill the screen beyond the object's left or top edge,
-// regardless of ClipRect. The position is clamped to the visible part of the
-// object.
+// regardless of ClipRect. The position (low 16 bits) may lie past a clipped
+// edge; one outside the source rectangle or the object is held at its last
+// column or row.
 int DrawStretchEdge(int x, int y, int type, unsigned position, int slot, int left, int top,
                     int right, int bottom);
 
@@ -255,9 +256,10 @@ int DrawStretchEdge(int x, int y, int type, unsigned position, int slot, int lef
 // 4 right one cell per row; measure 0 round, 1 square, 2 diamond, 3 min,
 // 4 |dx|, 5 |dy|, 6 the centre's x; curve 0 flat, 1 by rows, 2 by columns,
 // 3 square, 4 diamond, 5 min. The centre cell, and cells where a curve
-// divides by zero, get v = 0. Textures above 32767 pixels, tables larger than
-// the screen or than TunnelTable, and other measures or curves are refused
-// through the error box, leaving the previous table.
+// divides by zero, get v = 0. A table may be larger than the screen (the
+// draw shows the part on the back surface). Textures above 32767 pixels,
+// tables of more cells than TunnelTable holds, and other measures or curves
+// are refused through the error box, leaving the previous table.
 void MakeTunnel(int textureWidth, int textureHeight, int tableWidth, int tableHeight, int centreX,
                 int centreY, int sides, int drift, int measure, int curve);
 // Draws the texture through the table with its top-left cell at (x, y) of the

@@ -304,15 +304,17 @@ int DrawStretchEdge(int x, int y, int type, unsigned position, int slot, int lef
         UnlockPixels(object);
         return 0;
     }
-    // Along the stretched axis the position is kept inside the visible run
-    // and inside the object; across it, only rows (columns) that lie in the
-    // object are drawn.
+    // The position counts from the first visible column (row) and may lie
+    // anywhere in the source rectangle, also past a clipped edge; one
+    // outside the rectangle or the object is kept at their last column (row)
+    // instead of reading beyond. Across the axis, only rows (columns) that
+    // lie in the object are drawn.
     const bool columns = type < 2;
-    const std::int64_t run = columns ? width : height;
+    const std::int64_t sourceRun = columns ? sr - sl : sb - st;
     const std::int64_t runStart = columns ? sl : st;
     const std::int64_t objectRun = columns ? object.width : object.height;
     const std::int64_t lowest = std::max<std::int64_t>(0, -runStart);
-    const std::int64_t highest = std::min(run, objectRun - runStart) - 1;
+    const std::int64_t highest = std::min(sourceRun, objectRun - runStart) - 1;
     if (lowest <= highest) {
         p = std::clamp(p, lowest, highest);
         // Source position (sx, sy) of destination position (i, j); false

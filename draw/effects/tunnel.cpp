@@ -80,8 +80,9 @@ void MakeTunnel(int textureWidth, int textureHeight, int tableWidth, int tableHe
                 int centreY, int sides, int drift, int measure, int curve) {
     const bool texturesFit = textureWidth >= 1 && textureWidth <= kLargestTexture &&
                              textureHeight >= 1 && textureHeight <= kLargestTexture;
-    const bool tableFits = tableWidth >= 1 && tableHeight >= 1 && tableWidth <= ScreenWidth &&
-                           tableHeight <= ScreenHeight &&
+    // A table may be larger than the screen: the draw cuts it to the back
+    // surface. Only the table's room limits it.
+    const bool tableFits = tableWidth >= 1 && tableHeight >= 1 &&
                            std::int64_t{tableWidth} * tableHeight <= kTunnelCells;
     if (!texturesFit || !tableFits || measure < 0 || measure > 6 || curve < 0 || curve > 5) {
         ReportError("elDraw::MakeTunnel", kBadTunnel);
@@ -145,15 +146,18 @@ int DrawTunnel(int x, int y, int du, int dv, int slot) {
         // coordinate needs at most one subtraction per pixel.
         const int u0 = static_cast<int>(Wrap(du, tw));
         const int v0 = static_cast<int>(Wrap(dv, th));
-        // Only the part of the table that lies on the back surface is drawn.
-        const int firstRow = std::max(0, -y), endRow = static_cast<int>(
-            std::min<std::int64_t>(TunnelHeight, std::int64_t{back.height} - y));
-        const int firstCol = std::max(0, -x), endCol = static_cast<int>(
-            std::min<std::int64_t>(TunnelWidth, std::int64_t{back.width} - x));
-        for (int i = firstRow; i < endRow; ++i) {
-            const TunnelCell* cells = TunnelTable + static_cast<std::ptrdiff_t>(i) * TunnelWidth;
-            std::uint16_t* dest = back.Row(y + i) + x;
-            for (int j = firstCol; j < endCol; ++j) {
+        // Only the part of the table that lies on the back surface is drawn,
+        // cut in 64 bits: -x and -y do not fit an int for INT_MIN.
+        const std::int64_t x64 = x, y64 = y;
+        const std::int64_t firstRow = std::clamp<std::int64_t>(-y64, 0, TunnelHeight);
+        const std::int64_t endRow = std::min<std::int64_t>(TunnelHeight, back.height - y64);
+        const std::int64_t firstCol = std::clamp<std::int64_t>(-x64, 0, TunnelWidth);
+        const std::int64_t endCol = std::min<std::int64_t>(TunnelWidth, back.width - x64);
+        for (std::int64_t i = firstRow; i < endRow && firstCol < endCol; ++i) {
+            const TunnelCell* cells = TunnelTable + i * TunnelWidth;
+            // From the first visible column: no pointer before the surface.
+            std::uint16_t* dest = back.Row(y64 + i) + (x64 + firstCol);
+            for (std::int64_t j = firstCol; j < endCol; ++j, ++dest) {
                 int tu = u0 + cells[j].u;
                 int tv = v0 + cells[j].v;
                 if (tu >= tw) tu -= tw;
@@ -161,7 +165,7 @@ int DrawTunnel(int x, int y, int du, int dv, int slot) {
                 // Only a table changed by hand gets here.
                 if (static_cast<unsigned>(tu) >= static_cast<unsigned>(tw)) tu = static_cast<int>(Wrap(tu, tw));
                 if (static_cast<unsigned>(tv) >= static_cast<unsigned>(th)) tv = static_cast<int>(Wrap(tv, th));
-                dest[j] = texture.Row(tv)[tu];
+                *dest = texture.Row(tv)[tu];
             }
         }
     }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "draw/elDraw.h"
 #include "support/draw_support.h"
@@ -293,7 +294,8 @@ TEST_F(DrawRaster, WavePhaseOfANegativeSpeedKeepsItsSignUntilAFullTurn) {
     EXPECT_EQ(FindRowStart(69, 19, 150, 250), 199);
     EXPECT_EQ(FindRowStart(68, 18, 150, 250), 200);  // 0 degrees: the full amplitude
 
-    // Nineteen more steps pass -360 once: -377.6 + 360 = -17.6, row 18 at 1 degree.
+    // Nineteen more steps carry the phase past -360 without a turn back:
+    // -377.6, row 18 at -359 degrees (1 degree), row 17 at -360.
     FrameDelta = 1.0f;
     for (int i = 0; i < 19; ++i) elDraw::DrawWave(100, 300, 100, 0, -18.88f, obj, 0, 0, 8, 20, 0);
     FrameDelta = 0.0f;
@@ -345,6 +347,79 @@ TEST_F(DrawRaster, TiledOffsetFollowsTheOneTileCorrectionsExactly) {
         EXPECT_NE(Back(0, 0), kBackground);
         EXPECT_NE(Back(799, 599), kBackground);
     }
+}
+
+TEST_F(DrawRaster, NegativeWaveSpeedsKeepTheExactPhaseFarPastAFullTurn) {
+    int obj = PatternObject(8, 4);
+    // -13.125 degrees a frame: every frame's rows sit where the unwrapped
+    // phase puts them. At frame 32 the phase is -420: row 0 at -420 degrees,
+    // trunc(12 cos) = 5, where -60 degrees (the phase turned back) gives 6.
+    FrameDelta = 1.0f;
+    float phase = 0.0f;
+    for (int frame = 0; frame <= 60; ++frame) {
+        test::FillSurface(elDraw::BackSurface, kBackground);
+        elDraw::DrawWave(100, 50, 12, 0, -13.125f, obj, 0, 0, 8, 4, 0);
+        for (int r = 0; r < 4; ++r) {
+            const double angle = static_cast<int>(phase) + r;
+            const int offset = static_cast<int>(12 * std::cos(angle * 2.0 * 3.14159265358979323846 / 360.0));
+            ASSERT_EQ(FindRowStart(50 + r, r, 80, 130), 100 + offset) << "frame " << frame << " row " << r;
+        }
+        if (frame == 32) {
+            EXPECT_EQ(FindRowStart(50, 0, 80, 130), 105);
+        }
+        phase += 1.0f * -13.125f;
+        if (phase >= 360.0f) phase -= 360.0f;
+    }
+    // The scrolling wave and the band: 32 steps, then drawn still.
+    for (int i = 0; i < 32; ++i) {
+        elDraw::DrawWaveScroll(100, 300, 12, 0, -13.125f, 0.0f, obj, 0, 0, 8, 4);
+        elDraw::DrawWaveTiled(400, 404, 12, 0, -13.125f, 0.0f, obj, 0, 0, 8, 4);
+    }
+    FrameDelta = 0.0f;
+    test::FillSurface(elDraw::BackSurface, kBackground);
+    elDraw::DrawWaveScroll(100, 50, 12, 0, 0.0f, 0.0f, obj, 0, 0, 8, 4);
+    elDraw::DrawWaveTiled(100, 104, 12, 0, 0.0f, 0.0f, obj, 0, 0, 8, 4);
+    EXPECT_EQ(FindRowStart(50, 0, 80, 130), 105);
+    EXPECT_EQ(Back(0, 100), Pattern(7, 0));  // tiles start at 5 - 12 = -7
+}
+
+TEST_F(DrawRaster, RollAgainstItsDirectionKeepsItsPhase) {
+    int obj = PatternObject(4, 8);
+    // Direction 1 at -2 rows a second: the phase goes below 0 with no turn
+    // back (a phase brought into [0, 8) would be a different drum, the
+    // cosine's period being 7).
+    FrameDelta = 0.25f;
+    float phase = 0.0f;
+    for (int frame = 0; frame < 12; ++frame) {
+        test::FillSurface(elDraw::BackSurface, kBackground);
+        elDraw::DrawRoll(10, 10, 1, -2.0f, obj, 0, 0, 4, 8);
+        std::uint32_t expected[9];
+        for (auto& e : expected) e = kBackground;
+        int p = 0;
+        for (int c = 0; c < 8; ++c) {
+            const double turn = (c + static_cast<double>(phase)) * 2.0 * 3.14159265358979323846 / 7;
+            const int end = static_cast<int>(4 + std::cos(turn) * 4);
+            for (int o = p; o <= end; ++o) expected[o] = Pattern(0, c);
+            p = end + 1;
+        }
+        for (int o = 0; o <= 8; ++o) EXPECT_EQ(Back(10, 10 + o), expected[o]) << "frame " << frame << " row " << o;
+        phase += 0.25f * -2.0f;
+        if (phase >= 8.0f) phase -= 8.0f;
+    }
+}
+
+TEST_F(DrawRaster, ShakeTakesOneRandomNumberForEveryRowFromTheTop) {
+    int obj = PatternObject(6, 5);
+    // Rows -3 to 6 of the rectangle: the three above the object and the two
+    // below it take their numbers too, so row r shakes by number r + 3.
+    std::srand(11);
+    std::vector<int> numbers;
+    for (int k = 0; k < 11; ++k) numbers.push_back(std::rand());
+    std::srand(11);
+    elDraw::DrawShake(300, 50, 4, obj, 0, -3, 6, 7);
+    EXPECT_EQ(std::rand(), numbers[10]);
+    for (int r = 0; r < 5; ++r)
+        EXPECT_EQ(FindRowStart(53 + r, r, 290, 310), 300 + numbers[r + 3] % 8 - 4) << r;
 }
 
 // ---- Mirror ---------------------------------------------------------------------------

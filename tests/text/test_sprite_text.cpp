@@ -6,8 +6,10 @@
 // Needs the IPA fonts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,12 +18,14 @@
 #include "platform/gdi.h"
 #include "platform/portable/headless_display.h"
 #include "support/draw_support.h"
+#include "support/effect_surfaces.h"
 #include "support/golden.h"
 #include "support/sprite_text_layout.h"
 #include "system/elSystem.h"
 #include "text/elText.h"
 
 using namespace plat;
+namespace hl = plat::headless;
 using test::PixelAt;
 using test::Rgb565;
 
@@ -263,6 +267,257 @@ TEST_F(SpriteText, RevealUncoversOneCharacterPerIntervalAndTheHangingOneLast) {
     test::FillSurface(elDraw::BackSurface, kGround);
     EXPECT_EQ(elText::RevealText(0.0f), 1);
     EXPECT_TRUE(AnyOtherThan(elDraw::BackSurface, 100 + 3 * a.cx, 50, right + a.cx, 50 + a.cy, kGround));
+}
+
+TEST_F(SpriteText, RevealDrawsExactlyTheBoxesUncoveredFromTheFirstCharacterToTheLast) {
+    // The Font object is painted over with a pattern after the render, so
+    // every pixel of a box shows and each box's edges can be seen exactly.
+    const SIZE a = SpriteExtent("あ", 12);
+    const int right = 100 + 3 * a.cx + a.cx / 2;
+    for (bool smooth : {false, true}) {
+        SCOPED_TRACE(smooth ? "smooth" : "sprite");
+        if (smooth) {
+            elText::SetWorkFont(1, 12);
+            elText::SetColor(0xFFFFFF, 0, 1);
+            elText::PrepareSmoothText(100, 50, right, 300, "あいう。", 0);
+            elText::ReleaseWorkFont();
+        } else {
+            Sprite(100, 50, right, 300, "あいう。", 0, true);
+        }
+        ASSERT_EQ(elText::BoxCount, 4);
+        // The boxes of one line meet edge to edge, one character cell each.
+        EXPECT_EQ(elText::BoxTable[1].left, 100);
+        EXPECT_EQ(elText::BoxTable[1].right, 100 + a.cx);
+        EXPECT_EQ(elText::BoxTable[1].bottom, 50 + a.cy);
+        for (int i = 1; i < 3; ++i) {
+            EXPECT_EQ(elText::BoxTable[i].right, elText::BoxTable[i + 1].left) << i;
+            EXPECT_EQ(elText::BoxTable[i + 1].right - elText::BoxTable[i + 1].left, a.cx) << i;
+        }
+        for (int y = 0; y < 100; ++y)
+            for (int x = 90; x < 200; ++x) test::SetPixelAt(FontObject(), x, y, 0x8000u | static_cast<std::uint32_t>(x + 3 * y));
+        const auto inside = [](const elText::CharBox& b, int x, int y) {
+            return x >= b.left && x < b.right && y >= b.top && y < b.bottom;
+        };
+        // Two frames a character; the whole rectangle two frames after the last.
+        FrameDelta = 0.02f;
+        int frame = 0, result = 0;
+        for (; frame < 20 && !result; ++frame) {
+            const int revealed = elText::RevealedCount;
+            test::FillSurface(elDraw::BackSurface, kGround);
+            result = elText::RevealText(0.04f);
+            for (int y = 40; y < 80; ++y)
+                for (int x = 90; x < 200; ++x) {
+                    bool shown = false;
+                    if (result) shown = inside(elText::BoxTable[0], x, y);
+                    for (int i = 1; i < revealed && i < elText::BoxCount; ++i) shown = shown || inside(elText::BoxTable[i], x, y);
+                    const std::uint32_t expected = shown ? 0x8000u | static_cast<std::uint32_t>(x + 3 * y) : kGround;
+                    ASSERT_EQ(PixelAt(elDraw::BackSurface, x, y), expected) << "frame " << frame << " at " << x << "," << y;
+                }
+        }
+        // A character is counted in every second frame (1, 3, 5, 7, 9) and
+        // drawn from the next after: the first from frame 4, the third from
+        // frame 8, the whole rectangle (with the hanging character) at 10.
+        EXPECT_EQ(frame - 1, 10);
+        EXPECT_EQ(elText::RevealedCount, 5);
+    }
+    // The first and the last character on their own frames, with the
+    // hanging character only in the whole rectangle.
+    Sprite(100, 50, right, 300, "あいう。", 0, true);
+    FrameDelta = 0.04f;
+    std::vector<int> counts;
+    for (int frame = 0; frame < 6; ++frame) {
+        counts.push_back(elText::RevealedCount);
+        elText::RevealText(0.04f);
+    }
+    EXPECT_EQ(counts, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+}
+
+TEST_F(SpriteText, RevealFinishesForEveryInterval) {
+    const SIZE a = SpriteExtent("あ", 12);
+    const int right = 100 + 3 * a.cx + a.cx / 2;
+    FrameDelta = 0.02f;
+    // NaN and infinity never come round: the whole text at once.
+    for (float interval : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+        Sprite(100, 50, right, 300, "あいう。", 0, true);
+        test::FillSurface(elDraw::BackSurface, kGround);
+        EXPECT_EQ(elText::RevealText(interval), 1) << interval;
+        EXPECT_TRUE(AnyOtherThan(elDraw::BackSurface, 100 + 3 * a.cx, 50, right + a.cx, 50 + a.cy, kGround));
+    }
+    // A negative one uncovers a character every frame.
+    Sprite(100, 50, right, 300, "あいう。", 0, true);
+    int frames = 0;
+    while (frames < 20 && !elText::RevealText(-std::numeric_limits<float>::infinity())) ++frames;
+    EXPECT_EQ(frames, 5);
+}
+
+TEST_F(SpriteText, AfterASurfaceLossTheRevealShowsTheRenderedTextAgain) {
+    const SIZE a = SpriteExtent("あ", 12);
+    const int right = 100 + 3 * a.cx + a.cx / 2;
+    constexpr std::uint32_t kLostFill = 0x3C3C;  // what a lost headless surface holds
+    for (bool smooth : {false, true}) {
+        SCOPED_TRACE(smooth ? "smooth" : "sprite");
+        test::FillSurface(elDraw::BackSurface, kLostFill);
+        if (smooth) {
+            elText::SetWorkFont(1, 12);
+            elText::SetColor(0xFFFF00, 0x0000FF, 1);
+            elText::PrepareSmoothText(100, 50, right, 300, "あいう。", 0x100);
+            elText::ReleaseWorkFont();
+        } else {
+            elText::SetFont(1, 12, 0, 0, 0, 0);
+            elText::SetColor(0xFFFF00, 0x0000FF, 1);
+            elText::PrepareSpriteText(100, 50, right, 300, "あいう。", 0x100);
+            elText::ReleaseFont();
+        }
+        // Another font and colours are current when the reveal runs.
+        elText::SetFont(0, 20, 0, 1, 0, 0);
+        elText::SetColor(0x00FF00, 0x000000, 0);
+        elText::ReleaseFont();
+        const LOGFONTA font = elText::FontDescription;
+        test::FillSurface(elDraw::BackSurface, kLostFill);
+        ASSERT_EQ(elText::RevealText(0.0f), 1);
+        const test::Pixels whole = test::ReadPixels(elDraw::BackSurface);
+
+        // Lost and restored before the reveal: the whole text as before.
+        hl::LoseSurfaces();
+        elDraw::Restore();
+        test::FillSurface(elDraw::BackSurface, kLostFill);
+        EXPECT_EQ(elText::RevealText(0.0f), 1);
+        EXPECT_EQ(test::ReadPixels(elDraw::BackSurface).p, whole.p);
+        // Lost, and found by the reveal's own draw.
+        hl::LoseSurfaces();
+        EXPECT_EQ(elText::RevealText(0.0f), 1);
+        EXPECT_EQ(test::ReadPixels(elDraw::BackSurface).p, whole.p);
+        // The font, colours and font arrangement of the program are as they were.
+        EXPECT_EQ(std::memcmp(&elText::FontDescription, &font, sizeof font), 0);
+        EXPECT_EQ(elText::TextColor, 0x00FF00u);
+        EXPECT_EQ(elText::HeldFontSurface(), nullptr);
+        EXPECT_EQ(elText::FontHeight, 20);
+    }
+    // A reveal half way goes on where it was: one character shown, the
+    // loss, then the second one a frame later.
+    Sprite(100, 50, right, 300, "あいう。", 0, true);
+    FrameDelta = 1.0f;
+    elText::RevealText(0.5f);
+    elText::RevealText(0.5f);
+    EXPECT_EQ(elText::RevealedCount, 2);
+    hl::LoseSurfaces();
+    elDraw::Restore();
+    test::FillSurface(elDraw::BackSurface, kGround);
+    EXPECT_EQ(elText::RevealText(0.5f), 0);
+    EXPECT_EQ(elText::RevealedCount, 3);
+    EXPECT_TRUE(AnyOtherThan(elDraw::BackSurface, 100, 50, 100 + a.cx, 50 + a.cy, kGround));
+    EXPECT_FALSE(AnyOtherThan(elDraw::BackSurface, 100, 50 + a.cy, 800, 600, kGround));
+    EXPECT_FALSE(AnyOtherThan(elDraw::BackSurface, 100 + a.cx, 40, 800, 50 + a.cy, kGround));
+    // The Font object holds the whole text again, on transparent ground.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(AnyOtherThan(FontObject(), 100 + i * a.cx, 50, 100 + (i + 1) * a.cx, 50 + a.cy, 0)) << i;
+    EXPECT_FALSE(AnyOtherThan(FontObject(), 0, 0, 100, 50, 0));
+}
+
+// ---- Lines, limits and extreme rectangles -----------------------------------------------
+
+TEST_F(SpriteText, ALineGrowsWithATallerGlyphAndKeepsItsHeight) {
+    const SIZE a = SpriteExtent("あ", 12);
+    // Shadow and downward thickening: glyphs of a.cy + 2 rows, taller than
+    // the 12-pixel lines. The sprite lines keep the height they grew to.
+    ASSERT_GT(a.cy + 2, 12);
+    Sprite(10, 10, 10 + 2 * (a.cx + 1), 400, "あいうえおか", 0x0500);
+    ASSERT_EQ(elText::BoxCount, 7);
+    EXPECT_EQ(elText::BoxTable[3].top, 10 + a.cy + 2);
+    EXPECT_EQ(elText::BoxTable[5].top, 10 + 2 * (a.cy + 2));
+    // A line feed has no height: it neither grows a line nor shrinks one.
+    Sprite(10, 10, 700, 400, "\n\nあ\nい", 0);
+    EXPECT_EQ(elText::BoxTable[1].top, 10 + 2 * 12);
+    EXPECT_EQ(elText::BoxTable[2].top, 10 + 2 * 12 + std::max<int>(12, a.cy));
+
+    // The smoothed lines grow per line, in double-size units.
+    elText::SetWorkFont(1, 12);
+    const SIZE d = Extent("あ");
+    elText::SetColor(0xFFFFFF, 0, 1);
+    const int glyph = d.cy + (d.cy & 1) + 3;  // even, a 2-pixel shadow, thickened
+    const int advance = std::max(24, glyph) >> 1;
+    const int step = (d.cx + (d.cx & 1) + 2) / 2;
+    elText::SmoothText(10, 10, 10 + 2 * step + 1, 400, "あいうえ", 0x0500);
+    elText::ReleaseWorkFont();
+    ASSERT_GT(glyph, 24);
+    ASSERT_EQ(elText::BoxCount, 5);
+    EXPECT_EQ(elText::BoxTable[3].top, 10 + advance);
+    EXPECT_EQ(elText::BoxTable[3].bottom, 10 + advance + (glyph >> 1));
+}
+
+TEST_F(SpriteText, ACharacterFittingOnNoLineEndsTheLayoutAtAnyBottomLimit) {
+    const SIZE a = SpriteExtent("あ", 12);
+    const SIZE k = SpriteExtent("ｱ", 12);
+    ASSERT_LT(k.cx, a.cx);
+    // Room for "ｱ" but not for "あ": the first line holds "ｱ", "あ" fits on
+    // no line and nothing after it is laid out, whatever the bottom limit.
+    for (int bottom : {1000, 2147483000, INT_MAX}) {
+        Sprite(100, 50, 100 + k.cx, bottom, "ｱあｱ", 0);
+        ASSERT_EQ(elText::BoxCount, 2) << bottom;
+        EXPECT_EQ(elText::BoxTable[0].right, 100 + 2 * k.cx);
+        EXPECT_EQ(elText::BoxTable[0].bottom, 50 + k.cy);
+        const test::Pixels font = test::ReadPixels(FontObject());
+        long inkBelow = 0;
+        for (int y = 50 + k.cy; y < 600; ++y)
+            for (int x = 0; x < 800; ++x) inkBelow += font.at(x, y) != 0;
+        EXPECT_EQ(inkBelow, 0) << bottom;
+    }
+    // The smoothed renderer walks its empty lines down to the bottom limit:
+    // the bounds end at the last line above it, cut at the limit.
+    elText::SetWorkFont(1, 12);
+    const SIZE d = Extent("あ");
+    elText::ReleaseWorkFont();
+    const long long line = std::max<long long>(24, d.cy + (d.cy & 1));
+    const long long step = line >> 1;
+    for (long long bottom : {1000LL, 1001LL, 2147483000LL, static_cast<long long>(INT_MAX)}) {
+        elText::SetWorkFont(1, 12);
+        elText::SetColor(0xFFFFFF, 0, 1);
+        elText::SmoothText(100, 50, 105, static_cast<int>(bottom), "あい", 0);
+        elText::ReleaseWorkFont();
+        const long long y = 50 + (bottom - 1 - 50) / step * step;  // the last line above the limit
+        const long long overhang = y + step - bottom;
+        const long long h = overhang > 0 ? line - 2 * overhang : line;
+        ASSERT_EQ(elText::BoxCount, 1) << bottom;
+        EXPECT_EQ(elText::BoxTable[0].right, 100) << bottom;
+        EXPECT_EQ(elText::BoxTable[0].bottom, y + (h >> 1)) << bottom;
+    }
+}
+
+TEST_F(SpriteText, RectanglesAtTheEdgesOfTheIntRangeKeepTheirBoxesInIt) {
+    const SIZE a = SpriteExtent("あ", 12);
+    // A left edge a few pixels below INT_MAX: the first character already
+    // passes the limit, fits on no line, and nothing is laid out.
+    Sprite(INT_MAX - 5, 10, INT_MAX, 500, "あい", 0);
+    EXPECT_EQ(elText::BoxCount, 1);
+    EXPECT_EQ(elText::BoxTable[0].right, INT_MAX - 5);
+    // A top a few pixels below INT_MAX: boxes end at INT_MAX.
+    Sprite(10, INT_MAX - 5, 700, INT_MAX, "あい", 0);
+    ASSERT_EQ(elText::BoxCount, 3);
+    EXPECT_EQ(elText::BoxTable[1].top, INT_MAX - 5);
+    EXPECT_EQ(elText::BoxTable[1].bottom, INT_MAX);
+    EXPECT_EQ(elText::BoxTable[2].left, 10 + a.cx);
+    EXPECT_EQ(elText::BoxTable[0].bottom, INT_MAX);
+    // From INT_MIN to INT_MAX: one line of exact boxes.
+    Sprite(INT_MIN, INT_MIN, INT_MAX, INT_MAX, "あい\nう", 0x0104);
+    ASSERT_EQ(elText::BoxCount, 4);
+    EXPECT_EQ(elText::BoxTable[2].left, INT_MIN + a.cx + 1);
+    EXPECT_EQ(elText::BoxTable[3].top, INT_MIN + std::max<int>(16, a.cy + 1));
+
+    elText::SetWorkFont(1, 12);
+    const SIZE d = Extent("あ");
+    elText::SetColor(0xFFFFFF, 0, 1);
+    elText::SmoothText(INT_MAX - 5, 10, INT_MAX, 500, "あい", 0);
+    EXPECT_EQ(elText::BoxCount, 1);
+    EXPECT_EQ(elText::BoxTable[0].right, INT_MAX - 5);
+    elText::SmoothText(10, INT_MAX - 5, 700, INT_MAX, "あい", 0);
+    ASSERT_EQ(elText::BoxCount, 3);
+    EXPECT_EQ(elText::BoxTable[1].bottom, INT_MAX);
+    EXPECT_EQ(elText::BoxTable[0].bottom, INT_MAX);
+    elText::SmoothText(INT_MIN, INT_MIN, INT_MAX, INT_MAX, "あい\nう", 0);
+    elText::ReleaseWorkFont();
+    ASSERT_EQ(elText::BoxCount, 4);
+    EXPECT_EQ(elText::BoxTable[2].left, INT_MIN + (d.cx + (d.cx & 1)) / 2);
+    EXPECT_EQ(elText::BoxTable[3].top, INT_MIN + (std::max<int>(24, d.cy + (d.cy & 1)) >> 1));
 }
 
 // ---- The smoothed renderer ----------------------------------------------------------------

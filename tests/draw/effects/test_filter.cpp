@@ -397,6 +397,54 @@ TEST_F(Filters, StretchLeftAndUpFillToTheScreenEdgePastTheClip) {
     EXPECT_EQ(elDraw::DrawStretchEdge(200, 10, 3, 9, obj, 0, 0, 3, 3), 1);
 }
 
+TEST_F(Filters, StretchPositionCountsFromTheFirstVisibleColumnAndMayLiePastTheClip) {
+    int wide = Solid(6, 3, 0);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 6; ++x) SetObj(wide, x, y, 1 + x + 10 * y);
+    // Left, with the clip cutting the rectangle to three columns: position 4
+    // is source column 4, which every visible column and the fill show.
+    elDraw::SetClip(0, 0, 103, 600);
+    EXPECT_EQ(elDraw::DrawStretchEdge(100, 100, 1, 4, wide, 0, 0, 6, 3), 1);
+    EXPECT_EQ(Back(0, 100), 5u);
+    EXPECT_EQ(Back(99, 101), 15u);
+    for (int x = 100; x < 103; ++x) EXPECT_EQ(Back(x, 102), 25u) << x;
+    EXPECT_EQ(Back(103, 100), 0u);
+    // The clip's left edge moves the first visible column: position 1 is
+    // source column 3, and the fill reaches the clipped left edge.
+    test::FillSurface(elDraw::BackSurface, 0);
+    elDraw::SetClip(102, 0, 800, 600);
+    EXPECT_EQ(elDraw::DrawStretchEdge(100, 100, 1, 1, wide, 0, 0, 6, 3), 1);
+    EXPECT_EQ(Back(0, 100), 4u);
+    EXPECT_EQ(Back(101, 100), 4u);
+    EXPECT_EQ(Back(102, 100), 4u);
+    EXPECT_EQ(Back(103, 100), 4u);
+    EXPECT_EQ(Back(104, 100), 5u);
+    EXPECT_EQ(Back(105, 100), 6u);
+    EXPECT_EQ(Back(106, 100), 0u);
+    // A position past the source rectangle (inside the object) is held at
+    // the rectangle's last column.
+    test::FillSurface(elDraw::BackSurface, 0);
+    elDraw::SetClip(0, 0, 800, 600);
+    EXPECT_EQ(elDraw::DrawStretchEdge(100, 100, 1, 4, wide, 0, 0, 3, 3), 1);
+    EXPECT_EQ(Back(0, 100), 3u);
+    EXPECT_EQ(Back(102, 100), 3u);
+    EXPECT_EQ(Back(103, 100), 0u);
+
+    // Up, with the clip cutting the rectangle to two rows: position 4 is
+    // source row 4 in both rows and in every row above.
+    int tall = Solid(3, 6, 0);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 3; ++x) SetObj(tall, x, y, 1 + x + 10 * y);
+    test::FillSurface(elDraw::BackSurface, 0);
+    elDraw::SetClip(0, 0, 800, 302);
+    EXPECT_EQ(elDraw::DrawStretchEdge(200, 300, 3, 4, tall, 0, 0, 3, 6), 1);
+    EXPECT_EQ(Back(200, 0), 41u);
+    EXPECT_EQ(Back(202, 299), 43u);
+    EXPECT_EQ(Back(201, 300), 42u);
+    EXPECT_EQ(Back(201, 301), 42u);
+    EXPECT_EQ(Back(201, 302), 0u);
+}
+
 TEST_F(Filters, StretchNeverReadsOutsideTheObject) {
     int obj = Solid(4, 4, 5);
     ClipRect = {-100, -100, 900, 700};
@@ -508,7 +556,7 @@ TEST_F(Tunnel, UndefinedCellsGetZeroAndBadShapesAreRefused) {
     const std::vector<TunnelCell> kept(TunnelTable, TunnelTable + 1600);
     struct Bad { int tw, th, w, h, measure, curve; };
     for (Bad bad : {Bad{64, 64, 40, 40, 7, 0}, Bad{64, 64, 40, 40, -1, 0}, Bad{64, 64, 40, 40, 0, 6},
-                    Bad{64, 64, 801, 40, 0, 0}, Bad{64, 64, 640, 481, 0, 0}, Bad{64, 64, 0, 40, 0, 0},
+                    Bad{64, 64, 2000, 154, 0, 0}, Bad{64, 64, 640, 481, 0, 0}, Bad{64, 64, 0, 40, 0, 0},
                     Bad{0, 64, 40, 40, 0, 0}, Bad{64, 40000, 40, 40, 0, 0}}) {
         ErrorFlag = 0;
         elDraw::MakeTunnel(bad.tw, bad.th, bad.w, bad.h, -1, -1, -1, 0, bad.measure, bad.curve);

@@ -146,6 +146,73 @@ TEST_F(RotatedDraws, ZoomTwoShowsTheWholeObjectTwiceAsLargeCentred) {
     });
 }
 
+// The zoomed mapping written out from its rules: rows start at U, V and step
+// by -S, +C, columns by +C, +S; the quotient by 360 less the centring
+// offset, divided by the zoom and truncated, is the source pixel. The plain
+// zoom centres the scaled source (offset (W - trunc(sw * zoom)) >> 1), the
+// tiled one the unscaled source ((W - sw) >> 1) and mirrors at the origin.
+void ExpectZoomedMapping(const Pixels& b, int x1, int y1, int w, int h, int angle, float zoom, bool tile,
+                         int sw, int sh) {
+    const std::int64_t s = SinTable[angle], c = SinTable[angle + 90];
+    const std::int64_t hw = w >> 1, hh = h >> 1;
+    const std::int64_t ox = tile ? (w - sw) >> 1 : (w - static_cast<std::int64_t>(sw * static_cast<double>(zoom))) >> 1;
+    const std::int64_t oy = tile ? (h - sh) >> 1 : (h - static_cast<std::int64_t>(sh * static_cast<double>(zoom))) >> 1;
+    std::int64_t rowU = 360 * hw - hw * c + hh * s, rowV = 360 * hh - hw * s - hh * c;
+    long wrong = 0, drawn = 0;
+    for (int j = 0; j < h; ++j, rowU -= s, rowV += c) {
+        std::int64_t u = rowU, v = rowV;
+        for (int i = 0; i < w; ++i, u += c, v += s) {
+            auto su = static_cast<std::int64_t>(static_cast<double>(u / 360 - ox) / zoom);
+            auto sv = static_cast<std::int64_t>(static_cast<double>(v / 360 - oy) / zoom);
+            if (tile) {
+                su = std::llabs(su) % sw;
+                sv = std::llabs(sv) % sh;
+            }
+            const bool inside = su >= 0 && su < sw && sv >= 0 && sv < sh;
+            const std::uint16_t p = inside ? test::PicturePixel(static_cast<int>(su), static_cast<int>(sv), true) : 0;
+            const std::uint16_t want = p ? p : kBack;
+            drawn += p != 0;
+            if (b.at(x1 + i, y1 + j) != want && ++wrong <= 3)
+                ADD_FAILURE() << "angle " << angle << " zoom " << zoom << " " << w << "x" << h << " at " << i << ","
+                              << j;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(drawn, 0);
+}
+
+TEST_F(RotatedDraws, ZoomedMappingsCentreExactlyAtEveryOddAndEvenSize) {
+    // Sizes where the centring offsets differ by the order of halving and
+    // truncating: even and odd rectangles, scaled sources of fractional
+    // width, and rectangles smaller than the scaled source (negative offsets
+    // shifted arithmetically).
+    struct Case {
+        int w, h, sw, sh;
+        float zoom;
+    };
+    const int obj = Picture(16, 16);
+    const int angles[] = {0, 90, 37, 200, 315};
+    for (const Case k : {Case{20, 21, 7, 5, 1.5f}, Case{21, 20, 7, 9, 1.6f}, Case{8, 7, 7, 5, 1.5f},
+                         Case{9, 6, 5, 7, 2.25f}, Case{30, 26, 11, 13, 0.75f}}) {
+        // Each angle in a column of its own: the plain zoom above, the tiled one below.
+        test::FillSurface(elDraw::BackSurface, kBack);
+        for (int a = 0; a < 5; ++a) {
+            const int x = 100 + 50 * a;
+            EXPECT_EQ(elDraw::DrawRotateZoom(x, 100, x + k.w, 100 + k.h, angles[a], k.zoom, obj, 0, 0, k.sw, k.sh), 1);
+            EXPECT_EQ(elDraw::DrawRotateZoomTile(x, 200, x + k.w, 200 + k.h, angles[a], k.zoom, obj, 0, 0, k.sw, k.sh),
+                      1);
+        }
+        const Pixels b = Back();
+        for (int a = 0; a < 5; ++a) {
+            const int x = 100 + 50 * a;
+            ExpectZoomedMapping(b, x, 100, k.w, k.h, angles[a], k.zoom, false, k.sw, k.sh);
+            ExpectZoomedMapping(b, x, 200, k.w, k.h, angles[a], k.zoom, true, k.sw, k.sh);
+            EXPECT_EQ(b.at(x - 1, 100 + k.h / 2), kBack);
+            EXPECT_EQ(b.at(x + k.w, 100 + k.h / 2), kBack);
+        }
+    }
+}
+
 TEST_F(RotatedDraws, FloorZoomsGrowRowByRowAndScaleTheChannels) {
     InBothLayouts([&] {
         const int obj = Picture(8, 8, false);
