@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "draw/effects/elEffects.h"
+#include "draw/effects/vector_rows.h"
 
 namespace elDraw {
 
@@ -56,6 +58,61 @@ inline bool InsideCircle(std::int64_t s, std::int64_t radius) {
 // there is no back surface or the lock fails.
 bool LockBack(LockedPixels& back) { return BackSurface && LockPixels(BackSurface, back); }
 
+// Row buffers of the vector passes, kept between calls.
+std::vector<std::uint8_t> RowChoices;
+
+// The channel bits of RowParams::channels.
+std::uint16_t ChannelBits(const ChannelFlags& flags) {
+    return static_cast<std::uint16_t>((flags.red ? 1 : 0) | (flags.green ? 2 : 0) | (flags.blue ? 4 : 0));
+}
+
+// Which of `count` visits of the rise average (not 0) and which copy (0),
+// as the run counter and the noise cursor decide; both move on as the
+// visits would move them. The choice does not depend on the pixels, so a
+// whole row is chosen first and then drawn by the vector row.
+void ChooseRiseRow(std::uint8_t* average, int count, NoiseCursor& cursor, int& runCounter) {
+    int i = 0;
+    while (i < count) {
+        // Visits average while the counter, raised first, stays below the entry.
+        const int entry = NoiseTable[cursor.index];
+        const int run = std::min(std::max(entry - 1 - runCounter, 0), count - i);
+        std::fill(average + i, average + i + run, std::uint8_t{1});
+        runCounter += run;
+        i += run;
+        if (i == count) break;
+        average[i++] = 0;
+        runCounter = 0;
+        cursor.Next();
+    }
+}
+
+void VectorRise(const EffectKernels& kernels, const LockedPixels& back, Span columns, Span rows,
+                const ChannelFlags* fade, NoiseCursor& cursor, int& runCounter) {
+    RowParams params = LayoutParams();
+    params.channels = fade ? ChannelBits(*fade) : 0;
+    const int inner = columns.size() - 2;
+    RowChoices.resize(static_cast<std::size_t>(inner));
+    if (cursor.index < 0 || cursor.index > 9999) cursor.index = 0;
+    for (int j = 2; j < rows.size(); ++j) {
+        std::uint16_t* below = back.Row(rows.first + j) + columns.first + 1;
+        ChooseRiseRow(RowChoices.data(), inner, cursor, runCounter);
+        kernels.riseRow(below - back.pitch, below, back.pitch, RowChoices.data(), inner, params);
+    }
+}
+
+// The next `count` noise values of the cursor, in order.
+void TakeNoise(std::uint8_t* out, int count, NoiseCursor& cursor) {
+    if (cursor.index < 0 || cursor.index > 9999) cursor.index = 0;
+    while (count > 0) {
+        const int run = std::min(count, 10000 - cursor.index);
+        std::copy(NoiseTable + cursor.index, NoiseTable + cursor.index + run, out);
+        out += run;
+        count -= run;
+        cursor.index += run - 1;
+        cursor.Next();  // the last value of the run: moves on, or restarts after entry 9999
+    }
+}
+
 int Rise(int x, int y, int width, int height, const ChannelFlags* fade, NoiseCursor& cursor,
          int& runCounter) {
     if (width <= 0 || height <= 0) return 1;
@@ -65,6 +122,11 @@ int Rise(int x, int y, int width, int height, const ChannelFlags* fade, NoiseCur
     // most to the second-last row of the surface.
     const Span columns = CutSpan(x, width, back.width);
     const Span rows = CutSpan(y, height, back.height - 1);
+    if (const EffectKernels* kernels = VectorEffects(); kernels && columns.size() > 2) {
+        VectorRise(*kernels, back, columns, rows, fade, cursor, runCounter);
+        UnlockPixels(back);
+        return 1;
+    }
     for (int j = 2; j < rows.size(); ++j) {
         std::uint16_t* below = back.Row(rows.first + j) + columns.first;
         std::uint16_t* target = below - back.pitch;
@@ -175,6 +237,18 @@ int Noise(const ChannelFlags& channels, int shift, int x, int y, int width, int 
     const int bits = std::clamp(shift, 0, 8);
     const Span columns = CutSpan(x, width, back.width);
     const Span rows = CutSpan(y, height, back.height);
+    if (const EffectKernels* kernels = VectorEffects(); kernels && columns.size() > 0) {
+        RowParams params = LayoutParams();
+        params.level[0] = static_cast<std::uint16_t>(bits);
+        params.channels = ChannelBits(channels);
+        RowChoices.resize(static_cast<std::size_t>(columns.size()));
+        for (int j = rows.first; j < rows.end; ++j) {
+            TakeNoise(RowChoices.data(), columns.size(), cursor);
+            kernels->noiseRow(back.Row(j) + columns.first, RowChoices.data(), columns.size(), params);
+        }
+        UnlockPixels(back);
+        return 1;
+    }
     for (int j = rows.first; j < rows.end; ++j) {
         std::uint16_t* row = back.Row(j);
         for (int i = columns.first; i < columns.end; ++i) {

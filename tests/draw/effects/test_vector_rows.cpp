@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -261,6 +262,106 @@ TEST_F(VectorRows, EveryDrawMatchesThePlainLoopOnRandomDraws) {
                                        top, random.Between(left, 230), random.Between(top, 180),
                                        std::string(Name(format)) + " " + what + " round " + std::to_string(round));
             }
+        }
+    }
+}
+
+// The gathered glow against the glow sent ray by ray: random pictures (half
+// transparent), shifts (5 and more give no light), direction sets, copy
+// flags, noise positions (the cursor wraps within some draws), positions
+// and clip rectangles, in both layouts. The result also carries the noise
+// cursor after the draw, which must move the same way.
+TEST_F(VectorRows, GlowMatchesThePlainLoopOnRandomDraws) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 11u : 12u};
+        const int object = Object(97, 71, [&random](int, int) {
+            const std::uint64_t v = random.Next();
+            return static_cast<std::uint16_t>((v & 1) ? 0 : (v >> 8));
+        });
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (int round = 0; round < 24; ++round) {
+            const unsigned shifts[3] = {static_cast<unsigned>(random.Below(4)), static_cast<unsigned>(random.Below(7)),
+                                        static_cast<unsigned>(random.Below(3))};
+            const int directions = round == 0 ? 0xFF : random.Below(0x200);
+            const int copy = random.Below(2);
+            const int cursor = random.Below(2) ? random.Below(10000) : 9990;
+            const Draw draw = [=](int x, int y, int s, int l, int t, int r, int b) {
+                elDraw::GlowNoiseCursor = cursor;
+                const int result = elDraw::DrawGlow(x, y, shifts[0], shifts[1], shifts[2], directions, copy, s, l, t, r, b);
+                return result + 10 * elDraw::GlowNoiseCursor;
+            };
+            for (int k = 0; k < 2; ++k) {
+                const int left = random.Between(-10, 10), top = random.Between(-10, 10);
+                elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
+                                random.Between(200, 630));
+                ExpectSameAtEveryLevel(back, draw, random.Between(-60, 780), random.Between(-60, 580), object, left, top,
+                                       random.Between(left, 110), random.Between(top, 80),
+                                       std::string(Name(format)) + " glow round " + std::to_string(round));
+            }
+        }
+    }
+}
+
+// The vector rows of the region effects against the plain loops: random
+// back surfaces and regions (some reaching past the surface), fade and
+// channel flags, shifts, noise cursors near the table's end (the restart
+// draws rand(), seeded alike for every level) and run counters. The result
+// also carries the cursors and counters after the call.
+TEST_F(VectorRows, RegionEffectsMatchThePlainLoopsOnRandomRegions) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 21u : 22u};
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (int round = 0; round < 40; ++round) {
+            const int x = random.Between(-40, 780), y = random.Between(-40, 580);
+            const int w = random.Between(0, 300), h = random.Between(0, 200);
+            const int fr = random.Below(2), fg = random.Below(2), fb = random.Below(2);
+            const int shift = random.Between(-1, 9);
+            const int index = random.Below(2) ? random.Below(10000) : 10000 - random.Between(1, 3000);
+            const int counter = random.Below(3);
+            const unsigned seed = static_cast<unsigned>(random.Next());
+            const int op = round % 4;
+            const Draw draw = [=](int, int, int, int, int, int, int) {
+                std::srand(seed);
+                elDraw::NoiseCursor* cursor = nullptr;
+                int* runCounter = nullptr;
+                int result = 0;
+                switch (op) {
+                    case 0:
+                        cursor = &elDraw::RiseNoise;
+                        runCounter = &elDraw::RiseRunCounter;
+                        cursor->index = index;
+                        *runCounter = counter;
+                        result = elDraw::ScreenRise(x, y, w, h);
+                        break;
+                    case 1:
+                        cursor = &elDraw::RiseFadeNoise;
+                        runCounter = &elDraw::RiseFadeRunCounter;
+                        cursor->index = index;
+                        *runCounter = counter;
+                        result = elDraw::ScreenRiseFade(fr, fg, fb, x, y, w, h);
+                        break;
+                    case 2:
+                        cursor = &elDraw::ScreenNoiseCursor;
+                        cursor->index = index;
+                        result = elDraw::ScreenNoise(shift, x, y, w, h);
+                        break;
+                    default:
+                        cursor = &elDraw::ScreenNoiseRGBCursor;
+                        cursor->index = index;
+                        result = elDraw::ScreenNoiseRGB(fr, fg, fb, shift, x, y, w, h);
+                        break;
+                }
+                return result + 10 * cursor->index + 100000 * (runCounter ? *runCounter : 0);
+            };
+            const char* names[] = {"rise", "rise fade", "noise", "noise rgb"};
+            ExpectSameAtEveryLevel(back, draw, 0, 0, 0, 0, 0, 0, 0,
+                                   std::string(Name(format)) + " " + names[op] + " round " + std::to_string(round));
         }
     }
 }
