@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "draw/effects/elEffects.h"
@@ -66,24 +67,74 @@ std::uint16_t ChannelBits(const ChannelFlags& flags) {
     return static_cast<std::uint16_t>((flags.red ? 1 : 0) | (flags.green ? 2 : 0) | (flags.blue ? 4 : 0));
 }
 
-// Which of `count` visits of the rise average (not 0) and which copy (0),
-// as the run counter and the noise cursor decide; both move on as the
-// visits would move them. The choice does not depend on the pixels, so a
-// whole row is chosen first and then drawn by the vector row.
+// The rise's choices for the whole noise table read from entry 0, each
+// entry starting a fresh run (counter 0): entry e gives e - 1 averaging
+// visits (1) and then one copying visit (0). A row's choices are then a
+// piece of this list. Rebuilt when the table changes.
+struct RisePattern {
+    std::vector<std::uint8_t> table;    // the noise table it was made from
+    std::vector<std::uint8_t> visits;   // the choices
+    std::vector<int> start;             // first visit of each entry, and the total
+    std::vector<std::uint16_t> entryOf; // the entry of each visit
+
+    void Update() {
+        if (table.size() == 10000 && std::equal(table.begin(), table.end(), NoiseTable)) return;
+        table.assign(NoiseTable, NoiseTable + 10000);
+        visits.clear();
+        entryOf.clear();
+        start.resize(10001);
+        for (int k = 0; k < 10000; ++k) {
+            start[static_cast<std::size_t>(k)] = static_cast<int>(visits.size());
+            const int averages = std::max(NoiseTable[k] - 1, 0);
+            visits.insert(visits.end(), static_cast<std::size_t>(averages), std::uint8_t{1});
+            visits.push_back(0);
+            entryOf.insert(entryOf.end(), static_cast<std::size_t>(averages) + 1, static_cast<std::uint16_t>(k));
+        }
+        start[10000] = static_cast<int>(visits.size());
+    }
+};
+RisePattern Pattern;
+
+// Which of `count` visits of the rise average (1) and which copy (0), as
+// the run counter and the noise cursor decide; both move on as the visits
+// would move them. The choice does not depend on the pixels, so a whole row
+// is chosen first and then drawn by the vector row.
 void ChooseRiseRow(std::uint8_t* average, int count, NoiseCursor& cursor, int& runCounter) {
     int i = 0;
+    int index = cursor.index, counter = runCounter;
     while (i < count) {
-        // Visits average while the counter, raised first, stays below the entry.
-        const int entry = NoiseTable[cursor.index];
-        const int run = std::min(std::max(entry - 1 - runCounter, 0), count - i);
-        std::fill(average + i, average + i + run, std::uint8_t{1});
-        runCounter += run;
-        i += run;
-        if (i == count) break;
-        average[i++] = 0;
-        runCounter = 0;
-        cursor.Next();
+        if (counter != 0) {
+            // A run carried over: one visit at a time, the counter raised
+            // first and averaging while below the entry.
+            if (++counter < NoiseTable[index]) {
+                average[i++] = 1;
+            } else {
+                average[i++] = 0;
+                counter = 0;
+                index = index == 9999 ? std::rand() % 1000 : index + 1;
+            }
+            continue;
+        }
+        const int first = Pattern.start[static_cast<std::size_t>(index)];
+        const int take = std::min(count - i, Pattern.start[10000] - first);
+        std::copy_n(Pattern.visits.begin() + first, take, average + i);
+        i += take;
+        const int end = first + take;
+        if (end == Pattern.start[10000]) {
+            // The last entry's copy was taken: the cursor restarts.
+            index = std::rand() % 1000;
+            continue;
+        }
+        const int entry = Pattern.entryOf[static_cast<std::size_t>(end - 1)];
+        if (Pattern.visits[static_cast<std::size_t>(end - 1)] == 0) {
+            index = entry + 1;
+        } else {
+            index = entry;
+            counter = end - Pattern.start[static_cast<std::size_t>(entry)];
+        }
     }
+    cursor.index = index;
+    runCounter = counter;
 }
 
 void VectorRise(const EffectKernels& kernels, const LockedPixels& back, Span columns, Span rows,
@@ -93,6 +144,7 @@ void VectorRise(const EffectKernels& kernels, const LockedPixels& back, Span col
     const int inner = columns.size() - 2;
     RowChoices.resize(static_cast<std::size_t>(inner));
     if (cursor.index < 0 || cursor.index > 9999) cursor.index = 0;
+    Pattern.Update();
     for (int j = 2; j < rows.size(); ++j) {
         std::uint16_t* below = back.Row(rows.first + j) + columns.first + 1;
         ChooseRiseRow(RowChoices.data(), inner, cursor, runCounter);

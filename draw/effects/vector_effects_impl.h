@@ -44,15 +44,6 @@ template <class U>
     return a > b ? a - b : U{};
 }
 
-// Runs pixels(x, count) over a row in whole vectors of n pixels; the last
-// partial vector runs with count < n and must go through padded copies.
-template <int n, class Body>
-[[gnu::always_inline]] inline void ForVectors(int width, Body body) {
-    int x = 0;
-    for (; x + n <= width; x += n) body(x, n);
-    if (x < width) body(x, width - x);
-}
-
 template <int Bytes>
 unsigned GlowLightRow(const std::uint16_t* s, const std::uint8_t* noise, int width, const RowParams& q,
                       std::uint8_t* const light[3], std::uint8_t* opaque) {
@@ -60,25 +51,34 @@ unsigned GlowLightRow(const std::uint16_t* s, const std::uint8_t* noise, int wid
     using H = typename ByteLanes<Bytes>::Half;
     constexpr int n = Lanes<Bytes>::kCount;
     U most = U{};
-    ForVectors<n>(width, [&](int x, int count) {
-        std::uint16_t sb[n] = {};
-        std::uint8_t nb[n] = {};
-        std::memcpy(sb, s + x, static_cast<std::size_t>(count) * 2);
-        std::memcpy(nb, noise + x, static_cast<std::size_t>(count));
-        const U sv = Load<U>(sb);
-        const U nv = __builtin_convertvector(Load<H>(nb), U);
+    auto one = [&](const std::uint16_t* sp, const std::uint8_t* np, std::uint8_t* const out[3], std::uint8_t* op) {
+        const U sv = Load<U>(sp);
+        const U nv = __builtin_convertvector(Load<H>(np), U);
         const Split5<U> c(sv, q);
         for (int i = 0; i < 3; ++i) {
             const U v = SubSat((U)(c.c[i] >> q.level[i]), nv);
             most = most > v ? most : v;
-            const H out = __builtin_convertvector(v, H);
-            std::memcpy(light[i] + x, &out, static_cast<std::size_t>(count));
+            Store(out[i], __builtin_convertvector(v, H));
         }
-        if (opaque) {
-            const H o = __builtin_convertvector((U)(sv != 0), H);
-            std::memcpy(opaque + x, &o, static_cast<std::size_t>(count));
-        }
-    });
+        if (op) Store(op, __builtin_convertvector((U)(sv != 0), H));
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) {
+        std::uint8_t* const out[3] = {light[0] + x, light[1] + x, light[2] + x};
+        one(s + x, noise + x, out, opaque ? opaque + x : nullptr);
+    }
+    if (x < width) {
+        // The last pixels through copies padded past the row's end.
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t sb[n] = {};
+        std::uint8_t nb[n] = {}, lb[3][n], ob[n];
+        std::memcpy(sb, s + x, count * 2);
+        std::memcpy(nb, noise + x, count);
+        std::uint8_t* const out[3] = {lb[0], lb[1], lb[2]};
+        one(sb, nb, out, ob);
+        for (int i = 0; i < 3; ++i) std::memcpy(light[i] + x, lb[i], count);
+        if (opaque) std::memcpy(opaque + x, ob, count);
+    }
     unsigned top = 0;
     for (int i = 0; i < n; ++i) top = top > most[i] ? top : most[i];
     return top;
@@ -131,19 +131,26 @@ void GlowApplyRow(std::uint16_t* d, const std::uint8_t* const sum[3], int width,
     using U = typename Lanes<Bytes>::U16;
     using H = typename ByteLanes<Bytes>::Half;
     constexpr int n = Lanes<Bytes>::kCount;
-    ForVectors<n>(width, [&](int x, int count) {
-        std::uint16_t db[n] = {};
-        std::memcpy(db, d + x, static_cast<std::size_t>(count) * 2);
-        const U dv = Load<U>(db);
+    // The sums have room past the row's end; only the pixels need copies.
+    auto one = [&](std::uint16_t* dp, int x) {
+        const U dv = Load<U>(dp);
         U add[3];
         for (int i = 0; i < 3; ++i) add[i] = __builtin_convertvector(Load<H>(sum[i] + x), U);
         const U lit = (U)((add[0] | add[1] | add[2]) != 0);
         const Split5<U> c(dv, q);
         U out[3];
         for (int i = 0; i < 3; ++i) out[i] = Min((U)(c.c[i] + add[i]), U{} + 31);
-        Store(db, (U)((Place5(out, q) & lit) | (dv & ~lit)));
-        std::memcpy(d + x, db, static_cast<std::size_t>(count) * 2);
-    });
+        Store(dp, (U)((Place5(out, q) & lit) | (dv & ~lit)));
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) one(d + x, x);
+    if (x < width) {
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t db[n] = {};
+        std::memcpy(db, d + x, count * 2);
+        one(db, x);
+        std::memcpy(d + x, db, count * 2);
+    }
 }
 
 template <int Bytes>
@@ -151,18 +158,27 @@ void NoiseRow(std::uint16_t* d, const std::uint8_t* noise, int width, const RowP
     using U = typename Lanes<Bytes>::U16;
     using H = typename ByteLanes<Bytes>::Half;
     constexpr int n = Lanes<Bytes>::kCount;
-    ForVectors<n>(width, [&](int x, int count) {
+    const bool take[3] = {(q.channels & 1) != 0, (q.channels & 2) != 0, (q.channels & 4) != 0};
+    auto one = [&](std::uint16_t* dp, const std::uint8_t* np) {
+        const U add = (U)(__builtin_convertvector(Load<H>(np), U) << q.level[0]);
+        Split5<U> c(Load<U>(dp), q);
+        for (int i = 0; i < 3; ++i) {
+            const U more = Min((U)(c.c[i] + add), U{} + 31);
+            c.c[i] = take[i] ? more : c.c[i];
+        }
+        Store(dp, Place5(c.c, q));
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) one(d + x, noise + x);
+    if (x < width) {
+        const auto count = static_cast<std::size_t>(width - x);
         std::uint16_t db[n] = {};
         std::uint8_t nb[n] = {};
-        std::memcpy(db, d + x, static_cast<std::size_t>(count) * 2);
-        std::memcpy(nb, noise + x, static_cast<std::size_t>(count));
-        const U add = (U)(__builtin_convertvector(Load<H>(nb), U) << q.level[0]);
-        Split5<U> c(Load<U>(db), q);
-        for (int i = 0; i < 3; ++i)
-            if (q.channels & (1 << i)) c.c[i] = Min((U)(c.c[i] + add), U{} + 31);
-        Store(db, Place5(c.c, q));
-        std::memcpy(d + x, db, static_cast<std::size_t>(count) * 2);
-    });
+        std::memcpy(db, d + x, count * 2);
+        std::memcpy(nb, noise + x, count);
+        one(db, nb);
+        std::memcpy(d + x, db, count * 2);
+    }
 }
 
 // The four-neighbour average of n pixels given as their left, right, upper
