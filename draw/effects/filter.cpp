@@ -319,6 +319,62 @@ struct Divider {
 // calls so that a draw allocates only when the width grows.
 std::vector<std::uint32_t> BlurColumns;
 
+// A multiplier and shift that divide every channel sum 0 .. 31 * divisor
+// exactly in 32 bits, checked on all of them; false when none does.
+bool ExactReciprocal(std::uint32_t divisor, std::uint32_t& multiplier, std::uint16_t& shift) {
+    static std::uint32_t lastDivisor = 0, lastMultiplier = 0;
+    static std::uint16_t lastShift = 0;
+    if (divisor == lastDivisor) {
+        multiplier = lastMultiplier;
+        shift = lastShift;
+        return true;
+    }
+    const std::uint64_t top = 31ull * divisor;
+    for (std::uint16_t s = 8; s < 32; ++s) {
+        const std::uint64_t m = ((std::uint64_t{1} << s) + divisor - 1) / divisor;
+        if (top * m > 0xFFFFFFFFull) break;
+        bool exact = true;
+        for (std::uint64_t sum = 0; sum <= top && exact; ++sum) exact = (sum * m) >> s == sum / divisor;
+        if (!exact) continue;
+        lastDivisor = divisor;
+        multiplier = lastMultiplier = static_cast<std::uint32_t>(m);
+        shift = lastShift = s;
+        return true;
+    }
+    return false;
+}
+
+// Column sums and block sums of the vector blur, one row per channel.
+std::vector<std::uint16_t> BlurPlanes;
+
+// The blur with the vector rows: blocks of up to kVectorBlock columns whose
+// sums fit 16 bits. False (nothing drawn) when the block does not suit them.
+constexpr int kVectorBlock = 16;
+bool VectorBlur(const ObjectPass& pass, int bw, int bh) {
+    const EffectKernels* kernels = VectorEffects();
+    if (!kernels || bw > kVectorBlock || 31 * bw * bh > 0xFFFF) return false;
+    RowParams params = LayoutParams();
+    if (!ExactReciprocal(static_cast<std::uint32_t>(bw * bh), params.reciprocal, params.reciprocalShift)) return false;
+    const int w = pass.width, h = pass.height;
+    const std::size_t stride = static_cast<std::size_t>(w) + 4 * kMaxLanes;
+    BlurPlanes.assign(6 * stride, 0);
+    std::uint16_t* const column[3] = {BlurPlanes.data(), BlurPlanes.data() + stride, BlurPlanes.data() + 2 * stride};
+    std::uint16_t* const box[3] = {BlurPlanes.data() + 3 * stride, BlurPlanes.data() + 4 * stride,
+                                   BlurPlanes.data() + 5 * stride};
+    auto sourceRow = [&](int row) { return pass.source + row * pass.sourcePitch; };
+    for (int row = 0; row < bh; ++row) kernels->blurColumns(column, sourceRow(row), nullptr, w, params);
+    int bandTop = 0;
+    const int lastBlock = w - bw;  // blocks further right are moved back to start here
+    for (int j = 0; j < h; ++j) {
+        for (const int wantTop = std::min(j, h - bh); bandTop < wantTop; ++bandTop)
+            kernels->blurColumns(column, sourceRow(bandTop + bh), sourceRow(bandTop), w, params);
+        kernels->blurBoxes(box, column, lastBlock + 1, bw);
+        for (int c = 0; c < 3; ++c) std::fill(box[c] + lastBlock + 1, box[c] + w, box[c][lastBlock]);
+        kernels->blurStore(pass.dest + j * pass.destPitch, sourceRow(j), box, w, params);
+    }
+    return true;
+}
+
 }  // namespace
 
 int DrawBlur(int x, int y, int n, int slot, int left, int top, int right, int bottom) {
@@ -327,6 +383,10 @@ int DrawBlur(int x, int y, int n, int slot, int left, int top, int right, int bo
     const int started = BeginObjectPass(x, y, slot, left, top, right, bottom, pass);
     if (started != kPassLocked) return started;
     const int w = pass.width, h = pass.height;
+    if (w > 0 && h > 0 && VectorBlur(pass, std::min(n, w), std::min(n, h))) {
+        EndObjectPass(pass);
+        return 1;
+    }
     if (w > 0 && h > 0) {
         // The block is n x n, narrowed to the visible rectangle where that is
         // smaller, and moved left and up to end inside it. Its sum is built

@@ -224,9 +224,71 @@ void RiseRow(std::uint16_t* target, const std::uint16_t* below, std::ptrdiff_t p
 }
 
 template <int Bytes>
+void BlurColumnsRow(std::uint16_t* const column[3], const std::uint16_t* add, const std::uint16_t* sub, int width,
+                    const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    constexpr int n = Lanes<Bytes>::kCount;
+    auto one = [&](int x, const std::uint16_t* ap, const std::uint16_t* sp, std::uint16_t* const cp[3]) {
+        (void)x;
+        const Split5<U> a(Load<U>(ap), q);
+        if (sp) {
+            const Split5<U> b(Load<U>(sp), q);
+            for (int i = 0; i < 3; ++i) Store(cp[i], (U)(Load<U>(cp[i]) + a.c[i] - b.c[i]));
+        } else {
+            for (int i = 0; i < 3; ++i) Store(cp[i], (U)(Load<U>(cp[i]) + a.c[i]));
+        }
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) {
+        std::uint16_t* const cp[3] = {column[0] + x, column[1] + x, column[2] + x};
+        one(x, add + x, sub ? sub + x : nullptr, cp);
+    }
+    if (x < width) {
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t ab[n] = {}, sb[n] = {}, cb[3][n] = {};
+        std::memcpy(ab, add + x, count * 2);
+        if (sub) std::memcpy(sb, sub + x, count * 2);
+        for (int i = 0; i < 3; ++i) std::memcpy(cb[i], column[i] + x, count * 2);
+        std::uint16_t* const cp[3] = {cb[0], cb[1], cb[2]};
+        one(x, ab, sub ? sb : nullptr, cp);
+        for (int i = 0; i < 3; ++i) std::memcpy(column[i] + x, cb[i], count * 2);
+    }
+}
+
+template <int Bytes>
+void BlurBoxesRow(std::uint16_t* const box[3], const std::uint16_t* const column[3], int width, int size) {
+    using U = typename Lanes<Bytes>::U16;
+    constexpr int n = Lanes<Bytes>::kCount;
+    for (int x = 0; x < width; x += n)
+        for (int i = 0; i < 3; ++i) {
+            U sum = Load<U>(column[i] + x);
+            for (int k = 1; k < size; ++k) sum += Load<U>(column[i] + x + k);
+            Store(box[i] + x, sum);
+        }
+}
+
+template <int Bytes>
+void BlurStoreRow(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const box[3], int width,
+                  const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    using W = typename Lanes<Bytes>::U32;
+    // The multiplier made a vector once, outside the loop.
+    const W multiplier = W{} + q.reciprocal;
+    const W shift = W{} + q.reciprocalShift;
+    RunRow<Bytes>(d, s, width, [&](U, U, int x) {
+        U out[3];
+        for (int i = 0; i < 3; ++i) {
+            const W sum = __builtin_convertvector(Load<U>(box[i] + x), W);
+            out[i] = __builtin_convertvector((W)((sum * multiplier) >> shift), U);
+        }
+        return Place5(out, q);
+    });
+}
+
+template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
-                             RiseRow<Bytes>};
+                             RiseRow<Bytes>, BlurColumnsRow<Bytes>, BlurBoxesRow<Bytes>, BlurStoreRow<Bytes>};
 };
 
 }  // namespace

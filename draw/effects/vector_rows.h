@@ -29,6 +29,8 @@ struct RowParams {
     std::uint16_t max[3];
     std::uint16_t foreign;     // bits outside the channels: such pixels split into zeros
     std::uint16_t channels;    // region effects: bit 0 red, 1 green, 2 blue take noise or fade
+    std::uint32_t reciprocal;  // the blur: sum / divisor = (sum * reciprocal) >> reciprocalShift
+    std::uint16_t reciprocalShift;
     std::uint16_t mask;        // channel mask, or the half mask
     std::uint16_t level[3];    // cross-fade, darkening or add index per channel (0-31); the glow's shifts
     double sourceWeight[3];    // full-precision mixes
@@ -96,6 +98,16 @@ struct EffectKernels {
     // Reads below[-1] to below[width] and the row under `below`.
     void (*riseRow)(std::uint16_t* target, const std::uint16_t* below, std::ptrdiff_t pitch,
                     const std::uint8_t* average, int width, const RowParams& p);
+    // The blur's column sums: adds the 5-bit channels of row `add` and
+    // subtracts those of row `sub` (none when null) to column[c][i].
+    void (*blurColumns)(std::uint16_t* const column[3], const std::uint16_t* add, const std::uint16_t* sub,
+                        int width, const RowParams& p);
+    // box[c][i] = column[c][i] + ... + column[c][i + size - 1] for whole
+    // vectors covering width (columns readable that far, box writable).
+    void (*blurBoxes)(std::uint16_t* const box[3], const std::uint16_t* const column[3], int width, int size);
+    // d[i] = the boxes divided (reciprocal), packed, wherever s[i] is not 0.
+    void (*blurStore)(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const box[3], int width,
+                      const RowParams& p);
 };
 
 // The effect kernels at the active level; nullptr where the plain loops run.

@@ -305,6 +305,36 @@ TEST_F(VectorRows, GlowMatchesThePlainLoopOnRandomDraws) {
     }
 }
 
+// The vector blur against the plain one: random pictures, block sizes
+// (some wider or taller than the visible part, some beyond the vector
+// rows), positions, clips and source rectangles, in both layouts.
+TEST_F(VectorRows, BlurMatchesThePlainLoopOnRandomDraws) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 31u : 32u};
+        const int object = Object(203, 157, [&random](int, int) {
+            const std::uint64_t v = random.Next();
+            return static_cast<std::uint16_t>((v & 1) ? 0 : (v >> 8));
+        });
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (int round = 0; round < 30; ++round) {
+            const int n = round < 20 ? random.Between(1, 9) : random.Between(10, 40);
+            const Draw draw = [n](int x, int y, int s, int l, int t, int r, int b) {
+                return elDraw::DrawBlur(x, y, n, s, l, t, r, b);
+            };
+            const int left = random.Between(-10, 20), top = random.Between(-10, 20);
+            elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
+                            random.Between(200, 630));
+            ExpectSameAtEveryLevel(back, draw, random.Between(-60, 780), random.Between(-60, 580), object, left, top,
+                                   random.Between(left, 230), random.Between(top, 180),
+                                   std::string(Name(format)) + " blur " + std::to_string(n) + " round " +
+                                       std::to_string(round));
+        }
+    }
+}
+
 // The vector rows of the region effects against the plain loops: random
 // back surfaces and regions (some reaching past the surface), fade and
 // channel flags, shifts, noise cursors near the table's end (the restart
