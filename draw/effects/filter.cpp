@@ -190,10 +190,14 @@ void GatheredGlow(const EffectKernels& kernels, const ObjectPass& pass, const Ba
         const std::uint16_t* source = pass.source + j * pass.sourcePitch;
         // The table twice over lets the cursor run on for up to 10000
         // pixels before it is brought back.
+        // (Plain pointers: the byte stores could otherwise alias the
+        // vectors' own fields and force a reload every pixel.)
+        const std::uint8_t* const twice = g.noiseTwice.data();
+        std::uint8_t* const noise = g.noise.data();
         for (int i = 0; i < w;) {
             const int end = std::min(w, i + 10000);
             for (; i < end; ++i) {
-                g.noise[static_cast<std::size_t>(i)] = g.noiseTwice[static_cast<std::size_t>(cursor)];
+                noise[i] = twice[cursor];
                 cursor += source[i] != 0;
             }
             if (cursor >= 10000) cursor -= 10000;

@@ -197,12 +197,63 @@ int Rise(int x, int y, int width, int height, const ChannelFlags* fade, NoiseCur
     return 1;
 }
 
+std::vector<std::uint32_t> BlurFields;
+
+// The in-place blur with the vector rows. Each pixel is (left + right + up +
+// down) / 4 per 5-bit channel, the left one just written: a chain along the
+// row. The sums of the other three come from a vector row, with the three
+// channels in the fields of one word, so the chain is one add, shift and
+// mask per pixel for all channels; without fading two pixels are taken at
+// once, as floor((floor((l + a) / 4) + b) / 4) = floor((l + a + 4b) / 16).
+void VectorBlur(const EffectKernels& kernels, const LockedPixels& back, Span columns, Span rows,
+                const ChannelFlags* fade) {
+    const RowParams params = LayoutParams();
+    const int inner = columns.size() - 2;
+    BlurFields.resize(static_cast<std::size_t>(inner));
+    std::uint32_t* const sums = BlurFields.data();
+    constexpr std::uint32_t kMask = (31u << kFieldShift[0]) | (31u << kFieldShift[1]) | (31u << kFieldShift[2]);
+    // Fading lowers a channel whose quotient is not 0: one whose sum is 4 or
+    // more, which shows in bit 7 of the sum plus 124.
+    constexpr std::uint32_t kRaise = (124u << kFieldShift[0]) | (124u << kFieldShift[1]) | (124u << kFieldShift[2]);
+    const std::uint32_t fadeBits = fade ? ((fade->red ? 1u << kFieldShift[0] : 0u) |
+                                           (fade->green ? 1u << kFieldShift[1] : 0u) |
+                                           (fade->blue ? 1u << kFieldShift[2] : 0u))
+                                        : 0u;
+    for (int j = 1; j < rows.size() - 1; ++j) {
+        std::uint16_t* row = back.Row(rows.first + j) + columns.first;
+        kernels.fieldSums(sums, row + 2, row + 1 - back.pitch, row + 1 + back.pitch, inner, params);
+        const std::uint8_t* first = PixelSplitTable[row[0]];
+        std::uint32_t left = (std::uint32_t{first[0]} << kFieldShift[0]) | (std::uint32_t{first[1]} << kFieldShift[1]) |
+                             (std::uint32_t{first[2]} << kFieldShift[2]);
+        int i = 0;
+        if (fadeBits == 0) {
+            for (; i + 1 < inner; i += 2) {
+                const std::uint32_t a = sums[i], b = sums[i + 1];
+                sums[i] = ((left + a) >> 2) & kMask;
+                left = ((left + a + 4 * b) >> 4) & kMask;
+                sums[i + 1] = left;
+            }
+        }
+        for (; i < inner; ++i) {
+            const std::uint32_t s = left + sums[i];
+            left = (((s >> 2) & kMask) - (((s + kRaise) >> 7) & fadeBits));
+            sums[i] = left;
+        }
+        kernels.packFields(row + 1, sums, inner, params);
+    }
+}
+
 int Blur(int x, int y, int width, int height, const ChannelFlags* fade) {
     if (width <= 0 || height <= 0) return 1;
     LockedPixels back;
     if (!LockBack(back)) return 0;
     const Span columns = CutSpan(x, width, back.width);
     const Span rows = CutSpan(y, height, back.height);
+    if (const EffectKernels* kernels = VectorEffects(); kernels && columns.size() > 2) {
+        VectorBlur(*kernels, back, columns, rows, fade);
+        UnlockPixels(back);
+        return 1;
+    }
     const std::ptrdiff_t pitch = back.pitch;
     for (int j = 1; j < rows.size() - 1; ++j) {
         std::uint16_t* row = back.Row(rows.first + j) + columns.first;

@@ -286,9 +286,63 @@ void BlurStoreRow(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t*
 }
 
 template <int Bytes>
+void FieldSumsRow(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,
+                  const std::uint16_t* down, int width, const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    using W = typename Lanes<Bytes>::U32;
+    constexpr int n = Lanes<Bytes>::kCount;
+    auto one = [&](std::uint32_t* o, const std::uint16_t* r, const std::uint16_t* u, const std::uint16_t* d) {
+        const Split5<U> a(Load<U>(r), q), b(Load<U>(u), q), c(Load<U>(d), q);
+        W sum = W{};
+        for (int i = 0; i < 3; ++i)
+            sum |= __builtin_convertvector((U)(a.c[i] + b.c[i] + c.c[i]), W) << kFieldShift[i];
+        // memcpy, not Store: the 32-bit lanes are wider than a vector
+        // register and must not pass through a function's return.
+        std::memcpy(o, &sum, sizeof sum);
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) one(out + x, right + x, up + x, down + x);
+    if (x < width) {
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t rb[n] = {}, ub[n] = {}, db[n] = {};
+        std::uint32_t ob[n];
+        std::memcpy(rb, right + x, count * 2);
+        std::memcpy(ub, up + x, count * 2);
+        std::memcpy(db, down + x, count * 2);
+        one(ob, rb, ub, db);
+        std::memcpy(out + x, ob, count * 4);
+    }
+}
+
+template <int Bytes>
+void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    using W = typename Lanes<Bytes>::U32;
+    constexpr int n = Lanes<Bytes>::kCount;
+    auto one = [&](std::uint16_t* o, const std::uint32_t* f) {
+        W v;
+        std::memcpy(&v, f, sizeof v);
+        U c[3];
+        for (int i = 0; i < 3; ++i) c[i] = __builtin_convertvector((v >> kFieldShift[i]) & 31, U);
+        Store(o, Place5(c, q));
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) one(d + x, fields + x);
+    if (x < width) {
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t ob[n];
+        std::uint32_t fb[n] = {};
+        std::memcpy(fb, fields + x, count * 4);
+        one(ob, fb);
+        std::memcpy(d + x, ob, count * 2);
+    }
+}
+
+template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
-                             RiseRow<Bytes>, BlurColumnsRow<Bytes>, BlurBoxesRow<Bytes>, BlurStoreRow<Bytes>};
+                             RiseRow<Bytes>, BlurColumnsRow<Bytes>, BlurBoxesRow<Bytes>, BlurStoreRow<Bytes>,
+                             FieldSumsRow<Bytes>, PackFieldsRow<Bytes>};
 };
 
 }  // namespace

@@ -108,7 +108,18 @@ struct EffectKernels {
     // d[i] = the boxes divided (reciprocal), packed, wherever s[i] is not 0.
     void (*blurStore)(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const box[3], int width,
                       const RowParams& p);
+    // The screen blur's neighbour sums: out[i] holds the 5-bit channel sums
+    // of right[i], up[i] and down[i] in the fields of kFieldShift.
+    void (*fieldSums)(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,
+                      const std::uint16_t* down, int width, const RowParams& p);
+    // d[i] = the 5-bit channels held in the fields of fields[i], packed.
+    void (*packFields)(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& p);
 };
+
+// Channel fields of a 32-bit word: red at bit 0, green at 10, blue at 20,
+// ten bits each, so that sums of a few 5-bit values never carry into the
+// next field.
+constexpr int kFieldShift[3] = {0, 10, 20};
 
 // The effect kernels at the active level; nullptr where the plain loops run.
 const EffectKernels* VectorEffects();

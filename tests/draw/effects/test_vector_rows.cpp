@@ -335,8 +335,8 @@ TEST_F(VectorRows, BlurMatchesThePlainLoopOnRandomDraws) {
     }
 }
 
-// The vector rows of the region effects against the plain loops: random
-// back surfaces and regions (some reaching past the surface), fade and
+// The vector rows of the region effects (rise, noise, blur) against the
+// plain loops: random back surfaces and regions (some reaching past the surface), fade and
 // channel flags, shifts, noise cursors near the table's end (the restart
 // draws rand(), seeded alike for every level) and run counters. The result
 // also carries the cursors and counters after the call.
@@ -347,7 +347,7 @@ TEST_F(VectorRows, RegionEffectsMatchThePlainLoopsOnRandomRegions) {
         Random random{format == DisplayFormat::Rgb565 ? 21u : 22u};
         std::vector<std::uint16_t> back(800 * 600);
         for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
-        for (int round = 0; round < 40; ++round) {
+        for (int round = 0; round < 48; ++round) {
             const int x = random.Between(-40, 780), y = random.Between(-40, 580);
             const int w = random.Between(0, 300), h = random.Between(0, 200);
             const int fr = random.Below(2), fg = random.Below(2), fb = random.Below(2);
@@ -355,7 +355,7 @@ TEST_F(VectorRows, RegionEffectsMatchThePlainLoopsOnRandomRegions) {
             const int index = random.Below(2) ? random.Below(10000) : 10000 - random.Between(1, 3000);
             const int counter = random.Below(3);
             const unsigned seed = static_cast<unsigned>(random.Next());
-            const int op = round % 4;
+            const int op = round % 6;
             const Draw draw = [=](int, int, int, int, int, int, int) {
                 std::srand(seed);
                 elDraw::NoiseCursor* cursor = nullptr;
@@ -381,6 +381,10 @@ TEST_F(VectorRows, RegionEffectsMatchThePlainLoopsOnRandomRegions) {
                         cursor->index = index;
                         result = elDraw::ScreenNoise(shift, x, y, w, h);
                         break;
+                    case 4:
+                        return elDraw::ScreenBlur(x, y, w, h);
+                    case 5:
+                        return elDraw::ScreenBlurFade(fr, fg, fb, x, y, w, h);
                     default:
                         cursor = &elDraw::ScreenNoiseRGBCursor;
                         cursor->index = index;
@@ -389,7 +393,7 @@ TEST_F(VectorRows, RegionEffectsMatchThePlainLoopsOnRandomRegions) {
                 }
                 return result + 10 * cursor->index + 100000 * (runCounter ? *runCounter : 0);
             };
-            const char* names[] = {"rise", "rise fade", "noise", "noise rgb"};
+            const char* names[] = {"rise", "rise fade", "noise", "noise rgb", "blur", "blur fade"};
             ExpectSameAtEveryLevel(back, draw, 0, 0, 0, 0, 0, 0, 0,
                                    std::string(Name(format)) + " " + names[op] + " round " + std::to_string(round));
         }
