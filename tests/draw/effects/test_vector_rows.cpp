@@ -335,6 +335,51 @@ TEST_F(VectorRows, BlurMatchesThePlainLoopOnRandomDraws) {
     }
 }
 
+// The rotations through per-draw column and row maps against the formulas
+// per pixel: random angles, zooms (some negative or tiny), floor zoom steps
+// and colour factors, destination rectangles partly off the screen, clip
+// rectangles and source rectangles partly outside the object, in both
+// layouts.
+TEST_F(VectorRows, RotationsMatchThePlainLoopOnRandomDraws) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 41u : 42u};
+        const int object = Object(61, 47, [&random](int, int) {
+            const std::uint64_t v = random.Next();
+            return static_cast<std::uint16_t>((v & 3) ? (v >> 8) : 0);
+        });
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (int round = 0; round < 40; ++round) {
+            const int angle = random.Between(-400, 800);
+            const float zoom = random.Below(8) ? 0.2f + 3.0f * random.Unit() : -1.5f * random.Unit();
+            const float xz = 0.1f + random.Unit(), yz = 0.05f + random.Unit();
+            const float xs = 0.02f * random.Unit() - 0.01f, ys = 0.03f * random.Unit();
+            const float cr = random.Unit(), cg = random.Unit(), cb = random.Unit();
+            const int kind = round % 5;
+            const Draw draw = [=](int x, int y, int s, int l, int t, int r, int b) {
+                const int x2 = x + 40 + (r - l) * 3, y2 = y + 30 + (b - t) * 2;
+                switch (kind) {
+                    case 0: return elDraw::DrawRotate(x, y, x2, y2, angle, s, l, t, r, b);
+                    case 1: return elDraw::DrawRotateTile(x, y, x2, y2, angle, s, l, t, r, b);
+                    case 2: return elDraw::DrawRotateZoom(x, y, x2, y2, angle, zoom, s, l, t, r, b);
+                    case 3: return elDraw::DrawRotateZoomTile(x, y, x2, y2, angle, zoom, s, l, t, r, b);
+                    default:
+                        return elDraw::DrawRotateFloor(x, y, x2, y2, angle, xz, xs, yz, ys, cr, cg, cb, s, l, t, r, b);
+                }
+            };
+            const int left = random.Between(-8, 20), top = random.Between(-8, 20);
+            elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
+                            random.Between(200, 630));
+            ExpectSameAtEveryLevel(back, draw, random.Between(-200, 700), random.Between(-150, 500), object, left, top,
+                                   random.Between(left + 1, 70), random.Between(top + 1, 55),
+                                   std::string(Name(format)) + " rotation kind " + std::to_string(kind) + " round " +
+                                       std::to_string(round));
+        }
+    }
+}
+
 // The vector rows of the region effects (rise, noise, blur) against the
 // plain loops: random back surfaces and regions (some reaching past the surface), fade and
 // channel flags, shifts, noise cursors near the table's end (the restart
