@@ -80,12 +80,18 @@ REGION_BENCH(ScreenNoiseRGB, elDraw::ScreenNoiseRGB(1, 0, 1, 1, 0, 0, 800, 600))
 
 // ---- Rotated draws -----------------------------------------------------------------
 
-#define ROTATE_BENCH(name, call)                          \
-    void BM_##name(benchmark::State& state) {             \
-        const int o = Object();                           \
-        for (auto _ : state) call;                        \
-    }                                                     \
-    BENCHMARK(BM_##name)->Unit(benchmark::kMicrosecond)
+// The argument 1 maps every pixel by the plain formulas (the ripple has no
+// such path).
+#define ROTATE_BENCH(name, call)                                                       \
+    void BM_##name(benchmark::State& state) {                                          \
+        const int o = Object();                                                        \
+        const bool plain = state.range(0) != 0;                                        \
+        elDraw::SetVectorLevel(plain ? elDraw::VectorLevel::Plain : elDraw::BestVectorLevel()); \
+        for (auto _ : state) call;                                                     \
+        elDraw::SetVectorLevel(elDraw::BestVectorLevel());                             \
+        state.SetLabel(plain ? "plain" : "vector");                                    \
+    }                                                                                  \
+    BENCHMARK(BM_##name)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)
 
 ROTATE_BENCH(DrawRotate, elDraw::DrawRotate(100, 40, 612, 552, kAngle, o, 0, 0, kObject, kObject));
 ROTATE_BENCH(DrawRotateTile, elDraw::DrawRotateTile(100, 40, 612, 552, kAngle, o, 0, 0, kObject, kObject));
