@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "draw/effects/elEffects.h"
@@ -310,6 +311,29 @@ int Zoom(int x, int y, int width, int height, int factor, int dot) {
     const std::int64_t j1 = std::min<std::int64_t>(j0 + sourceRows.size(), buffer.height / factor);
     for (std::int64_t j = j0; j < j1; ++j) {
         const std::uint16_t* source = back.Row(y + j);
+        if (i1 <= i0) break;  // no column of the region has a block
+        if (dot == factor && (factor == 2 || factor == 4)) {
+            // Whole blocks: the row is widened once, each pixel stored as one
+            // word of factor copies, and copied down the block.
+            std::uint16_t* first = buffer.Row(factor * j) + factor * i0;
+            const std::uint16_t* from = source + x + i0;
+            const std::int64_t count = i1 - i0;
+            if (factor == 2) {
+                for (std::int64_t i = 0; i < count; ++i) {
+                    const std::uint32_t two = from[i] * 0x10001u;
+                    std::memcpy(first + 2 * i, &two, sizeof two);
+                }
+            } else {
+                for (std::int64_t i = 0; i < count; ++i) {
+                    const std::uint64_t four = from[i] * 0x0001000100010001ull;
+                    std::memcpy(first + 4 * i, &four, sizeof four);
+                }
+            }
+            for (int b = 1; b < factor; ++b)
+                std::memcpy(buffer.Row(factor * j + b) + factor * i0, first,
+                            static_cast<std::size_t>(count * factor) * sizeof(std::uint16_t));
+            continue;
+        }
         for (int b = 0; b < dot; ++b) {
             std::uint16_t* out = buffer.Row(factor * j + b);
             for (std::int64_t i = i0; i < i1; ++i) {
