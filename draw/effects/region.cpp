@@ -210,8 +210,12 @@ void VectorBlur(const EffectKernels& kernels, const LockedPixels& back, Span col
                 const ChannelFlags* fade) {
     const RowParams params = LayoutParams();
     const int inner = columns.size() - 2;
-    BlurFields.resize(static_cast<std::size_t>(inner));
+    const auto count = static_cast<std::size_t>(inner);
+    BlurFields.assign(3 * count, 0);
     std::uint32_t* const sums = BlurFields.data();
+    std::uint32_t* const lower = sums + count;  // the second row of a pair
+    // No pixels: a row of zeros, whose channels add nothing.
+    const auto* const none = reinterpret_cast<const std::uint16_t*>(sums + 2 * count);
     constexpr std::uint32_t kMask = (31u << kFieldShift[0]) | (31u << kFieldShift[1]) | (31u << kFieldShift[2]);
     // Fading lowers a channel whose quotient is not 0: one whose sum is 4 or
     // more, which shows in bit 7 of the sum plus 124.
@@ -220,12 +224,41 @@ void VectorBlur(const EffectKernels& kernels, const LockedPixels& back, Span col
                                            (fade->green ? 1u << kFieldShift[1] : 0u) |
                                            (fade->blue ? 1u << kFieldShift[2] : 0u))
                                         : 0u;
-    for (int j = 1; j < rows.size() - 1; ++j) {
+    auto fields = [](std::uint16_t p) {
+        const std::uint8_t* c = PixelSplitTable[p];
+        return (std::uint32_t{c[0]} << kFieldShift[0]) | (std::uint32_t{c[1]} << kFieldShift[1]) |
+               (std::uint32_t{c[2]} << kFieldShift[2]);
+    };
+    auto step = [fadeBits](std::uint32_t s) { return ((s >> 2) & kMask) - (((s + kRaise) >> 7) & fadeBits); };
+    const std::ptrdiff_t pitch = back.pitch;
+    int j = 1;
+    if (fadeBits != 0) {
+        // Fading keeps one pixel per step of the chain; two rows run side by
+        // side, the lower one pixel behind, its upper neighbour the pixel the
+        // upper row has just written.
+        for (; j + 1 < rows.size() - 1; j += 2) {
+            std::uint16_t* upper = back.Row(rows.first + j) + columns.first;
+            std::uint16_t* under = upper + pitch;
+            kernels.fieldSums(sums, upper + 2, upper + 1 - pitch, upper + 1 + pitch, inner, params);
+            kernels.fieldSums(lower, under + 2, none, under + 1 + pitch, inner, params);
+            std::uint32_t a = step(fields(upper[0]) + sums[0]);
+            sums[0] = a;
+            std::uint32_t b = fields(under[0]);
+            for (int i = 1; i < inner; ++i) {
+                a = step(a + sums[i]);
+                b = step(b + lower[i - 1] + sums[i - 1]);
+                sums[i] = a;
+                lower[i - 1] = b;
+            }
+            lower[inner - 1] = step(b + lower[inner - 1] + sums[inner - 1]);
+            kernels.packFields(upper + 1, sums, inner, params);
+            kernels.packFields(under + 1, lower, inner, params);
+        }
+    }
+    for (; j < rows.size() - 1; ++j) {
         std::uint16_t* row = back.Row(rows.first + j) + columns.first;
-        kernels.fieldSums(sums, row + 2, row + 1 - back.pitch, row + 1 + back.pitch, inner, params);
-        const std::uint8_t* first = PixelSplitTable[row[0]];
-        std::uint32_t left = (std::uint32_t{first[0]} << kFieldShift[0]) | (std::uint32_t{first[1]} << kFieldShift[1]) |
-                             (std::uint32_t{first[2]} << kFieldShift[2]);
+        kernels.fieldSums(sums, row + 2, row + 1 - pitch, row + 1 + pitch, inner, params);
+        std::uint32_t left = fields(row[0]);
         int i = 0;
         if (fadeBits == 0) {
             for (; i + 1 < inner; i += 2) {
@@ -236,8 +269,7 @@ void VectorBlur(const EffectKernels& kernels, const LockedPixels& back, Span col
             }
         }
         for (; i < inner; ++i) {
-            const std::uint32_t s = left + sums[i];
-            left = (((s >> 2) & kMask) - (((s + kRaise) >> 7) & fadeBits));
+            left = step(left + sums[i]);
             sums[i] = left;
         }
         kernels.packFields(row + 1, sums, inner, params);
