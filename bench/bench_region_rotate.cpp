@@ -54,7 +54,8 @@ void PaintBack() {
 
 // ---- Region effects ----------------------------------------------------------------
 
-// The argument 1 runs the plain per-pixel loops instead of the vector rows.
+// The argument 1 runs the plain per-pixel loops instead of the vector rows
+// (the zooms and the mosaic have only the one path and run it both times).
 #define REGION_BENCH(name, call)                                                       \
     void BM_##name(benchmark::State& state) {                                          \
         PaintBack();                                                                   \
