@@ -1,8 +1,9 @@
 // Costs of the filtered draws and the tunnel, headless, 5:6:5, beside peers
 // measured in the same run:
 //
-//   BM_<Filter>/800|64        the draw of an 800 x 600 object onto the whole
-//                             back surface, or of a 64 x 64 object
+//   BM_<Filter>/800|64/0|1    the draw of an 800 x 600 object onto the whole
+//                             back surface, or of a 64 x 64 object; with
+//                             the vector rows (0) or the plain loops (1)
 //   BM_PixmanBoxBlur/2|5      pixman's convolution filter with an n x n box
 //                             kernel, 800 x 600 r5g6b5 to r5g6b5 (the blur's
 //                             peer)
@@ -25,6 +26,7 @@
 
 #include "bench/bench_support.h"
 #include "draw/effects/elEffects.h"
+#include "draw/effects/vector_rows.h"
 
 namespace {
 
@@ -71,57 +73,63 @@ int Texture() {
 }
 
 // Runs draw(object, width, height) on the 800 x 600 or the 64 x 64 corner of the ring field.
+// A second argument of 1 runs the plain per-pixel loops instead of the
+// vector rows, so both stand in the same run.
 template <typename Draw>
 void Run(benchmark::State& state, Draw draw) {
     const int s = Rings();
     const int size = static_cast<int>(state.range(0));
     const int w = size == 800 ? 800 : 64, h = size == 800 ? 600 : 64;
+    const bool plain = state.range(1) != 0;
+    elDraw::SetVectorLevel(plain ? elDraw::VectorLevel::Plain : elDraw::BestVectorLevel());
     for (auto _ : state) draw(s, w, h);
+    elDraw::SetVectorLevel(elDraw::BestVectorLevel());
     state.counters["pixels"] = w * h;
+    state.SetLabel(plain ? "plain" : "vector");
 }
 
 void BM_GlowAllDirections(benchmark::State& state) {
     Run(state, [](int s, int w, int h) { elDraw::DrawGlow(0, 0, 2, 2, 2, 0xFF, 1, s, 0, 0, w, h); });
 }
-BENCHMARK(BM_GlowAllDirections)->Arg(800)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GlowAllDirections)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
 void BM_GlowRightShift1(benchmark::State& state) {
     Run(state, [](int s, int w, int h) { elDraw::DrawGlow(0, 0, 1, 1, 1, 0x10, 1, s, 0, 0, w, h); });
 }
-BENCHMARK(BM_GlowRightShift1)->Arg(800)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GlowRightShift1)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
 void BM_SmoothEdge(benchmark::State& state) {
     Run(state, [](int s, int w, int h) { elDraw::DrawSmoothEdge(0, 0, s, 0, 0, w, h); });
 }
-BENCHMARK(BM_SmoothEdge)->Arg(800)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SmoothEdge)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
 void BM_Blur2(benchmark::State& state) {
     Run(state, [](int s, int w, int h) { elDraw::DrawBlur(0, 0, 2, s, 0, 0, w, h); });
 }
-BENCHMARK(BM_Blur2)->Arg(800)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Blur2)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
 void BM_Blur5(benchmark::State& state) {
     Run(state, [](int s, int w, int h) { elDraw::DrawBlur(0, 0, 5, s, 0, 0, w, h); });
 }
-BENCHMARK(BM_Blur5)->Arg(800)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Blur5)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
 void BM_Refract(benchmark::State& state) {
     Run(state, [](int s, int w, int h) { elDraw::DrawRefract(0, 0, 0.5f, s, 0, 0, w, h); });
 }
-BENCHMARK(BM_Refract)->Arg(800)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Refract)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
 // Types 0 and 3 run to the screen edge whatever the object's size.
 void BM_StretchRight(benchmark::State& state) {
     Run(state, [](int s, int w, int h) { elDraw::DrawStretchEdge(0, 0, 0, static_cast<unsigned>(w / 2), s, 0, 0, w, h); });
 }
-BENCHMARK(BM_StretchRight)->Arg(800)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StretchRight)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
 void BM_StretchUp(benchmark::State& state) {
     Run(state, [](int s, int w, int h) {
         elDraw::DrawStretchEdge(0, 600 - h, 3, static_cast<unsigned>(h / 2), s, 0, 0, w, h);
     });
 }
-BENCHMARK(BM_StretchUp)->Arg(800)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StretchUp)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
 // ---- Peers -----------------------------------------------------------------------
 

@@ -3,17 +3,21 @@
 // beside pixman doing the nearest kin of each in the same run on r5g6b5
 // images of the same sizes: a nearest-neighbour rotation (plain, and
 // repeated for the tiled rotation), 2x and 4x nearest scales for the zooms,
-// and a 3 x 3 box-filter convolution for the blur.
+// and a 3 x 3 box-filter convolution for the blur; and a 16-bit 800 x 600
+// memory copy, the floor of any full-screen pass. The region effects run
+// with the vector rows (argument 0) and with the plain loops (1).
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "bench/bench_support.h"
 #include "draw/effects/elEffects.h"
+#include "draw/effects/vector_rows.h"
 
 namespace {
 
@@ -50,12 +54,18 @@ void PaintBack() {
 
 // ---- Region effects ----------------------------------------------------------------
 
-#define REGION_BENCH(name, call)                          \
-    void BM_##name(benchmark::State& state) {             \
-        PaintBack();                                      \
-        for (auto _ : state) call;                        \
-    }                                                     \
-    BENCHMARK(BM_##name)->Unit(benchmark::kMicrosecond)
+// The argument 1 runs the plain per-pixel loops instead of the vector rows
+// (the zooms and the mosaic have only the one path and run it both times).
+#define REGION_BENCH(name, call)                                                       \
+    void BM_##name(benchmark::State& state) {                                          \
+        PaintBack();                                                                   \
+        const bool plain = state.range(0) != 0;                                        \
+        elDraw::SetVectorLevel(plain ? elDraw::VectorLevel::Plain : elDraw::BestVectorLevel()); \
+        for (auto _ : state) call;                                                     \
+        elDraw::SetVectorLevel(elDraw::BestVectorLevel());                             \
+        state.SetLabel(plain ? "plain" : "vector");                                    \
+    }                                                                                  \
+    BENCHMARK(BM_##name)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)
 
 REGION_BENCH(ScreenRise, elDraw::ScreenRise(0, 0, 800, 599));
 REGION_BENCH(ScreenRiseFade, elDraw::ScreenRiseFade(1, 1, 1, 0, 0, 800, 599));
@@ -71,12 +81,18 @@ REGION_BENCH(ScreenNoiseRGB, elDraw::ScreenNoiseRGB(1, 0, 1, 1, 0, 0, 800, 600))
 
 // ---- Rotated draws -----------------------------------------------------------------
 
-#define ROTATE_BENCH(name, call)                          \
-    void BM_##name(benchmark::State& state) {             \
-        const int o = Object();                           \
-        for (auto _ : state) call;                        \
-    }                                                     \
-    BENCHMARK(BM_##name)->Unit(benchmark::kMicrosecond)
+// The argument 1 maps every pixel by the plain formulas (the ripple has no
+// such path).
+#define ROTATE_BENCH(name, call)                                                       \
+    void BM_##name(benchmark::State& state) {                                          \
+        const int o = Object();                                                        \
+        const bool plain = state.range(0) != 0;                                        \
+        elDraw::SetVectorLevel(plain ? elDraw::VectorLevel::Plain : elDraw::BestVectorLevel()); \
+        for (auto _ : state) call;                                                     \
+        elDraw::SetVectorLevel(elDraw::BestVectorLevel());                             \
+        state.SetLabel(plain ? "plain" : "vector");                                    \
+    }                                                                                  \
+    BENCHMARK(BM_##name)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)
 
 ROTATE_BENCH(DrawRotate, elDraw::DrawRotate(100, 40, 612, 552, kAngle, o, 0, 0, kObject, kObject));
 ROTATE_BENCH(DrawRotateTile, elDraw::DrawRotateTile(100, 40, 612, 552, kAngle, o, 0, 0, kObject, kObject));
@@ -88,6 +104,18 @@ ROTATE_BENCH(DrawRotateFloor,
              elDraw::DrawRotateFloor(100, 40, 612, 552, kAngle, 1.0f, 0.001f, 0.5f, 0.01f, 1.0f, 0.8f,
                                      0.6f, o, 0, 0, kObject, kObject));
 ROTATE_BENCH(DrawRipple, elDraw::DrawRipple(100, 40, 20, 10, 1, 2.0f, 0.1f, o, 0, 0, kObject, kObject));
+
+// ---- The floor of any full-screen pass: a 16-bit 800 x 600 memory copy ----------
+
+void BM_MemoryCopy(benchmark::State& state) {
+    std::vector<std::uint16_t> from(800 * 600, 0x1234), to(800 * 600);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size() * 2);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_MemoryCopy)->Unit(benchmark::kMicrosecond);
 
 // ---- pixman peers --------------------------------------------------------------------
 

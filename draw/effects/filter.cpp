@@ -12,6 +12,7 @@
 
 #include "draw/effects/elEffects.h"
 #include "draw/effects/locked_pixels.h"
+#include "draw/effects/vector_rows.h"
 
 namespace elDraw {
 
@@ -102,6 +103,141 @@ inline unsigned LessNoise(unsigned value, unsigned noise) {
 
 }  // namespace
 
+namespace {
+
+// The glow gathered instead of sent. Light adds up per 5-bit channel and
+// stops at 31, and such sums may be taken in any order: so every back pixel
+// can take the light of all rays that reach it at once, as one sum per
+// channel, and be written once. Only the copy sets an order: an opaque
+// pixel's copy replaces the light that reached it before (the rays to the
+// right from its row and those going down from the rows above), so at such
+// pixels those rays are left out of the sum.
+//
+// The light of the object lies in byte planes with kGlowPad bytes of
+// nothing on every side (rays reach at most 30 pixels out, and pixels at
+// most 30 out read 30 further) and room for whole vectors past each row.
+constexpr int kGlowPad = 64;
+
+struct GlowPlanes {
+    std::vector<std::uint8_t> light[3], shielded, noise, noiseTwice, sum[3];
+    std::ptrdiff_t stride = 0;
+    // The plane position of pass pixel (0, 0).
+    std::ptrdiff_t origin = 0;
+};
+GlowPlanes Glow;
+
+// The rays that reach a pixel, as taps: the late ones arrive after its copy
+// (from its own row to the left and from the rows below), the early ones
+// before it.
+void GlowTaps(unsigned dirs, int reach, std::ptrdiff_t stride, bool copy, std::vector<GlowTap>& late,
+              std::vector<GlowTap>& early) {
+    late.clear();
+    early.clear();
+    auto tap = [&](bool isLate, int dx, int dy, int k) {
+        (isLate || !copy ? late : early).push_back(GlowTap{dy * stride + dx, static_cast<std::uint8_t>(k + 1)});
+    };
+    for (int k = 0; k < reach; ++k) {
+        if (dirs & 0x40) tap(true, 0, k + 1, k);
+        if (dirs & 0x20) tap(true, k, k + 1, k);
+        if (dirs & 0x80) tap(true, -k, k + 1, k);
+        if (dirs & 0x02) tap(false, 0, -(k + 1), k);
+        if (dirs & 0x01) tap(false, k, -(k + 1), k);
+        if (dirs & 0x04) tap(false, -k, -(k + 1), k);
+        if (dirs & 0x08) tap(true, k, 0, k);
+        if (dirs & 0x10) tap(k == 0, -k, 0, k);
+    }
+}
+
+// The glow with the vector kernels; the pass is locked and not empty.
+void GatheredGlow(const EffectKernels& kernels, const ObjectPass& pass, const BackArea& area,
+                  unsigned redShift, unsigned greenShift, unsigned blueShift, unsigned dirs, bool copy) {
+    const int w = pass.width, h = pass.height;
+    GlowPlanes& g = Glow;
+    g.stride = w + 2 * kGlowPad + 2 * kMaxLanes;
+    g.origin = kGlowPad * g.stride + kGlowPad;
+    const std::size_t planeSize = static_cast<std::size_t>(g.stride) * static_cast<std::size_t>(h + 2 * kGlowPad);
+    for (auto& plane : g.light) plane.resize(planeSize);
+    if (copy) g.shielded.resize(planeSize);
+    g.noise.resize(static_cast<std::size_t>(w));
+
+    RowParams params = LayoutParams();
+    const unsigned shifts[3] = {redShift, greenShift, blueShift};
+    for (int c = 0; c < 3; ++c) params.level[c] = static_cast<std::uint16_t>(std::min(shifts[c], 5u));
+
+    // Nothing around the object: the pad rows above and below and the pad
+    // columns beside each row.
+    auto clearPad = [&](std::uint8_t* plane) {
+        std::uint8_t* at = plane;
+        std::fill(at, at + g.origin, 0);
+        for (int j = 0; j < h; ++j) {
+            std::uint8_t* row = plane + g.origin + j * g.stride;
+            std::fill(row + w, row + g.stride - kGlowPad, 0);
+            std::fill(row + g.stride - kGlowPad, row + g.stride, 0);  // the next row's left pad
+        }
+        std::fill(plane + g.origin + h * g.stride - kGlowPad, plane + static_cast<std::ptrdiff_t>(planeSize), 0);
+    };
+    for (auto& plane : g.light) clearPad(plane.data());
+    if (copy) clearPad(g.shielded.data());
+
+    // The object's light, its noise values taken in order of the opaque pixels.
+    if (GlowNoiseCursor < 0 || GlowNoiseCursor > 9999) GlowNoiseCursor = 0;
+    int cursor = GlowNoiseCursor;
+    g.noiseTwice.resize(20000);
+    std::copy(NoiseTable, NoiseTable + 10000, g.noiseTwice.begin());
+    std::copy(NoiseTable, NoiseTable + 10000, g.noiseTwice.begin() + 10000);
+    unsigned brightest = 0;
+    for (int j = 0; j < h; ++j) {
+        const std::uint16_t* source = pass.source + j * pass.sourcePitch;
+        // The table twice over lets the cursor run on for up to 10000
+        // pixels before it is brought back.
+        // (Plain pointers: the byte stores could otherwise alias the
+        // vectors' own fields and force a reload every pixel.)
+        const std::uint8_t* const twice = g.noiseTwice.data();
+        std::uint8_t* const noise = g.noise.data();
+        for (int i = 0; i < w;) {
+            const int end = std::min(w, i + 10000);
+            for (; i < end; ++i) {
+                noise[i] = twice[cursor];
+                cursor += source[i] != 0;
+            }
+            if (cursor >= 10000) cursor -= 10000;
+        }
+        const std::ptrdiff_t at = g.origin + j * g.stride;
+        std::uint8_t* const light[3] = {g.light[0].data() + at, g.light[1].data() + at, g.light[2].data() + at};
+        brightest = std::max(brightest, kernels.glowLight(source, g.noise.data(), w, params, light,
+                                                          copy ? g.shielded.data() + at : nullptr));
+        if (copy) {
+            std::uint16_t* dest = pass.dest + j * pass.destPitch;
+            for (int i = 0; i < w; ++i) dest[i] = source[i] ? source[i] : dest[i];
+        }
+    }
+    GlowNoiseCursor = cursor;
+
+    // Light of l reaches l - 1 pixels: taps 0 .. l - 2, losing 1 .. l - 1.
+    const int reach = static_cast<int>(brightest) - 1;
+    if (reach <= 0 || dirs == 0) return;
+    static std::vector<GlowTap> late, early;
+    GlowTaps(dirs, reach, g.stride, copy, late, early);
+    const int firstX = std::max(-reach, area.left - area.originX);
+    const int endX = std::min(w + reach, area.right - area.originX);
+    const int firstY = std::max(-reach, area.top - area.originY);
+    const int endY = std::min(h + reach, area.bottom - area.originY);
+    if (firstX >= endX) return;
+    for (auto& plane : g.sum) plane.resize(static_cast<std::size_t>(endX - firstX + 4 * kMaxLanes));
+    std::uint8_t* const sum[3] = {g.sum[0].data(), g.sum[1].data(), g.sum[2].data()};
+    for (int j = firstY; j < endY; ++j) {
+        const std::ptrdiff_t at = g.origin + j * g.stride + firstX;
+        const std::uint8_t* const light[3] = {g.light[0].data() + at, g.light[1].data() + at,
+                                              g.light[2].data() + at};
+        kernels.glowGather(light, copy ? g.shielded.data() + at : nullptr, late.data(), static_cast<int>(late.size()),
+                           early.data(), static_cast<int>(early.size()), endX - firstX, sum);
+        std::uint16_t* dest = area.bits + (area.originY + j) * area.pitch + area.originX + firstX;
+        kernels.glowApply(dest, sum, endX - firstX, params);
+    }
+}
+
+}  // namespace
+
 int DrawGlow(int x, int y, unsigned redShift, unsigned greenShift, unsigned blueShift,
              int directions, int copy, int slot, int left, int top, int right, int bottom) {
     ObjectPass pass;
@@ -109,6 +245,12 @@ int DrawGlow(int x, int y, unsigned redShift, unsigned greenShift, unsigned blue
     if (started != kPassLocked) return started;
     const BackArea area = BackAreaOf(pass);
     const unsigned dirs = static_cast<unsigned>(directions) & 0xFF;
+    if (const EffectKernels* kernels = VectorEffects(); kernels && pass.width > 0 && pass.height > 0) {
+        GatheredGlow(*kernels, pass, area, redShift, greenShift, blueShift, dirs, copy != 0);
+        EndObjectPass(pass);
+        return 1;
+    }
+    // The rule as stated: each pixel's light sent out ray by ray.
     for (int j = 0; j < pass.height; ++j) {
         const std::uint16_t* source = pass.source + j * pass.sourcePitch;
         std::uint16_t* dest = pass.dest + j * pass.destPitch;
@@ -181,6 +323,62 @@ struct Divider {
 // calls so that a draw allocates only when the width grows.
 std::vector<std::uint32_t> BlurColumns;
 
+// A multiplier and shift that divide every channel sum 0 .. 31 * divisor
+// exactly in 32 bits, checked on all of them; false when none does.
+bool ExactReciprocal(std::uint32_t divisor, std::uint32_t& multiplier, std::uint16_t& shift) {
+    static std::uint32_t lastDivisor = 0, lastMultiplier = 0;
+    static std::uint16_t lastShift = 0;
+    if (divisor == lastDivisor) {
+        multiplier = lastMultiplier;
+        shift = lastShift;
+        return true;
+    }
+    const std::uint64_t top = 31ull * divisor;
+    for (std::uint16_t s = 8; s < 32; ++s) {
+        const std::uint64_t m = ((std::uint64_t{1} << s) + divisor - 1) / divisor;
+        if (top * m > 0xFFFFFFFFull) break;
+        bool exact = true;
+        for (std::uint64_t sum = 0; sum <= top && exact; ++sum) exact = (sum * m) >> s == sum / divisor;
+        if (!exact) continue;
+        lastDivisor = divisor;
+        multiplier = lastMultiplier = static_cast<std::uint32_t>(m);
+        shift = lastShift = s;
+        return true;
+    }
+    return false;
+}
+
+// Column sums and block sums of the vector blur, one row per channel.
+std::vector<std::uint16_t> BlurPlanes;
+
+// The blur with the vector rows: blocks of up to kVectorBlock columns whose
+// sums fit 16 bits. False (nothing drawn) when the block does not suit them.
+constexpr int kVectorBlock = 16;
+bool VectorBlur(const ObjectPass& pass, int bw, int bh) {
+    const EffectKernels* kernels = VectorEffects();
+    if (!kernels || bw > kVectorBlock || 31 * bw * bh > 0xFFFF) return false;
+    RowParams params = LayoutParams();
+    if (!ExactReciprocal(static_cast<std::uint32_t>(bw * bh), params.reciprocal, params.reciprocalShift)) return false;
+    const int w = pass.width, h = pass.height;
+    const std::size_t stride = static_cast<std::size_t>(w) + 4 * kMaxLanes;
+    BlurPlanes.assign(6 * stride, 0);
+    std::uint16_t* const column[3] = {BlurPlanes.data(), BlurPlanes.data() + stride, BlurPlanes.data() + 2 * stride};
+    std::uint16_t* const box[3] = {BlurPlanes.data() + 3 * stride, BlurPlanes.data() + 4 * stride,
+                                   BlurPlanes.data() + 5 * stride};
+    auto sourceRow = [&](int row) { return pass.source + row * pass.sourcePitch; };
+    for (int row = 0; row < bh; ++row) kernels->blurColumns(column, sourceRow(row), nullptr, w, params);
+    int bandTop = 0;
+    const int lastBlock = w - bw;  // blocks further right are moved back to start here
+    for (int j = 0; j < h; ++j) {
+        for (const int wantTop = std::min(j, h - bh); bandTop < wantTop; ++bandTop)
+            kernels->blurColumns(column, sourceRow(bandTop + bh), sourceRow(bandTop), w, params);
+        kernels->blurBoxes(box, column, lastBlock + 1, bw);
+        for (int c = 0; c < 3; ++c) std::fill(box[c] + lastBlock + 1, box[c] + w, box[c][lastBlock]);
+        kernels->blurStore(pass.dest + j * pass.destPitch, sourceRow(j), box, w, params);
+    }
+    return true;
+}
+
 }  // namespace
 
 int DrawBlur(int x, int y, int n, int slot, int left, int top, int right, int bottom) {
@@ -189,6 +387,10 @@ int DrawBlur(int x, int y, int n, int slot, int left, int top, int right, int bo
     const int started = BeginObjectPass(x, y, slot, left, top, right, bottom, pass);
     if (started != kPassLocked) return started;
     const int w = pass.width, h = pass.height;
+    if (w > 0 && h > 0 && VectorBlur(pass, std::min(n, w), std::min(n, h))) {
+        EndObjectPass(pass);
+        return 1;
+    }
     if (w > 0 && h > 0) {
         // The block is n x n, narrowed to the visible rectangle where that is
         // smaller, and moved left and up to end inside it. Its sum is built

@@ -7,8 +7,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "draw/effects/elEffects.h"
+#include "draw/effects/vector_rows.h"
 
 namespace elDraw {
 
@@ -56,6 +60,112 @@ inline bool InsideCircle(std::int64_t s, std::int64_t radius) {
 // there is no back surface or the lock fails.
 bool LockBack(LockedPixels& back) { return BackSurface && LockPixels(BackSurface, back); }
 
+// Row buffers of the vector passes, kept between calls.
+std::vector<std::uint8_t> RowChoices;
+
+// The channel bits of RowParams::channels.
+std::uint16_t ChannelBits(const ChannelFlags& flags) {
+    return static_cast<std::uint16_t>((flags.red ? 1 : 0) | (flags.green ? 2 : 0) | (flags.blue ? 4 : 0));
+}
+
+// The rise's choices for the whole noise table read from entry 0, each
+// entry starting a fresh run (counter 0): entry e gives e - 1 averaging
+// visits (1) and then one copying visit (0). A row's choices are then a
+// piece of this list. Rebuilt when the table changes.
+struct RisePattern {
+    std::vector<std::uint8_t> table;    // the noise table it was made from
+    std::vector<std::uint8_t> visits;   // the choices
+    std::vector<int> start;             // first visit of each entry, and the total
+    std::vector<std::uint16_t> entryOf; // the entry of each visit
+
+    void Update() {
+        if (table.size() == 10000 && std::equal(table.begin(), table.end(), NoiseTable)) return;
+        table.assign(NoiseTable, NoiseTable + 10000);
+        visits.clear();
+        entryOf.clear();
+        start.resize(10001);
+        for (int k = 0; k < 10000; ++k) {
+            start[static_cast<std::size_t>(k)] = static_cast<int>(visits.size());
+            const int averages = std::max(NoiseTable[k] - 1, 0);
+            visits.insert(visits.end(), static_cast<std::size_t>(averages), std::uint8_t{1});
+            visits.push_back(0);
+            entryOf.insert(entryOf.end(), static_cast<std::size_t>(averages) + 1, static_cast<std::uint16_t>(k));
+        }
+        start[10000] = static_cast<int>(visits.size());
+    }
+};
+RisePattern Pattern;
+
+// Which of `count` visits of the rise average (1) and which copy (0), as
+// the run counter and the noise cursor decide; both move on as the visits
+// would move them. The choice does not depend on the pixels, so a whole row
+// is chosen first and then drawn by the vector row.
+void ChooseRiseRow(std::uint8_t* average, int count, NoiseCursor& cursor, int& runCounter) {
+    int i = 0;
+    int index = cursor.index, counter = runCounter;
+    while (i < count) {
+        if (counter != 0) {
+            // A run carried over: one visit at a time, the counter raised
+            // first and averaging while below the entry.
+            if (++counter < NoiseTable[index]) {
+                average[i++] = 1;
+            } else {
+                average[i++] = 0;
+                counter = 0;
+                index = index == 9999 ? std::rand() % 1000 : index + 1;
+            }
+            continue;
+        }
+        const int first = Pattern.start[static_cast<std::size_t>(index)];
+        const int take = std::min(count - i, Pattern.start[10000] - first);
+        std::copy_n(Pattern.visits.begin() + first, take, average + i);
+        i += take;
+        const int end = first + take;
+        if (end == Pattern.start[10000]) {
+            // The last entry's copy was taken: the cursor restarts.
+            index = std::rand() % 1000;
+            continue;
+        }
+        const int entry = Pattern.entryOf[static_cast<std::size_t>(end - 1)];
+        if (Pattern.visits[static_cast<std::size_t>(end - 1)] == 0) {
+            index = entry + 1;
+        } else {
+            index = entry;
+            counter = end - Pattern.start[static_cast<std::size_t>(entry)];
+        }
+    }
+    cursor.index = index;
+    runCounter = counter;
+}
+
+void VectorRise(const EffectKernels& kernels, const LockedPixels& back, Span columns, Span rows,
+                const ChannelFlags* fade, NoiseCursor& cursor, int& runCounter) {
+    RowParams params = LayoutParams();
+    params.channels = fade ? ChannelBits(*fade) : 0;
+    const int inner = columns.size() - 2;
+    RowChoices.resize(static_cast<std::size_t>(inner));
+    if (cursor.index < 0 || cursor.index > 9999) cursor.index = 0;
+    Pattern.Update();
+    for (int j = 2; j < rows.size(); ++j) {
+        std::uint16_t* below = back.Row(rows.first + j) + columns.first + 1;
+        ChooseRiseRow(RowChoices.data(), inner, cursor, runCounter);
+        kernels.riseRow(below - back.pitch, below, back.pitch, RowChoices.data(), inner, params);
+    }
+}
+
+// The next `count` noise values of the cursor, in order.
+void TakeNoise(std::uint8_t* out, int count, NoiseCursor& cursor) {
+    if (cursor.index < 0 || cursor.index > 9999) cursor.index = 0;
+    while (count > 0) {
+        const int run = std::min(count, 10000 - cursor.index);
+        std::copy(NoiseTable + cursor.index, NoiseTable + cursor.index + run, out);
+        out += run;
+        count -= run;
+        cursor.index += run - 1;
+        cursor.Next();  // the last value of the run: moves on, or restarts after entry 9999
+    }
+}
+
 int Rise(int x, int y, int width, int height, const ChannelFlags* fade, NoiseCursor& cursor,
          int& runCounter) {
     if (width <= 0 || height <= 0) return 1;
@@ -65,6 +175,11 @@ int Rise(int x, int y, int width, int height, const ChannelFlags* fade, NoiseCur
     // most to the second-last row of the surface.
     const Span columns = CutSpan(x, width, back.width);
     const Span rows = CutSpan(y, height, back.height - 1);
+    if (const EffectKernels* kernels = VectorEffects(); kernels && columns.size() > 2) {
+        VectorRise(*kernels, back, columns, rows, fade, cursor, runCounter);
+        UnlockPixels(back);
+        return 1;
+    }
     for (int j = 2; j < rows.size(); ++j) {
         std::uint16_t* below = back.Row(rows.first + j) + columns.first;
         std::uint16_t* target = below - back.pitch;
@@ -83,12 +198,95 @@ int Rise(int x, int y, int width, int height, const ChannelFlags* fade, NoiseCur
     return 1;
 }
 
+std::vector<std::uint32_t> BlurFields;
+
+// The in-place blur with the vector rows. Each pixel is (left + right + up +
+// down) / 4 per 5-bit channel, the left one just written: a chain along the
+// row. The sums of the other three come from a vector row, with the three
+// channels in the fields of one word, so the chain is one add, shift and
+// mask per pixel for all channels; without fading two pixels are taken at
+// once, as floor((floor((l + a) / 4) + b) / 4) = floor((l + a + 4b) / 16).
+void VectorBlur(const EffectKernels& kernels, const LockedPixels& back, Span columns, Span rows,
+                const ChannelFlags* fade) {
+    const RowParams params = LayoutParams();
+    const int inner = columns.size() - 2;
+    const auto count = static_cast<std::size_t>(inner);
+    BlurFields.assign(3 * count, 0);
+    std::uint32_t* const sums = BlurFields.data();
+    std::uint32_t* const lower = sums + count;  // the second row of a pair
+    // No pixels: a row of zeros, whose channels add nothing.
+    const auto* const none = reinterpret_cast<const std::uint16_t*>(sums + 2 * count);
+    constexpr std::uint32_t kMask = (31u << kFieldShift[0]) | (31u << kFieldShift[1]) | (31u << kFieldShift[2]);
+    // Fading lowers a channel whose quotient is not 0: one whose sum is 4 or
+    // more, which shows in bit 7 of the sum plus 124.
+    constexpr std::uint32_t kRaise = (124u << kFieldShift[0]) | (124u << kFieldShift[1]) | (124u << kFieldShift[2]);
+    const std::uint32_t fadeBits = fade ? ((fade->red ? 1u << kFieldShift[0] : 0u) |
+                                           (fade->green ? 1u << kFieldShift[1] : 0u) |
+                                           (fade->blue ? 1u << kFieldShift[2] : 0u))
+                                        : 0u;
+    auto fields = [](std::uint16_t p) {
+        const std::uint8_t* c = PixelSplitTable[p];
+        return (std::uint32_t{c[0]} << kFieldShift[0]) | (std::uint32_t{c[1]} << kFieldShift[1]) |
+               (std::uint32_t{c[2]} << kFieldShift[2]);
+    };
+    auto step = [fadeBits](std::uint32_t s) { return ((s >> 2) & kMask) - (((s + kRaise) >> 7) & fadeBits); };
+    const std::ptrdiff_t pitch = back.pitch;
+    int j = 1;
+    if (fadeBits != 0) {
+        // Fading keeps one pixel per step of the chain; two rows run side by
+        // side, the lower one pixel behind, its upper neighbour the pixel the
+        // upper row has just written.
+        for (; j + 1 < rows.size() - 1; j += 2) {
+            std::uint16_t* upper = back.Row(rows.first + j) + columns.first;
+            std::uint16_t* under = upper + pitch;
+            kernels.fieldSums(sums, upper + 2, upper + 1 - pitch, upper + 1 + pitch, inner, params);
+            kernels.fieldSums(lower, under + 2, none, under + 1 + pitch, inner, params);
+            std::uint32_t a = step(fields(upper[0]) + sums[0]);
+            sums[0] = a;
+            std::uint32_t b = fields(under[0]);
+            for (int i = 1; i < inner; ++i) {
+                a = step(a + sums[i]);
+                b = step(b + lower[i - 1] + sums[i - 1]);
+                sums[i] = a;
+                lower[i - 1] = b;
+            }
+            lower[inner - 1] = step(b + lower[inner - 1] + sums[inner - 1]);
+            kernels.packFields(upper + 1, sums, inner, params);
+            kernels.packFields(under + 1, lower, inner, params);
+        }
+    }
+    for (; j < rows.size() - 1; ++j) {
+        std::uint16_t* row = back.Row(rows.first + j) + columns.first;
+        kernels.fieldSums(sums, row + 2, row + 1 - pitch, row + 1 + pitch, inner, params);
+        std::uint32_t left = fields(row[0]);
+        int i = 0;
+        if (fadeBits == 0) {
+            for (; i + 1 < inner; i += 2) {
+                const std::uint32_t a = sums[i], b = sums[i + 1];
+                sums[i] = ((left + a) >> 2) & kMask;
+                left = ((left + a + 4 * b) >> 4) & kMask;
+                sums[i + 1] = left;
+            }
+        }
+        for (; i < inner; ++i) {
+            left = step(left + sums[i]);
+            sums[i] = left;
+        }
+        kernels.packFields(row + 1, sums, inner, params);
+    }
+}
+
 int Blur(int x, int y, int width, int height, const ChannelFlags* fade) {
     if (width <= 0 || height <= 0) return 1;
     LockedPixels back;
     if (!LockBack(back)) return 0;
     const Span columns = CutSpan(x, width, back.width);
     const Span rows = CutSpan(y, height, back.height);
+    if (const EffectKernels* kernels = VectorEffects(); kernels && columns.size() > 2) {
+        VectorBlur(*kernels, back, columns, rows, fade);
+        UnlockPixels(back);
+        return 1;
+    }
     const std::ptrdiff_t pitch = back.pitch;
     for (int j = 1; j < rows.size() - 1; ++j) {
         std::uint16_t* row = back.Row(rows.first + j) + columns.first;
@@ -145,6 +343,29 @@ int Zoom(int x, int y, int width, int height, int factor, int dot) {
     const std::int64_t j1 = std::min<std::int64_t>(j0 + sourceRows.size(), buffer.height / factor);
     for (std::int64_t j = j0; j < j1; ++j) {
         const std::uint16_t* source = back.Row(y + j);
+        if (i1 <= i0) break;  // no column of the region has a block
+        if (dot == factor && (factor == 2 || factor == 4)) {
+            // Whole blocks: the row is widened once, each pixel stored as one
+            // word of factor copies, and copied down the block.
+            std::uint16_t* first = buffer.Row(factor * j) + factor * i0;
+            const std::uint16_t* from = source + x + i0;
+            const std::int64_t count = i1 - i0;
+            if (factor == 2) {
+                for (std::int64_t i = 0; i < count; ++i) {
+                    const std::uint32_t two = from[i] * 0x10001u;
+                    std::memcpy(first + 2 * i, &two, sizeof two);
+                }
+            } else {
+                for (std::int64_t i = 0; i < count; ++i) {
+                    const std::uint64_t four = from[i] * 0x0001000100010001ull;
+                    std::memcpy(first + 4 * i, &four, sizeof four);
+                }
+            }
+            for (int b = 1; b < factor; ++b)
+                std::memcpy(buffer.Row(factor * j + b) + factor * i0, first,
+                            static_cast<std::size_t>(count * factor) * sizeof(std::uint16_t));
+            continue;
+        }
         for (int b = 0; b < dot; ++b) {
             std::uint16_t* out = buffer.Row(factor * j + b);
             for (std::int64_t i = i0; i < i1; ++i) {
@@ -175,6 +396,18 @@ int Noise(const ChannelFlags& channels, int shift, int x, int y, int width, int 
     const int bits = std::clamp(shift, 0, 8);
     const Span columns = CutSpan(x, width, back.width);
     const Span rows = CutSpan(y, height, back.height);
+    if (const EffectKernels* kernels = VectorEffects(); kernels && columns.size() > 0) {
+        RowParams params = LayoutParams();
+        params.level[0] = static_cast<std::uint16_t>(bits);
+        params.channels = ChannelBits(channels);
+        RowChoices.resize(static_cast<std::size_t>(columns.size()));
+        for (int j = rows.first; j < rows.end; ++j) {
+            TakeNoise(RowChoices.data(), columns.size(), cursor);
+            kernels->noiseRow(back.Row(j) + columns.first, RowChoices.data(), columns.size(), params);
+        }
+        UnlockPixels(back);
+        return 1;
+    }
     for (int j = rows.first; j < rows.end; ++j) {
         std::uint16_t* row = back.Row(j);
         for (int i = columns.first; i < columns.end; ++i) {

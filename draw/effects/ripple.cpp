@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "draw/effects/elEffects.h"
 
@@ -22,6 +23,43 @@ inline bool TruncatedOffset(double value, std::int64_t& out) {
 inline std::int64_t RoundUpToStep(std::int64_t value, std::int64_t step) {
     return (value + step - 1) / step * step;
 }
+
+// cos(R * F) * E of every sample, the wave's costly part: it depends only
+// on the sample grid, the rectangle's extent and the frequency, not on the
+// amplitude, so a ripple animated by its amplitude (or drawn again alike)
+// works it out once. The values are those the per-sample formula gives.
+struct WaveTable {
+    std::int64_t w0 = -1, h0 = -1, firstX = 0, endX = 0, firstY = 0, endY = 0, step = 0;
+    int frequency = 0;
+    std::int64_t columns = 0;
+    std::vector<double> wave;
+
+    static double Wave(std::int64_t xx, std::int64_t yy, std::int64_t w0, std::int64_t h0, int frequency) {
+        const float Y = static_cast<float>(2.0 / static_cast<double>(h0) * static_cast<double>(yy) - 1.0);
+        const float X = static_cast<float>(2.0 / static_cast<double>(w0) * static_cast<double>(xx) - 1.0);
+        const float E = std::exp(Y * Y - X * X);
+        const float R = std::sqrt(X * X + Y * Y);
+        return std::cos(static_cast<double>(R * static_cast<float>(frequency))) * E;
+    }
+    // False when the grid is too large to keep.
+    bool Prepare(std::int64_t w, std::int64_t h, std::int64_t fx, std::int64_t ex, std::int64_t fy, std::int64_t ey,
+                 std::int64_t e, int f) {
+        if (w == w0 && h == h0 && fx == firstX && ex == endX && fy == firstY && ey == endY && e == step &&
+            f == frequency)
+            return true;
+        const std::int64_t cols = ex > fx ? (ex - fx + e - 1) / e : 0;
+        const std::int64_t rows = ey > fy ? (ey - fy + e - 1) / e : 0;
+        if (cols * rows > (std::int64_t{1} << 22)) return false;
+        w0 = w, h0 = h, firstX = fx, endX = ex, firstY = fy, endY = ey, step = e, frequency = f;
+        columns = cols;
+        wave.resize(static_cast<std::size_t>(cols * rows));
+        std::size_t k = 0;
+        for (std::int64_t yy = fy; yy < ey; yy += e)
+            for (std::int64_t xx = fx; xx < ex; xx += e) wave[k++] = Wave(xx, yy, w, h, f);
+        return true;
+    }
+};
+WaveTable Waves;
 
 }  // namespace
 
@@ -51,17 +89,13 @@ int DrawRipple(int x, int y, int amplitude, int frequency, int step, float scale
     const std::int64_t clipBottom = std::min<std::int64_t>(ClipRect.bottom, back.height);
 
     const double s = scale, g = shear;
+    const bool kept = Waves.Prepare(w0, h0, firstX, endX, firstY, endY, e, frequency);
+    const double* keptWave = kept ? Waves.wave.data() : nullptr;
     for (std::int64_t yy = firstY; yy < endY; yy += e) {
-        const float Y = static_cast<float>(2.0 / static_cast<double>(h0) * static_cast<double>(yy) - 1.0);
         const std::uint16_t* sourceRow = object.Row(cut.top + yy);
         for (std::int64_t xx = firstX; xx < endX; xx += e) {
-            const float X = static_cast<float>(2.0 / static_cast<double>(w0) * static_cast<double>(xx) - 1.0);
-            const float E = std::exp(Y * Y - X * X);
-            const float R = std::sqrt(X * X + Y * Y);
-            const float wave = R * static_cast<float>(frequency);
-            const float Q = static_cast<float>((std::cos(static_cast<double>(wave)) * E + 1.0) *
-                                                   amplitude / 2.0 +
-                                               static_cast<double>(yy));
+            const double wave = kept ? *keptWave++ : WaveTable::Wave(xx, yy, w0, h0, frequency);
+            const float Q = static_cast<float>((wave + 1.0) * amplitude / 2.0 + static_cast<double>(yy));
             std::int64_t dx, dy;
             if (!TruncatedOffset((static_cast<double>(xx) + static_cast<double>(yy) * g) * s, dx) ||
                 !TruncatedOffset(static_cast<double>(Q) * s, dy))

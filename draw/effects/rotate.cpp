@@ -10,8 +10,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "draw/effects/elEffects.h"
+#include "draw/effects/vector_rows.h"
 
 namespace elDraw {
 
@@ -104,6 +106,25 @@ inline bool TruncatedQuotient(double numerator, double zoom, std::int64_t& out) 
     if (!(std::fabs(q) < 9.0e18)) return false;
     out = static_cast<std::int64_t>(q);
     return true;
+}
+
+// trunc(n / zoom) as TruncatedQuotient gives it, from a product with the
+// reciprocal where that cannot differ: the product lies within 2^-51 of the
+// quotient (relative), as does the rounded quotient, so unless the product
+// comes within 2^-48 of a whole number both truncate alike. Near whole
+// numbers, for huge values and for odd zooms it divides.
+inline bool QuotientByInverse(double numerator, double zoom, double inverse, std::int64_t& out) {
+    const double t = numerator * inverse;
+    const double a = std::fabs(t);
+    if (a < 4.0e15) {
+        const double fraction = a - static_cast<double>(static_cast<std::int64_t>(a));
+        const double margin = a * 0x1p-48 + 0x1p-60;
+        if (fraction > margin && fraction < 1.0 - margin) {
+            out = static_cast<std::int64_t>(t);
+            return true;
+        }
+    }
+    return TruncatedQuotient(numerator, zoom, out);
 }
 
 // trunc(n / zoom) for every numerator n that a draw can meet, worked out
@@ -200,6 +221,82 @@ struct Wrapper {
     }
 };
 
+// The mapping in two look-ups per pixel: each source column and row depends
+// on u / 360 (v / 360) alone, so they are worked out once per value that the
+// visible pixels meet (at most the rectangle's width plus height of them)
+// with the same formulas, instead of once per pixel. A column map entry is
+// the object column of the source pixel, a row map entry the offset of its
+// object row (both 0 or more, their sum the pixel's place); -1 marks pixels
+// that are not drawn. Used at every
+// level but the plain one, which keeps the per-pixel formulas.
+struct AxisMap {
+    std::vector<std::int64_t> entries;
+    std::int64_t low = 0;
+    std::int64_t At(std::int64_t q) const { return entries[static_cast<std::size_t>(q - low)]; }
+};
+AxisMap ColumnMap, RowMap;
+std::vector<std::uint32_t> FloorColours;
+constexpr std::int64_t kMapLimit = std::int64_t{1} << 20;
+
+bool UseMaps() { return ActiveVectorLevel() != VectorLevel::Plain; }
+
+// Fills map for the quotients low..high: source(q, s) gives the source
+// position s of quotient q and whether there is one; inside [first, end) the
+// entry is place(s), else -1. False when the range is too large to map.
+template <class Source, class Place>
+bool FillMap(AxisMap& map, std::int64_t low, std::int64_t high, std::int64_t first, std::int64_t end,
+             Source&& source, Place&& place) {
+    if (high < low || high - low >= kMapLimit) return false;
+    map.low = low;
+    map.entries.resize(static_cast<std::size_t>(high - low + 1));
+    for (std::int64_t q = low; q <= high; ++q) {
+        std::int64_t s = 0;
+        const bool has = source(q, s) && s >= first && s < end;
+        map.entries[static_cast<std::size_t>(q - low)] = has ? place(s) : -1;
+    }
+    return true;
+}
+
+// Both maps over the whole visible rectangle; column(q, s) and row(q, s)
+// give the source column of u / 360 = q and the source row of v / 360 = q.
+template <class Column, class Row>
+bool FillMaps(const Rotation& r, Column&& column, Row&& row) {
+    std::int64_t lowU, highU, lowV, highV;
+    QuotientRange(r, false, lowU, highU);
+    QuotientRange(r, true, lowV, highV);
+    return FillMap(ColumnMap, lowU, highU, r.firstU, r.endU, column, [&r](std::int64_t s) { return r.left + s; }) &&
+           FillMap(RowMap, lowV, highV, r.firstV, r.endV, row,
+                   [&r](std::int64_t s) { return (r.top + s) * r.object.pitch; });
+}
+
+// The visible pixels through the maps: put(p, dest) for each source pixel p
+// that exists; rowStart(j) before each visible row may refill the maps and
+// returns false to skip the row. Unlocks; returns 1.
+template <class RowStart, class Put, class Pixel = std::uint16_t>
+int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put, const Pixel* bits = nullptr) {
+    const VisibleRange& vis = r.visible;
+    if (!bits) bits = reinterpret_cast<const Pixel*>(r.object.bits);
+    for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
+        if (!rowStart(j)) continue;
+        std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
+        std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
+        std::uint16_t* dest = r.back.Row(r.y1 + j) + (r.x1 + vis.i0);
+        const std::int64_t* columns = ColumnMap.entries.data() - ColumnMap.low;
+        const std::int64_t* rows = RowMap.entries.data() - RowMap.low;
+        for (std::int64_t i = vis.i0; i < vis.i1; ++i, ++dest, u += r.cosine, v += r.sine) {
+            const std::int64_t column = columns[u / 360], row = rows[v / 360];
+            if ((column | row) < 0) continue;
+            const Pixel p = bits[row + column];
+            if (p) put(p, *dest);
+        }
+    }
+    UnlockPair(r.object, r.back);
+    return 1;
+}
+
+bool EveryRow(std::int64_t) { return true; }
+void Copy(std::uint16_t p, std::uint16_t& dest) { dest = p; }
+
 }  // namespace
 
 int DrawRotate(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top, int right,
@@ -209,6 +306,10 @@ int DrawRotate(int x1, int y1, int x2, int y2, int angle, int slot, int left, in
     if (started != kPassLocked) return started;
     const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
     const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
+    if (UseMaps() && FillMaps(
+                         r, [&](std::int64_t q, std::int64_t& su) { return su = q - ox, true; },
+                         [&](std::int64_t q, std::int64_t& sv) { return sv = q - oy, true; }))
+        return RunMapped(r, EveryRow, Copy);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         const std::int64_t su = qu - ox, sv = qv - oy;
         if (!r.Exists(su, sv)) return;
@@ -225,6 +326,10 @@ int DrawRotateTile(int x1, int y1, int x2, int y2, int angle, int slot, int left
     const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
     const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
     const Wrapper wrapU(r.sourceWidth), wrapV(r.sourceHeight);
+    if (UseMaps() && FillMaps(
+                         r, [&](std::int64_t q, std::int64_t& su) { return su = wrapU(q - ox), true; },
+                         [&](std::int64_t q, std::int64_t& sv) { return sv = wrapV(q - oy), true; }))
+        return RunMapped(r, EveryRow, Copy);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         const std::int64_t su = wrapU(qu - ox), sv = wrapV(qv - oy);
         if (!r.Exists(su, sv)) return;
@@ -241,6 +346,11 @@ int DrawRotateZoom(int x1, int y1, int x2, int y2, int angle, float zoom, int sl
     if (started != kPassLocked) return started;
     const std::int64_t ox = ZoomedOffset(r.width, r.sourceWidth, zoom);
     const std::int64_t oy = ZoomedOffset(r.height, r.sourceHeight, zoom);
+    if (UseMaps() &&
+        FillMaps(
+            r, [&](std::int64_t q, std::int64_t& su) { return TruncatedQuotient(static_cast<double>(q - ox), zoom, su); },
+            [&](std::int64_t q, std::int64_t& sv) { return TruncatedQuotient(static_cast<double>(q - oy), zoom, sv); }))
+        return RunMapped(r, EveryRow, Copy);
     BuildQuotients(r, ox, oy, zoom);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         std::int64_t su, sv;
@@ -258,8 +368,18 @@ int DrawRotateZoomTile(int x1, int y1, int x2, int y2, int angle, float zoom, in
     if (started != kPassLocked) return started;
     const std::int64_t ox = (r.width - r.sourceWidth) >> 1;
     const std::int64_t oy = (r.height - r.sourceHeight) >> 1;
-    BuildQuotients(r, ox, oy, zoom);
     const Wrapper wrapU(r.sourceWidth), wrapV(r.sourceHeight);
+    auto tiled = [zoom](const Wrapper& wrap, std::int64_t numerator, std::int64_t& s) {
+        std::int64_t t;
+        if (!TruncatedQuotient(static_cast<double>(numerator), zoom, t)) return false;
+        s = wrap(t);
+        return true;
+    };
+    if (UseMaps() && FillMaps(
+                         r, [&](std::int64_t q, std::int64_t& su) { return tiled(wrapU, q - ox, su); },
+                         [&](std::int64_t q, std::int64_t& sv) { return tiled(wrapV, q - oy, sv); }))
+        return RunMapped(r, EveryRow, Copy);
+    BuildQuotients(r, ox, oy, zoom);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         std::int64_t tu, tv;
         if (!QuotientsU.Get(qu - ox, tu) || !QuotientsV.Get(qv - oy, tv)) return;
@@ -305,6 +425,60 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
         }
         rowUsable = UsableZoom(rowXZoom) && UsableZoom(rowYZoom);
     };
+    auto recolour = [&](std::uint16_t p, std::uint16_t& dest) {
+        const std::uint8_t* c = PixelSplitTable[p];
+        dest = Pack5(scaled[0][c[0]], scaled[1][c[1]], scaled[2][c[2]]);
+    };
+    const VisibleRange& vis = r.visible;
+    if (UseMaps() && vis.i1 - vis.i0 < kMapLimit) {
+        // The zooms change every row, so the maps are made per row, over
+        // the quotients of that row.
+        double inverseX = 1.0, inverseY = 1.0;
+        auto tiled = [](const Wrapper& wrap, float zoom, double inverse, std::int64_t numerator, std::int64_t& s) {
+            std::int64_t t;
+            if (!QuotientByInverse(static_cast<double>(numerator), zoom, inverse, t)) return false;
+            s = wrap(t);
+            return true;
+        };
+        // A small texture over a larger floor is recoloured once: each
+        // opaque pixel's colour, marked by bit 16, so that a colour that
+        // became 0 is still drawn.
+        const std::int64_t visible = (vis.i1 - vis.i0) * (vis.j1 - vis.j0);
+        const bool premade = r.sourceWidth * r.sourceHeight <= visible / 2;
+        if (premade) {
+            FloorColours.resize(static_cast<std::size_t>(r.sourceWidth * r.sourceHeight));
+            for (std::int64_t sv = r.firstV; sv < r.endV; ++sv)
+                for (std::int64_t su = r.firstU; su < r.endU; ++su) {
+                    const std::uint16_t p = r.Sample(su, sv);
+                    std::uint16_t out = 0;
+                    if (p) recolour(p, out);
+                    FloorColours[static_cast<std::size_t>(sv * r.sourceWidth + su)] = p ? 0x10000u | out : 0u;
+                }
+        }
+        auto mappedRow = [&](std::int64_t j) {
+            rowStart(j);
+            if (!rowUsable) return false;
+            inverseX = 1.0 / static_cast<double>(rowXZoom);
+            inverseY = 1.0 / static_cast<double>(rowYZoom);
+            const std::int64_t u0 = r.rowU - j * r.sine, v0 = r.rowV + j * r.cosine;
+            const std::int64_t ua = (u0 + vis.i0 * r.cosine) / 360, ub = (u0 + (vis.i1 - 1) * r.cosine) / 360;
+            const std::int64_t va = (v0 + vis.i0 * r.sine) / 360, vb = (v0 + (vis.i1 - 1) * r.sine) / 360;
+            FillMap(
+                ColumnMap, std::min(ua, ub), std::max(ua, ub), r.firstU, r.endU,
+                [&](std::int64_t q, std::int64_t& su) { return tiled(wrapU, rowXZoom, inverseX, q - ox, su); },
+                [&](std::int64_t s) { return premade ? s : r.left + s; });
+            FillMap(
+                RowMap, std::min(va, vb), std::max(va, vb), r.firstV, r.endV,
+                [&](std::int64_t q, std::int64_t& sv) { return tiled(wrapV, rowYZoom, inverseY, q - oy, sv); },
+                [&](std::int64_t s) { return premade ? s * r.sourceWidth : (r.top + s) * r.object.pitch; });
+            return true;
+        };
+        if (premade)
+            return RunMapped(
+                r, mappedRow, [](std::uint32_t p, std::uint16_t& dest) { dest = static_cast<std::uint16_t>(p); },
+                FloorColours.data());
+        return RunMapped(r, mappedRow, recolour);
+    }
     return RunRotation(r, rowStart, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         std::int64_t tu, tv;
         if (!rowUsable || !TruncatedQuotient(static_cast<double>(qu - ox), rowXZoom, tu) ||

@@ -8,6 +8,7 @@
 
 #if defined(__GNUC__) && defined(__SSE2__) && (defined(__x86_64__) || defined(_M_X64))
 #define EL_VECTOR_ROWS 1
+#include "draw/effects/vector_effects_impl.h"
 #include "draw/effects/vector_rows_impl.h"
 #else
 #define EL_VECTOR_ROWS 0
@@ -20,8 +21,13 @@ const RowKernel* Sse2Rows() {
     static const RowTable<16> table;
     return table.rows;
 }
+const EffectKernels* Sse2Effects() {
+    static const EffectTable<16> table;
+    return &table.kernels;
+}
 #else
 const RowKernel* Sse2Rows() { return nullptr; }
+const EffectKernels* Sse2Effects() { return nullptr; }
 #endif
 
 namespace {
@@ -78,6 +84,16 @@ RowKernel VectorRow(RowOp op) {
     }
     if (!rows || !VectorLayout()) return nullptr;
     return rows[static_cast<int>(op)];
+}
+
+const EffectKernels* VectorEffects() {
+    if (!VectorLayout()) return nullptr;
+    switch (Chosen()) {
+        case VectorLevel::Avx2: return Avx2Effects();
+        case VectorLevel::Sse2: return Sse2Effects();
+        case VectorLevel::Plain: break;
+    }
+    return nullptr;
 }
 
 RowParams LayoutParams() {

@@ -6,6 +6,7 @@
 // compilers) no vector rows exist and the plain loops run.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace elDraw {
@@ -27,8 +28,11 @@ struct RowParams {
     std::uint16_t shift[3];    // full precision: (p >> shift) & max
     std::uint16_t max[3];
     std::uint16_t foreign;     // bits outside the channels: such pixels split into zeros
+    std::uint16_t channels;    // region effects: bit 0 red, 1 green, 2 blue take noise or fade
+    std::uint32_t reciprocal;  // the blur: sum / divisor = (sum * reciprocal) >> reciprocalShift
+    std::uint16_t reciprocalShift;
     std::uint16_t mask;        // channel mask, or the half mask
-    std::uint16_t level[3];    // cross-fade, darkening or add index per channel (0-31)
+    std::uint16_t level[3];    // cross-fade, darkening or add index per channel (0-31); the glow's shifts
     double sourceWeight[3];    // full-precision mixes
     double destWeight[3];
     std::uint32_t fixedSource[3];  // the same weights in units of 2^-kFixedBits
@@ -59,6 +63,68 @@ enum class RowOp {
     FadeColumns,      // Fade with the levels of each column
     Count
 };
+
+// One ray step of the glow: light is read at this many pixels (of the light
+// planes' layout) from the pixel it lands on and arrives this much weaker.
+struct GlowTap {
+    std::ptrdiff_t offset;
+    std::uint8_t loss;
+};
+
+// The row kernels of the glow and the region effects.
+struct EffectKernels {
+    // The light of a row of object pixels: per channel the 5-bit value
+    // shifted right by level[c] (at most 5) less the pixel's noise value,
+    // not below 0; opaque[i] = 0xFF where s[i] is not 0, else 0 (when
+    // opaque is not null). Returns the largest light of the row.
+    unsigned (*glowLight)(const std::uint16_t* s, const std::uint8_t* noise, int width, const RowParams& p,
+                          std::uint8_t* const light[3], std::uint8_t* opaque);
+    // Sums the light arriving at `width` pixels, per channel: late taps
+    // always, early taps only where shielded is 0 (null: everywhere); each
+    // tap adds max(0, light - loss) and the sums stop at 31. light[c] and
+    // shielded point at the first pixel; sum[c] receives whole vectors, so
+    // it must have room for kMaxLanes * 2 entries past width.
+    void (*glowGather)(const std::uint8_t* const light[3], const std::uint8_t* shielded, const GlowTap* late,
+                       int lateCount, const GlowTap* early, int earlyCount, int width, std::uint8_t* const sum[3]);
+    // Adds the sums to a row of back pixels (5-bit channels, at most 31);
+    // pixels whose three sums are 0 stay as they are.
+    void (*glowApply)(std::uint16_t* d, const std::uint8_t* const sum[3], int width, const RowParams& p);
+    // Adds noise[i] << level[0] to each 5-bit channel of d[i] named in
+    // channels, stopping at 31, and repacks every pixel.
+    void (*noiseRow)(std::uint16_t* d, const std::uint8_t* noise, int width, const RowParams& p);
+    // One row of the rise: target[i] (the row above `below`) becomes the
+    // four-neighbour average of below[i] where average[i] is not 0, each
+    // channel named in channels lowered by 1 (not below 0), else below[i].
+    // Reads below[-1] to below[width] and the row under `below`.
+    void (*riseRow)(std::uint16_t* target, const std::uint16_t* below, std::ptrdiff_t pitch,
+                    const std::uint8_t* average, int width, const RowParams& p);
+    // The blur's column sums: adds the 5-bit channels of row `add` and
+    // subtracts those of row `sub` (none when null) to column[c][i].
+    void (*blurColumns)(std::uint16_t* const column[3], const std::uint16_t* add, const std::uint16_t* sub,
+                        int width, const RowParams& p);
+    // box[c][i] = column[c][i] + ... + column[c][i + size - 1] for whole
+    // vectors covering width (columns readable that far, box writable).
+    void (*blurBoxes)(std::uint16_t* const box[3], const std::uint16_t* const column[3], int width, int size);
+    // d[i] = the boxes divided (reciprocal), packed, wherever s[i] is not 0.
+    void (*blurStore)(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const box[3], int width,
+                      const RowParams& p);
+    // The screen blur's neighbour sums: out[i] holds the 5-bit channel sums
+    // of right[i], up[i] and down[i] in the fields of kFieldShift.
+    void (*fieldSums)(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,
+                      const std::uint16_t* down, int width, const RowParams& p);
+    // d[i] = the 5-bit channels held in the fields of fields[i], packed.
+    void (*packFields)(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& p);
+};
+
+// Channel fields of a 32-bit word: red at bit 0, green at 10, blue at 20,
+// ten bits each, so that sums of a few 5-bit values never carry into the
+// next field.
+constexpr int kFieldShift[3] = {0, 10, 20};
+
+// The effect kernels at the active level; nullptr where the plain loops run.
+const EffectKernels* VectorEffects();
+const EffectKernels* Sse2Effects();
+const EffectKernels* Avx2Effects();
 
 // Runs over one row: d[i] = rule(s[i], d[i]) wherever s[i] is not 0.
 using RowKernel = void (*)(std::uint16_t* d, const std::uint16_t* s, int width, const RowParams& p);

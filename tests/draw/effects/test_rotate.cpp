@@ -248,6 +248,30 @@ TEST_F(RotatedDraws, RippleWithoutAmplitudeMovesSamplesByScaleAndShear) {
     });
 }
 
+// The ripple keeps the wave of its last sample grid and frequency: a draw
+// after others with another frequency, step, rectangle or clip gives the
+// pixels it gave the first time, and a draw with only the amplitude changed
+// moves the samples by that amplitude.
+TEST_F(RotatedDraws, RippleDrawnAgainAfterOtherRipplesGivesTheSamePixels) {
+    const int obj = Picture(40, 30);
+    auto draw = [&](int amplitude, int frequency, int step, int right) {
+        test::FillSurface(elDraw::BackSurface, kBack);
+        EXPECT_EQ(elDraw::DrawRipple(50, 60, amplitude, frequency, step, 1.0f, 0.25f, obj, 0, 0, right, 30), 1);
+        return Back();
+    };
+    const Pixels first = draw(9, 5, 1, 40);
+    const Pixels otherAmplitude = draw(3, 5, 1, 40);
+    EXPECT_FALSE(first.p == otherAmplitude.p);
+    draw(9, 5, 2, 40);
+    draw(9, 5, 1, 33);
+    elDraw::SetClip(60, 0, 800, 600);
+    draw(9, 5, 1, 40);
+    elDraw::SetClip(0, 0, 800, 600);
+    EXPECT_TRUE(draw(3, 5, 1, 40).p == otherAmplitude.p);
+    draw(9, 11, 1, 40);
+    EXPECT_TRUE(draw(9, 5, 1, 40).p == first.p);
+}
+
 TEST_F(RotatedDraws, CutDrawsShowTheSamePixelsAsWholeOnesInsideTheClip) {
     const int obj = Picture(48, 40);
     using Draw = std::function<int()>;

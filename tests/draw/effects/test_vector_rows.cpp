@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -261,6 +262,185 @@ TEST_F(VectorRows, EveryDrawMatchesThePlainLoopOnRandomDraws) {
                                        top, random.Between(left, 230), random.Between(top, 180),
                                        std::string(Name(format)) + " " + what + " round " + std::to_string(round));
             }
+        }
+    }
+}
+
+// The gathered glow against the glow sent ray by ray: random pictures (half
+// transparent), shifts (5 and more give no light), direction sets, copy
+// flags, noise positions (the cursor wraps within some draws), positions
+// and clip rectangles, in both layouts. The result also carries the noise
+// cursor after the draw, which must move the same way.
+TEST_F(VectorRows, GlowMatchesThePlainLoopOnRandomDraws) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 11u : 12u};
+        const int object = Object(97, 71, [&random](int, int) {
+            const std::uint64_t v = random.Next();
+            return static_cast<std::uint16_t>((v & 1) ? 0 : (v >> 8));
+        });
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (int round = 0; round < 24; ++round) {
+            const unsigned shifts[3] = {static_cast<unsigned>(random.Below(4)), static_cast<unsigned>(random.Below(7)),
+                                        static_cast<unsigned>(random.Below(3))};
+            const int directions = round == 0 ? 0xFF : random.Below(0x200);
+            const int copy = random.Below(2);
+            const int cursor = random.Below(2) ? random.Below(10000) : 9990;
+            const Draw draw = [=](int x, int y, int s, int l, int t, int r, int b) {
+                elDraw::GlowNoiseCursor = cursor;
+                const int result = elDraw::DrawGlow(x, y, shifts[0], shifts[1], shifts[2], directions, copy, s, l, t, r, b);
+                return result + 10 * elDraw::GlowNoiseCursor;
+            };
+            for (int k = 0; k < 2; ++k) {
+                const int left = random.Between(-10, 10), top = random.Between(-10, 10);
+                elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
+                                random.Between(200, 630));
+                ExpectSameAtEveryLevel(back, draw, random.Between(-60, 780), random.Between(-60, 580), object, left, top,
+                                       random.Between(left, 110), random.Between(top, 80),
+                                       std::string(Name(format)) + " glow round " + std::to_string(round));
+            }
+        }
+    }
+}
+
+// The vector blur against the plain one: random pictures, block sizes
+// (some wider or taller than the visible part, some beyond the vector
+// rows), positions, clips and source rectangles, in both layouts.
+TEST_F(VectorRows, BlurMatchesThePlainLoopOnRandomDraws) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 31u : 32u};
+        const int object = Object(203, 157, [&random](int, int) {
+            const std::uint64_t v = random.Next();
+            return static_cast<std::uint16_t>((v & 1) ? 0 : (v >> 8));
+        });
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (int round = 0; round < 30; ++round) {
+            const int n = round < 20 ? random.Between(1, 9) : random.Between(10, 40);
+            const Draw draw = [n](int x, int y, int s, int l, int t, int r, int b) {
+                return elDraw::DrawBlur(x, y, n, s, l, t, r, b);
+            };
+            const int left = random.Between(-10, 20), top = random.Between(-10, 20);
+            elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
+                            random.Between(200, 630));
+            ExpectSameAtEveryLevel(back, draw, random.Between(-60, 780), random.Between(-60, 580), object, left, top,
+                                   random.Between(left, 230), random.Between(top, 180),
+                                   std::string(Name(format)) + " blur " + std::to_string(n) + " round " +
+                                       std::to_string(round));
+        }
+    }
+}
+
+// The rotations through per-draw column and row maps against the formulas
+// per pixel: random angles, zooms (some negative or tiny), floor zoom steps
+// and colour factors, destination rectangles partly off the screen, clip
+// rectangles and source rectangles partly outside the object, in both
+// layouts.
+TEST_F(VectorRows, RotationsMatchThePlainLoopOnRandomDraws) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 41u : 42u};
+        const int object = Object(61, 47, [&random](int, int) {
+            const std::uint64_t v = random.Next();
+            return static_cast<std::uint16_t>((v & 3) ? (v >> 8) : 0);
+        });
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (int round = 0; round < 40; ++round) {
+            const int angle = random.Between(-400, 800);
+            const float zoom = random.Below(8) ? 0.2f + 3.0f * random.Unit() : -1.5f * random.Unit();
+            const float xz = 0.1f + random.Unit(), yz = 0.05f + random.Unit();
+            const float xs = 0.02f * random.Unit() - 0.01f, ys = 0.03f * random.Unit();
+            const float cr = random.Unit(), cg = random.Unit(), cb = random.Unit();
+            const int kind = round % 5;
+            const Draw draw = [=](int x, int y, int s, int l, int t, int r, int b) {
+                const int x2 = x + 40 + (r - l) * 3, y2 = y + 30 + (b - t) * 2;
+                switch (kind) {
+                    case 0: return elDraw::DrawRotate(x, y, x2, y2, angle, s, l, t, r, b);
+                    case 1: return elDraw::DrawRotateTile(x, y, x2, y2, angle, s, l, t, r, b);
+                    case 2: return elDraw::DrawRotateZoom(x, y, x2, y2, angle, zoom, s, l, t, r, b);
+                    case 3: return elDraw::DrawRotateZoomTile(x, y, x2, y2, angle, zoom, s, l, t, r, b);
+                    default:
+                        return elDraw::DrawRotateFloor(x, y, x2, y2, angle, xz, xs, yz, ys, cr, cg, cb, s, l, t, r, b);
+                }
+            };
+            const int left = random.Between(-8, 20), top = random.Between(-8, 20);
+            elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
+                            random.Between(200, 630));
+            ExpectSameAtEveryLevel(back, draw, random.Between(-200, 700), random.Between(-150, 500), object, left, top,
+                                   random.Between(left + 1, 70), random.Between(top + 1, 55),
+                                   std::string(Name(format)) + " rotation kind " + std::to_string(kind) + " round " +
+                                       std::to_string(round));
+        }
+    }
+}
+
+// The vector rows of the region effects (rise, noise, blur) against the
+// plain loops: random back surfaces and regions (some reaching past the surface), fade and
+// channel flags, shifts, noise cursors near the table's end (the restart
+// draws rand(), seeded alike for every level) and run counters. The result
+// also carries the cursors and counters after the call.
+TEST_F(VectorRows, RegionEffectsMatchThePlainLoopsOnRandomRegions) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 21u : 22u};
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        for (int round = 0; round < 48; ++round) {
+            const int x = random.Between(-40, 780), y = random.Between(-40, 580);
+            const int w = random.Between(0, 300), h = random.Between(0, 200);
+            const int fr = random.Below(2), fg = random.Below(2), fb = random.Below(2);
+            const int shift = random.Between(-1, 9);
+            const int index = random.Below(2) ? random.Below(10000) : 10000 - random.Between(1, 3000);
+            const int counter = random.Below(3);
+            const unsigned seed = static_cast<unsigned>(random.Next());
+            const int op = round % 6;
+            const Draw draw = [=](int, int, int, int, int, int, int) {
+                std::srand(seed);
+                elDraw::NoiseCursor* cursor = nullptr;
+                int* runCounter = nullptr;
+                int result = 0;
+                switch (op) {
+                    case 0:
+                        cursor = &elDraw::RiseNoise;
+                        runCounter = &elDraw::RiseRunCounter;
+                        cursor->index = index;
+                        *runCounter = counter;
+                        result = elDraw::ScreenRise(x, y, w, h);
+                        break;
+                    case 1:
+                        cursor = &elDraw::RiseFadeNoise;
+                        runCounter = &elDraw::RiseFadeRunCounter;
+                        cursor->index = index;
+                        *runCounter = counter;
+                        result = elDraw::ScreenRiseFade(fr, fg, fb, x, y, w, h);
+                        break;
+                    case 2:
+                        cursor = &elDraw::ScreenNoiseCursor;
+                        cursor->index = index;
+                        result = elDraw::ScreenNoise(shift, x, y, w, h);
+                        break;
+                    case 4:
+                        return elDraw::ScreenBlur(x, y, w, h);
+                    case 5:
+                        return elDraw::ScreenBlurFade(fr, fg, fb, x, y, w, h);
+                    default:
+                        cursor = &elDraw::ScreenNoiseRGBCursor;
+                        cursor->index = index;
+                        result = elDraw::ScreenNoiseRGB(fr, fg, fb, shift, x, y, w, h);
+                        break;
+                }
+                return result + 10 * cursor->index + 100000 * (runCounter ? *runCounter : 0);
+            };
+            const char* names[] = {"rise", "rise fade", "noise", "noise rgb", "blur", "blur fade"};
+            ExpectSameAtEveryLevel(back, draw, 0, 0, 0, 0, 0, 0, 0,
+                                   std::string(Name(format)) + " " + names[op] + " round " + std::to_string(round));
         }
     }
 }
