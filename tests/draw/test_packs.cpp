@@ -258,7 +258,9 @@ TEST_F(DrawPacks, AnEntryWithAnEmptyNameIsFoundByNoName) {
     EXPECT_STREQ(ObjectTable[9].name, "A.BMP");
     EXPECT_EQ(test::PixelAt(ObjectTable[9].surface, 0, 0), 0xF800u);
     for (int slot = kFirstLoadedSlot; slot < kObjectSlots; ++slot) {
-        if (ObjectTable[slot].surface) EXPECT_NE(ObjectTable[slot].name[0], 0) << slot;
+        if (ObjectTable[slot].surface) {
+            EXPECT_NE(ObjectTable[slot].name[0], 0) << slot;
+        }
     }
     EXPECT_EQ(elDraw::CreateObject(1, 1, 2), 4);  // the lowest free slot, no staging object left
 }
