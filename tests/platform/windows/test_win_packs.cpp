@@ -24,7 +24,7 @@ const std::wstring kNoEntry =
 std::vector<unsigned char> Head(unsigned width, unsigned height, const std::string& name) {
     std::vector<unsigned char> b = {static_cast<unsigned char>(width), static_cast<unsigned char>(width >> 8),
                                     static_cast<unsigned char>(height), static_cast<unsigned char>(height >> 8)};
-    b.insert(b.end(), name.begin(), name.end());
+    for (char c : name) b.push_back(static_cast<unsigned char>(c));
     b.push_back(0);
     return b;
 }
