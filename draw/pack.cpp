@@ -210,6 +210,9 @@ int Expand(const char* caption, int slot, const char* name, int memoryFlag, cons
     bool moved = false;
     for (int attempt = 0; attempt < 10 && !moved; ++attempt) {
         ObjectRecord& target = ObjectTable[slot];
+        // A restore between attempts refills every object, this one too; if
+        // that left it without a surface there is nothing to draw into.
+        if (!target.surface) break;
         RECT from{0, 0, picture.width, picture.height};
         RECT to{0, 0, target.width, target.height};
         HRESULT result = target.surface->Blt(&to, source, &from, DDBLT_WAIT, nullptr);
