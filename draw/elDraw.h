@@ -168,8 +168,10 @@ void SetObjectName(int slot, const char* name);
 // ---- Bitmap packs -------------------------------------------------------------------
 // A pack holds many pictures, already cut to 15-bit colour, under their
 // upper-case file names (draw/pack_format.h). Lookups ignore case and the
-// first entry of a name wins. Pack objects are reloaded from the pack set
-// last when surfaces are restored.
+// first entry of a name wins. When surfaces are restored, every pack object
+// is reloaded from the pack it was filled from, whichever pack is set then.
+// Names are at most 30 characters, as for LoadObject; an empty name finds
+// no entry.
 
 // Chooses the pack (a name under the program folder); returns its full path.
 const char* SetPackFile(const char* name);
@@ -179,6 +181,10 @@ int LoadPack(const char* name, int memoryFlag);
 // slot, or 0 after a failure (the slot keeps its picture when the entry
 // cannot be found).
 int SwapPack(const char* name, int slot, int memoryFlag);
+// Refills a pack object from the pack it was filled from, under the name in
+// its record (Restore); the slot, or 0 after a failure. The pack set by the
+// program stays set.
+int ReloadPackObject(int slot, int memoryFlag);
 // Appends an entry for every BMP file of `folder` (under the program folder;
 // empty: the program folder itself) to the pack, first deleting the pack
 // when deleteFlag is set. Needs a display deeper than 16 bits. 1, or 0

@@ -86,6 +86,9 @@ const char* const kNoEntry = "BMPファイルを読み込めません";
 const char* const kNoTransfer = "サーフェース間で展開できません";
 
 std::string PackPath;
+// The pack each object was filled from, by slot: a restore refills every
+// object from its own pack, whichever pack is set at that moment.
+std::string ObjectPack[kObjectSlots];
 
 long FileSize(std::FILE* f) {
     if (std::fseek(f, 0, SEEK_END) != 0) return -1;
@@ -111,6 +114,13 @@ bool FindPicture(const char* caption, const char* name, PackPicture* out) {
         ReportError(caption, kNoPack);
         return false;
     }
+    // An empty name names no picture: the object's record would mark its
+    // slot free while it holds a surface.
+    if (!name[0]) {
+        std::fclose(f);
+        ReportError(caption, kNoEntry);
+        return false;
+    }
     char wanted[pack::kNameBuffer];
     std::snprintf(wanted, sizeof wanted, "%s", name);
     CharUpperBuffA(wanted, static_cast<DWORD>(std::strlen(wanted)));
@@ -129,9 +139,11 @@ bool FindPicture(const char* caption, const char* name, PackPicture* out) {
             entry[length++] = static_cast<char>(c);
         if (c != 0 || length >= sizeof entry) break;  // cut short, or no NUL in the buffer
         entry[length] = 0;
-        long bytes = static_cast<long>(width) * height * 2;
+        // In 64 bits: width x height x 2 reaches 8.6 billion, past a 32-bit long.
+        std::uint64_t bytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 2;
         long here = std::ftell(f);
-        if (here < 0 || bytes > size - here) break;  // pixels past the end of the file
+        if (here < 0 || here > size || bytes > static_cast<std::uint64_t>(size - here))
+            break;  // pixels past the end of the file
         if (std::strcmp(entry, wanted) == 0) {
             if (width == 0 || height == 0) break;  // nothing to make a picture of
             out->width = width;
@@ -140,7 +152,7 @@ bool FindPicture(const char* caption, const char* name, PackPicture* out) {
             found = std::fread(out->pixels.data(), 1, out->pixels.size(), f) == out->pixels.size();
             break;
         }
-        if (std::fseek(f, bytes, SEEK_CUR) != 0) break;
+        if (std::fseek(f, static_cast<long>(bytes), SEEK_CUR) != 0) break;  // bytes fit: within the file
     }
     std::fclose(f);
     if (!found) ReportError(caption, kNoEntry);
@@ -198,6 +210,9 @@ int Expand(const char* caption, int slot, const char* name, int memoryFlag, cons
     bool moved = false;
     for (int attempt = 0; attempt < 10 && !moved; ++attempt) {
         ObjectRecord& target = ObjectTable[slot];
+        // A restore between attempts refills every object, this one too; if
+        // that left it without a surface there is nothing to draw into.
+        if (!target.surface) break;
         RECT from{0, 0, picture.width, picture.height};
         RECT to{0, 0, target.width, target.height};
         HRESULT result = target.surface->Blt(&to, source, &from, DDBLT_WAIT, nullptr);
@@ -214,6 +229,7 @@ int Expand(const char* caption, int slot, const char* name, int memoryFlag, cons
     SetObjectName(slot, stored);
     r.fromPack = 1;
     r.reloadMemory = kDefaultMemory;
+    ObjectPack[slot] = PackPath;
     (void)memoryFlag;
     r.width = static_cast<std::uint16_t>(picture.width);
     r.height = static_cast<std::uint16_t>(picture.height);
@@ -252,6 +268,15 @@ bool ReadForPack(const char* fileName, int* width, int* height, std::vector<std:
     return ok;
 }
 
+// Refused before the pack is opened or a slot taken, as LoadObject refuses
+// it: the record holds no longer name, and the object could not be refilled
+// after a surface loss.
+bool NameFits(const char* caption, const char* name) {
+    if (std::strlen(name) <= static_cast<std::size_t>(kMaxObjectName)) return true;
+    ReportError(caption, "ファイル名またはリソース名が長すぎます");
+    return false;
+}
+
 bool AppendBytes(std::FILE* f, const std::vector<std::uint8_t>& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
 }
@@ -281,6 +306,7 @@ const char* SetPackFile(const char* name) {
 int LoadPack(const char* name, int memoryFlag) {
     const char* caption = "elDraw::LoadPack";
     if (!name) name = "";
+    if (!NameFits(caption, name)) return 0;
     PackPicture picture;
     if (!FindPicture(caption, name, &picture)) return 0;
     int slot = CreateObject(picture.width, picture.height, memoryFlag);
@@ -297,6 +323,7 @@ int SwapPack(const char* name, int slot, int memoryFlag) {
     if (!name) name = "";
     ObjectRecord* r = Object(slot);
     if (!r || slot < kFirstLoadedSlot) return 0;
+    if (!NameFits(caption, name)) return 0;
     PackPicture picture;
     if (!FindPicture(caption, name, &picture)) return 0;
     if (r->surface) {
@@ -310,6 +337,18 @@ int SwapPack(const char* name, int slot, int memoryFlag) {
     r->height = static_cast<std::uint16_t>(picture.height);
     KeyNewObject(slot);
     return Expand(caption, slot, name, memoryFlag, picture);
+}
+
+int ReloadPackObject(int slot, int memoryFlag) {
+    ObjectRecord* r = Object(slot);
+    if (!r) return 0;
+    char name[kObjectNameSize];
+    std::memcpy(name, r->name, sizeof name);  // the loader rewrites the record
+    std::string selected = PackPath;
+    if (!ObjectPack[slot].empty()) PackPath = ObjectPack[slot];
+    int result = SwapPack(name, slot, memoryFlag);
+    PackPath = selected;
+    return result;
 }
 
 int Convert(const char* packName, const char* folder, int deleteFlag) {

@@ -337,7 +337,7 @@ void Restore() {
         char name[kObjectNameSize];
         std::memcpy(name, r.name, sizeof name);
         SetKeyColor(r.keySetting);
-        if (r.fromPack) SwapPack(name, slot, r.reloadMemory);
+        if (r.fromPack) ReloadPackObject(slot, r.reloadMemory);
         else SwapObject(name, slot, r.reloadMemory);
     }
     SetKeyDefault(programKey);

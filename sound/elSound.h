@@ -26,6 +26,8 @@ struct StreamRecord {
     std::uint32_t wrapCursor = 0xFFFFFFFFu;
     std::uint32_t lastCursor = 0;
     std::uint8_t endCountdown = 0;
+    // Full path of the pack the slot was loaded from (streamed or whole),
+    // copied from the selected pack when it was loaded; it is reloaded from it.
     char packPath[259] = "";
 };
 
@@ -93,8 +95,9 @@ void Beep();
 // ---- Sound packs and streaming -------------------------------------------------
 // A sound pack holds many waves under their upper-case file names
 // (sound/pack_format.h); lookups ignore case and the first entry of a name
-// wins. Pack slots are reloaded by Restore and SelectFormat: a streamed slot
-// from its own pack, any other from the pack selected at that moment.
+// wins. Pack slots are reloaded by Restore and SelectFormat, each from the
+// pack it was loaded from, whichever pack is selected at that moment.
+// Between Release and Restore the loaders return -1, as without a device.
 
 // Chooses the pack the loaders read (a name under the program folder).
 void SetPackFile(const char* name);
@@ -110,14 +113,16 @@ int LoadStream(const char* name, std::uint32_t loopOffset);
 // entered the chunk written last, and stops a non-looping stream once its
 // end and a stretch of silence have gone out. A stream whose pack can no
 // longer be read is reported once and stopped; the others are still served.
-// 1, or 0 when sound is off or a stream failed.
+// 1, or 0 when sound is off (no device, or released) or a stream failed.
 int Streaming();
 // Rewinds a streamed slot to its first sample (Play and PlayLoop do this). 1 or 0.
 int ResetStream(int slot);
 // Appends an entry for every wave file of `folder` (under the program folder;
 // empty: the program folder itself) to the pack, deleting it first when
-// `deleteFirst` is set. Files that are no readable wave are left out. 1, or 0
-// after a reported write failure (the pack is then left as it was).
+// `deleteFirst` is set. Files that are no readable wave are left out, and so
+// are files whose names are 128 bytes or longer (reported: no reader could
+// pass such an entry). 1, or 0 after a reported write failure (the pack is
+// then left as it was).
 int Convert(const char* pack, const char* folder, int deleteFirst);
 
 // ---- Playback ------------------------------------------------------------------

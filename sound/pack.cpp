@@ -130,6 +130,9 @@ long FileSize(std::FILE* f) {
 // against the bytes the file really holds: an entry that claims more ends
 // the search as not found.
 bool FindSound(std::FILE* f, const char* name, Found* out) {
+    // An empty name names no sound: an entry stored without a name cannot
+    // be loaded, nor reloaded into its slot.
+    if (!name[0]) return false;
     char wanted[pack::kNameBuffer];
     std::snprintf(wanted, sizeof wanted, "%s", name);
     CharUpperBuffA(wanted, static_cast<DWORD>(std::strlen(wanted)));
@@ -213,13 +216,6 @@ std::uint32_t WholeFrames(std::uint32_t bytes, std::uint32_t blockAlign) {
     return blockAlign ? bytes - bytes % blockAlign : bytes;
 }
 
-std::uint32_t BlockAlignOf(const SoundSlot& s) {
-    if (!s.mixes[0].buffer) return 1;
-    WAVEFORMATEX wf{};
-    s.mixes[0].buffer->GetFormat(&wf, sizeof wf, nullptr);
-    return wf.nBlockAlign ? wf.nBlockAlign : 1;
-}
-
 // Reads `bytes` at the file offset `from` of the stream's pack; false after
 // reporting under `context`.
 bool ReadStream(const char* context, const StreamRecord& r, std::uint32_t from, std::uint32_t bytes,
@@ -251,13 +247,15 @@ bool RefillDue(const StreamRecord& r, std::uint32_t p) {
 }
 
 // The size of the next chunk: two seconds, the rest when less remains, and
-// when less than two seconds would be left after it, half the rest (in
-// whole frames), so the last two chunks are alike.
-std::uint32_t NextChunk(const StreamRecord& r, std::uint32_t blockAlign) {
+// when less than two seconds would be left after it, half the rest (rounded
+// down), so the last two chunks are alike. A half may end inside a sample
+// frame: the chunks go into the ring back to back, so the bytes heard stay
+// whole and in order whatever the chunk sizes.
+std::uint32_t NextChunk(const StreamRecord& r) {
     std::uint32_t chunk = r.halfSize;
     std::uint32_t remaining = r.dataSize - r.consumed;
     if (chunk > remaining) return remaining;
-    if (remaining - chunk < chunk) return WholeFrames(remaining / 2, blockAlign);
+    if (remaining - chunk < chunk) return remaining / 2;
     return chunk;
 }
 
@@ -276,7 +274,7 @@ bool ServeStream(int slot) {
         Stop(slot, -1);
         return true;
     }
-    std::uint32_t chunk = NextChunk(r, BlockAlignOf(s));
+    std::uint32_t chunk = NextChunk(r);
     std::vector<std::uint8_t> bytes;
     std::uint32_t after = 0;
     if (!ReadStream(context, r, r.readPosition, chunk, &bytes, &after)) {
@@ -303,21 +301,18 @@ bool ServeStream(int slot) {
 }
 
 // Reloads a pack slot (streamed or not) into its own slot while the sound
-// table is reloaded.
+// table is reloaded, from the pack it was loaded from (kept in its stream
+// record), so that a program using several packs loses none of its sounds.
+// The program's choice of pack is put back afterwards.
 int ReloadSlot(int slot) {
     SoundSlot& s = SoundTable[slot];
-    if (s.stream.dataSize != 0) {
-        // The stream reopens its own pack; the program's choice of pack is
-        // put back afterwards, so the whole pack slots reloaded after it
-        // still read the pack the program selected.
-        char selected[sizeof SelectedPack];
-        std::memcpy(selected, SelectedPack, sizeof selected);
-        std::snprintf(SelectedPack, sizeof SelectedPack, "%s", s.stream.packPath);
-        int result = LoadStream(s.name, s.stream.loopPoint - s.stream.dataStart);
-        std::memcpy(SelectedPack, selected, sizeof selected);
-        return result;
-    }
-    return LoadPack(s.name, s.mixCount);
+    char selected[sizeof SelectedPack];
+    std::memcpy(selected, SelectedPack, sizeof selected);
+    if (s.stream.packPath[0]) std::snprintf(SelectedPack, sizeof SelectedPack, "%s", s.stream.packPath);
+    int result = s.stream.dataSize != 0 ? LoadStream(s.name, s.stream.loopPoint - s.stream.dataStart)
+                                        : LoadPack(s.name, s.mixCount);
+    std::memcpy(SelectedPack, selected, sizeof selected);
+    return result;
 }
 
 void Register() {
@@ -340,7 +335,7 @@ void SetPackFile(const char* name) {
 
 int LoadPack(const char* name, int mix) {
     const char* context = "elSound::LoadPack";
-    if (!SoundAvailable) return -1;
+    if (!detail::DeviceReady()) return -1;
     Register();
     if (!name) name = "";
     if (mix > kMaxMixes || mix < -kMaxMixes) {
@@ -362,12 +357,17 @@ int LoadPack(const char* name, int mix) {
     char stored[pack::kNameBuffer];
     std::snprintf(stored, sizeof stored, "%s", name);
     CharUpperBuffA(stored, static_cast<DWORD>(std::strlen(stored)));
-    return detail::FillSlot(context, stored, mix, found.format, samples.data(), found.size, true);
+    int slot = detail::FillSlot(context, stored, mix, found.format, samples.data(), found.size, true);
+    // The slot remembers its pack, to be reloaded from it.
+    if (slot >= 0)
+        std::snprintf(SoundTable[slot].stream.packPath, sizeof SoundTable[slot].stream.packPath, "%s",
+                      SelectedPack);
+    return slot;
 }
 
 int LoadStream(const char* name, std::uint32_t loopOffset) {
     const char* context = "elSound::LoadStream";
-    if (!SoundAvailable) return -1;
+    if (!detail::DeviceReady()) return -1;
     Register();
     if (!name) name = "";
     if (!NameFits(context, name)) return -1;
@@ -429,8 +429,7 @@ int LoadStream(const char* name, std::uint32_t loopOffset) {
     s.EchoCounter = -1;
     if (!Reloading) s.NextMix = 0;
 
-    WAVEFORMATEX wf{};
-    std::memcpy(&wf, found.format.data(), std::min<std::size_t>(found.format.size(), sizeof wf));
+    WAVEFORMATEX wf = detail::DeviceFormat(found.format);
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof desc;
     desc.dwFlags = kStreamBufferFlags;
@@ -455,7 +454,7 @@ int LoadStream(const char* name, std::uint32_t loopOffset) {
 }
 
 int Streaming() {
-    if (!SoundAvailable) return 0;
+    if (!detail::DeviceReady()) return 0;
     int result = 1;
     for (int slot = 0; slot < kSoundSlots; ++slot) {
         SoundSlot& s = SoundTable[slot];
@@ -469,7 +468,7 @@ int Streaming() {
 
 int ResetStream(int slot) {
     const char* context = "elSound::ResetStream";
-    if (!SoundAvailable || !ValidSlot(slot)) return 0;
+    if (!detail::DeviceReady() || !ValidSlot(slot)) return 0;
     SoundSlot& s = SoundTable[slot];
     StreamRecord& r = s.stream;
     if (!s.inUse || r.dataSize == 0 || !s.mixes[0].buffer) return 0;
@@ -517,11 +516,19 @@ int Convert(const char* packName, const char* folder, int deleteFirst) {
         if (!ok || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
         std::string relative = folder[0] ? std::string(folder) + "\\" + found.cFileName : found.cFileName;
         CharUpperBuffA(relative.data(), static_cast<DWORD>(relative.size()));
+        std::string entryName = relative.substr(relative.find_last_of('\\') + 1);
+        // A name that does not fit the readers' name buffer would end every
+        // lookup at it, hiding the entries after it: the file is reported
+        // and left out.
+        if (entryName.size() >= pack::kNameBuffer) {
+            ReportError(context, kNameTooLong);
+            continue;
+        }
         std::vector<std::uint8_t> format, samples;
         // A file that cannot be read as a wave gives no entry.
         if (!detail::ReadWaveFile((programFolder + relative).c_str(), &format, &samples)) continue;
         std::vector<std::uint8_t> entry;
-        pack::AppendEntry(entry, relative.substr(relative.find_last_of('\\') + 1), format, samples.data(),
+        pack::AppendEntry(entry, entryName, format, samples.data(),
                           static_cast<std::uint32_t>(samples.size()));
         ok = std::fwrite(entry.data(), 1, entry.size(), out) == entry.size();
     } while (FindNextFileA(search, &found));

@@ -162,8 +162,11 @@ void Pause(int slot, int m) {
             mb.savedPosition = play;
             mb.buffer->Stop();
         } else {
+            // A stream's ring always loops, as its play does; the slot's
+            // looping field decides whether the stream itself ends.
+            bool loop = s->looping || s->stream.dataSize != 0;
             mb.buffer->SetCurrentPosition(mb.savedPosition);
-            mb.buffer->Play(0, 0, s->looping ? DSBPLAY_LOOPING : 0);
+            mb.buffer->Play(0, 0, loop ? DSBPLAY_LOOPING : 0);
         }
     });
 }

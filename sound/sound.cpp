@@ -1,5 +1,6 @@
 // The sound device, the SoundTable and loading waves from files and
 // resources.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -128,6 +129,13 @@ bool ReadWaveFile(const char* path, std::vector<std::uint8_t>* format, std::vect
     return true;
 }
 
+WAVEFORMATEX DeviceFormat(const std::vector<std::uint8_t>& block) {
+    WAVEFORMATEX wf{};
+    std::memcpy(&wf, block.data(), std::min(block.size(), sizeof wf));
+    wf.cbSize = 0;
+    return wf;
+}
+
 void SettleMixBuffer(SoundSlot& s, MixBuffer& mb) {
     if (!Reloading) {
         DWORD frequency = 0;
@@ -157,8 +165,7 @@ int FillSlot(const char* context, const char* name, int mix, const std::vector<s
         s.NextMix = 0;
     }
 
-    WAVEFORMATEX wf{};
-    std::memcpy(&wf, format.data(), std::min(format.size(), sizeof wf));
+    WAVEFORMATEX wf = DeviceFormat(format);
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof desc;
     desc.dwFlags = kWaveBufferFlags;

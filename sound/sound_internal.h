@@ -38,6 +38,13 @@ bool ReadWaveFile(const char* path, std::vector<std::uint8_t>* format,
 int FillSlot(const char* context, const char* name, int mix, const std::vector<std::uint8_t>& format,
              const std::uint8_t* data, std::uint32_t size, bool fromPack);
 
+// The format to hand to the device: the first 18 bytes of a format block
+// (its fields and extra-byte count), with the extra-byte count set to 0. The
+// copy holds no extra bytes, so the device must not be told of any: it would
+// read them past the copy's end. Formats that need their extra bytes are then
+// refused by the device like any other it cannot play.
+plat::WAVEFORMATEX DeviceFormat(const std::vector<std::uint8_t>& block);
+
 // A mix buffer just made for a slot: a new load takes the device's frequency
 // and neutral volume and pan; a reload gives the buffer back the settings the
 // mix had before.

@@ -24,6 +24,8 @@ constexpr audio::OutputFormat kDefaultFormat{44100, 2, 16};
 
 class Device;
 
+std::vector<BYTE> lastBufferFormat;
+
 bool ValidPcm(const WAVEFORMATEX& f) {
     return f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
            (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
@@ -320,6 +322,11 @@ public:
         }
         const WAVEFORMATEX* f = desc->lpwfxFormat;
         if (!f) return DSERR_INVALIDPARAM;
+        // The format as DirectSound takes it: the structure and, for any
+        // format but PCM, the cbSize extra bytes that follow it.
+        const auto* bytes = reinterpret_cast<const BYTE*>(f);
+        std::size_t extra = f->wFormatTag == WAVE_FORMAT_PCM ? 0 : f->cbSize;
+        lastBufferFormat.assign(bytes, bytes + sizeof *f + extra);
         if (f->wFormatTag != WAVE_FORMAT_PCM) return DSERR_BADFORMAT;
         if (!ValidPcm(*f) || f->nSamplesPerSec < DSBFREQUENCY_MIN ||
             f->nSamplesPerSec > DSBFREQUENCY_MAX)
@@ -407,6 +414,10 @@ bool ReadSimpleWave(const char* name, WAVEFORMATEX* format, std::vector<BYTE>* d
 }
 
 }  // namespace
+
+namespace headless {
+std::vector<BYTE> LastBufferFormat() { return lastBufferFormat; }
+}  // namespace headless
 
 HRESULT DirectSoundCreate(const GUID* device, IDirectSound** sound, void* outer) {
     if (!sound || outer) return DSERR_INVALIDPARAM;

@@ -90,6 +90,9 @@ struct AudioCapture {
     DWORD startClock = 0;  // virtual time of the first recorded frame
     std::vector<float> samples;
 };
+// The format of the last secondary buffer asked for, as the device read it:
+// the WAVEFORMATEX and, for a format other than PCM, its cbSize extra bytes.
+std::vector<BYTE> LastBufferFormat();
 void StartAudioCapture();  // drops what was recorded before
 void StopAudioCapture();
 AudioCapture CapturedAudio();  // a copy of the recording so far

@@ -4,8 +4,9 @@
 #   - with CMake, find_package(el) and the target el::el;
 #   - with pkg-config (Linux builds);
 #   - and configures a game that adds the library's tree as a subdirectory.
-# On Linux the programs then run headless for 10 frames; the Windows build's
-# program is run by tests/wine/run.sh.
+# Every installed header must compile alone. On Linux the programs then run
+# headless for 10 frames; the Windows build's program is run by
+# tests/wine/run.sh.
 #
 # Usage: tests/consumer/run.sh <library build folder> [<toolchain file>]
 # The work is done in <library build folder>/consumer.
@@ -23,6 +24,20 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$work/prefix" > "$work/install.log" || fail "cmake --install"
 [ -f "$work/prefix/lib/cmake/el/elConfig.cmake" ] || fail "no package file installed"
 [ -f "$work/prefix/include/el/draw/elDraw.h" ] || fail "no headers installed"
+
+# Every installed header compiles alone against the install, with the
+# compiler the library was built with: none may need a header that was not
+# installed, nor one included before it.
+cxx=$(sed -n 's/^set(CMAKE_CXX_COMPILER "\(.*\)")$/\1/p' "$build"/CMakeFiles/*/CMakeCXXCompiler.cmake | head -n 1)
+headers=0
+while IFS= read -r header; do
+    relative=${header#"$work/prefix/include/el/"}
+    echo "#include \"$relative\"" | "${cxx:-c++}" -std=c++20 -fsyntax-only -I"$work/prefix/include/el" \
+        -x c++ - 2> "$work/header.log" || { cat "$work/header.log"; fail "$relative does not compile alone"; }
+    headers=$((headers + 1))
+done < <(find "$work/prefix/include/el" -name '*.h' | sort)
+[ "$headers" -gt 0 ] || fail "no headers found in the install"
+echo "ok: each of the $headers installed headers compiles alone"
 
 args=(-DCMAKE_PREFIX_PATH="$work/prefix" -DCMAKE_BUILD_TYPE=Release)
 [ -n "$toolchain" ] && args+=(-DCMAKE_TOOLCHAIN_FILE="$(realpath "$toolchain")")
@@ -53,7 +68,6 @@ echo "ok: a game's tree configures with the library as a subdirectory"
 [ -n "$toolchain" ] && exit 0
 
 # pkg-config, with the compiler the library was built with.
-cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
 export PKG_CONFIG_PATH=$work/prefix/lib/pkgconfig
 # shellcheck disable=SC2046
 "${cxx:-c++}" -O1 -o "$work/consumer_pc" "$here/main.cpp" $(pkg-config --cflags --libs el) ||

@@ -219,12 +219,100 @@ TEST_F(DrawPacks, DamagedPacksAreRefusedWithoutReadingPastTheEnd) {
     endless.insert(endless.end(), {1, 0});
     WriteFile("D.PAK", endless);
     hl::ClearBoxes();
-    EXPECT_EQ(elDraw::LoadPack(std::string(300, 'A').c_str(), 2), 0);
+    EXPECT_EQ(elDraw::LoadPack(std::string(30, 'A').c_str(), 2), 0);
     EXPECT_EQ(Boxes(), std::string(kNoEntry) + "\n");
     std::vector<elDraw::pack::Entry> entries;
     std::string problem;
     EXPECT_FALSE(elDraw::pack::ReadEntries(endless.data(), endless.size(), &entries, &problem));
     EXPECT_NE(problem.find("no name end"), std::string::npos);
+    // The largest size an entry can claim, 65535 x 65535 (8.6 billion pixel
+    // bytes, past any 32-bit count), and the entry one byte short of its
+    // pixels: refused before any pixel is read or kept.
+    std::vector<std::uint8_t> huge = {0xFF, 0xFF, 0xFF, 0xFF, 'B', '.', 'B', 'M', 'P', 0, 1, 2, 3, 4};
+    WriteFile("D.PAK", huge);
+    hl::ClearBoxes();
+    EXPECT_EQ(elDraw::LoadPack("B.BMP", 2), 0);
+    EXPECT_EQ(Boxes(), std::string(kNoEntry) + "\n");
+    std::vector<std::uint8_t> square;
+    elDraw::pack::AppendEntry(square, "B.BMP", 2, 2, {1, 2, 3, 4});
+    square.pop_back();
+    WriteFile("D.PAK", square);
+    EXPECT_EQ(elDraw::LoadPack("B.BMP", 2), 0);
+    entries.clear();
+    EXPECT_FALSE(elDraw::pack::ReadEntries(square.data(), square.size(), &entries, &problem));
+}
+
+// An entry stored without a name is found by no name: no object is filled
+// from it, and a slot asked to be refilled from it keeps its picture. No
+// slot is ever left holding a surface under an empty (free) name.
+TEST_F(DrawPacks, AnEntryWithAnEmptyNameIsFoundByNoName) {
+    StartWithScreen();
+    WritePack("G.PAK", {{"", test::Picture(2, 2, RGB(0, 255, 0))}, {"A.BMP", test::Picture(1, 1, RGB(255, 0, 0))}});
+    elDraw::SetPackFile("G.PAK");
+    ASSERT_EQ(elDraw::SwapPack("A.BMP", 9, 2), 9);
+    EXPECT_EQ(elDraw::LoadPack("", 2), 0);
+    EXPECT_EQ(elDraw::LoadPack(nullptr, 2), 0);
+    EXPECT_EQ(elDraw::SwapPack("", 9, 2), 0);
+    EXPECT_EQ(Boxes(), std::string(kNoEntry) + "\n" + kNoEntry + "\n" +
+                           "elDraw::SwapPack : BMPファイルを読み込めません\n");
+    EXPECT_STREQ(ObjectTable[9].name, "A.BMP");
+    EXPECT_EQ(test::PixelAt(ObjectTable[9].surface, 0, 0), 0xF800u);
+    for (int slot = kFirstLoadedSlot; slot < kObjectSlots; ++slot) {
+        if (ObjectTable[slot].surface) {
+            EXPECT_NE(ObjectTable[slot].name[0], 0) << slot;
+        }
+    }
+    EXPECT_EQ(elDraw::CreateObject(1, 1, 2), 4);  // the lowest free slot, no staging object left
+}
+
+// Names longer than the record holds are refused as LoadObject refuses them,
+// before the pack is read or a slot taken; 30 characters load and come back
+// after a surface loss.
+TEST_F(DrawPacks, NamesOver30CharactersAreRefused) {
+    StartWithScreen();
+    const std::string thirty = std::string(26, 'N') + ".BMP", longer = std::string(27, 'N') + ".BMP";
+    WritePack("G.PAK", {{longer, test::Picture(1, 1, RGB(0, 255, 0))}, {thirty, test::Picture(1, 1, RGB(255, 0, 0))}});
+    elDraw::SetPackFile("G.PAK");
+    EXPECT_EQ(elDraw::LoadPack(longer.c_str(), 2), 0);
+    EXPECT_EQ(elDraw::SwapPack(longer.c_str(), 9, 2), 0);
+    EXPECT_EQ(Boxes(), "elDraw::LoadPack : ファイル名またはリソース名が長すぎます\n"
+                       "elDraw::SwapPack : ファイル名またはリソース名が長すぎます\n");
+    EXPECT_EQ(ObjectTable[4].name[0], 0);
+    EXPECT_EQ(ObjectTable[9].name[0], 0);
+    hl::ClearBoxes();
+    int slot = elDraw::LoadPack(thirty.c_str(), 2);
+    ASSERT_EQ(slot, 4);
+    hl::LoseSurfaces();
+    elDraw::Restore();
+    EXPECT_EQ(test::PixelAt(ObjectTable[slot].surface, 0, 0), 0xF800u);
+    EXPECT_EQ(Boxes(), "");
+}
+
+// Objects from two packs, the second holding a picture of the first's name:
+// after surface losses each object is refilled from the pack it came from,
+// and the pack the program set last stays set.
+TEST_F(DrawPacks, EachObjectIsRestoredFromItsOwnPack) {
+    StartWithScreen();
+    WritePack("ONE.PAK", {{"A.BMP", test::Picture(2, 1, RGB(255, 0, 0))}});
+    WritePack("TWO.PAK", {{"B.BMP", test::Picture(1, 2, RGB(0, 0, 255))}, {"A.BMP", test::Picture(2, 1, RGB(0, 255, 0))}});
+    elDraw::SetPackFile("ONE.PAK");
+    int a = elDraw::LoadPack("A.BMP", 2);
+    elDraw::SetPackFile("TWO.PAK");
+    int b = elDraw::LoadPack("B.BMP", 2);
+    ASSERT_NE(a, 0);
+    ASSERT_NE(b, 0);
+    for (int round = 0; round < 2; ++round) {
+        hl::LoseSurfaces();
+        elDraw::Restore();
+        EXPECT_EQ(test::PixelAt(ObjectTable[a].surface, 1, 0), 0xF800u) << round;
+        EXPECT_EQ(test::PixelAt(ObjectTable[b].surface, 0, 1), 0x001Fu) << round;
+        EXPECT_EQ(ObjectTable[a].fromPack, 1);
+        EXPECT_STREQ(ObjectTable[a].name, "A.BMP");
+        EXPECT_EQ(Boxes(), "") << round;
+    }
+    int again = elDraw::LoadPack("A.BMP", 2);
+    ASSERT_NE(again, 0);
+    EXPECT_EQ(test::PixelAt(ObjectTable[again].surface, 0, 0), 0x07C0u);  // the second pack's green
 }
 
 TEST(DrawPackFormat, ColoursKeepTheirFiveBitChannels) {

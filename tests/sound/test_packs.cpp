@@ -1,6 +1,7 @@
 // Sound packs and streaming: the converter's entries, lookups, streams
 // heard sample by sample across refills, the loop point, the end and its
 // silence, restore from each stream's own pack, and damaged packs.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -161,7 +162,7 @@ TEST_F(SoundPacks, ShortEntriesLoadWholeAndLongOnesStreamWithTheirRingSizes) {
     EXPECT_EQ(SoundTable[2].inUse, 0);
 }
 
-TEST_F(SoundPacks, TheLastTwoChunksShareTheRestInWholeFrames) {
+TEST_F(SoundPacks, TheLastTwoChunksShareTheRestHalvedBackToBack) {
     // 300000 bytes remain after the first chunk; the next two are 150000 each.
     std::vector<std::uint8_t> data(176400 + 300000);
     Write("S.PAK", PackBytes({{"LONG.WAV", FormatBlock(2, 22050, 16), data}}));
@@ -178,7 +179,7 @@ TEST_F(SoundPacks, TheLastTwoChunksShareTheRestInWholeFrames) {
     EXPECT_EQ(r.consumed, 0u);  // back at the loop point
     EXPECT_EQ(r.readPosition, r.loopPoint);
     // Half of 264604 bytes is 132302, not a whole number of 4-byte frames:
-    // the chunk is cut to 132300.
+    // the chunks are 132302 bytes each all the same, written back to back.
     std::vector<std::uint8_t> odd(176400 + 264604);
     Write("S.PAK", PackBytes({{"ODD.WAV", FormatBlock(2, 22050, 16), odd}}));
     int second = elSound::LoadStream("ODD.WAV", 0);
@@ -187,8 +188,9 @@ TEST_F(SoundPacks, TheLastTwoChunksShareTheRestInWholeFrames) {
     elSound::Play(second, 0);
     EXPECT_EQ(SoundTable[second].stream.consumed, 176400u);
     Frames(1, 16);
-    EXPECT_EQ(SoundTable[second].stream.consumed % 4, 0u);
-    EXPECT_EQ(SoundTable[second].stream.consumed, 176400u + 132300u);
+    EXPECT_EQ(SoundTable[second].stream.consumed, 176400u + 132302u);
+    EXPECT_EQ(SoundTable[second].stream.writePosition, 176400u + 132302u);
+    EXPECT_EQ(SoundTable[second].stream.readPosition, SoundTable[second].stream.dataStart + 176400u + 132302u);
 }
 
 // Seven seconds streamed without a loop: every sample in order through
@@ -196,7 +198,9 @@ TEST_F(SoundPacks, TheLastTwoChunksShareTheRestInWholeFrames) {
 // play starts again from the first sample.
 TEST_F(SoundPacks, AStreamIsHeardSampleBySampleThenEndsInSilenceAndStops) {
     MatchOutput();
-    std::vector<std::int16_t> samples = Ramp(kRate * 7, 1000);
+    // One sample over 7 seconds: the last two chunks are 24001 bytes each,
+    // so the ring is written at odd offsets from then on.
+    std::vector<std::int16_t> samples = Ramp(kRate * 7 + 1, 1000);
     Write("S.PAK", PackBytes({{"LONG.WAV", FormatBlock(1, kRate, 16), Bytes(samples)}}));
     elSound::SetPackFile("S.PAK");
     int slot = elSound::LoadStream("LONG.WAV", 0);
@@ -224,7 +228,8 @@ TEST_F(SoundPacks, AStreamIsHeardSampleBySampleThenEndsInSilenceAndStops) {
 
 TEST_F(SoundPacks, ALoopingStreamGoesOnFromItsLoopPoint) {
     MatchOutput();
-    std::vector<std::int16_t> samples = Ramp(kRate * 6, 1000);
+    // 96002 bytes: the first pass ends in two chunks of 16001 bytes.
+    std::vector<std::int16_t> samples = Ramp(kRate * 6 + 1, 1000);
     Write("S.PAK", PackBytes({{"LONG.WAV", FormatBlock(1, kRate, 16), Bytes(samples)}}));
     elSound::SetPackFile("S.PAK");
     const std::size_t loop = kRate * 2 + 1;  // samples; an odd byte offset is taken down to the frame
@@ -342,6 +347,12 @@ TEST_F(SoundPacks, DamagedPacksAreRefusedWithoutReadingPastTheEnd) {
     lying = whole;
     lying[firstEnd + 4 + 6] = 8;  // F too small for the format's fields
     EXPECT_FALSE(refused(lying, noEntry));
+    // A long entry one byte short of its samples: a stream reads only its
+    // first two seconds at once, so only the check of N against the file
+    // refuses it.
+    std::vector<std::uint8_t> longOne = PackBytes({{"B.WAV", FormatBlock(1, kRate, 16), std::vector<std::uint8_t>(16000 * 6)}});
+    longOne.pop_back();
+    EXPECT_FALSE(refused(longOne, noEntry));
     std::vector<std::uint8_t> endless = {1, 0, 0, 0};
     endless.insert(endless.end(), 200, 'B');
     EXPECT_FALSE(refused(endless, noEntry));
@@ -356,6 +367,174 @@ TEST_F(SoundPacks, DamagedPacksAreRefusedWithoutReadingPastTheEnd) {
     EXPECT_TRUE(refused(PackBytes({{"B.WAV", uneven, std::vector<std::uint8_t>(16000 * 6)}}),
                         "elSound::LoadStream : ストリーミング再生できません"));
     for (const MixBuffer& m : SoundTable[0].mixes) EXPECT_EQ(m.buffer, nullptr);
+}
+
+// Between Release and Restore, and after the program quit (which releases
+// the device), the pack loaders do what every other sound call does: act as
+// without a device, change nothing and show nothing.
+TEST_F(SoundPacks, ReleasedOrQuitThePackLoadersActAsWithoutADevice) {
+    Write("S.PAK", PackBytes({{"SHORT.WAV", FormatBlock(1, kRate, 16), Bytes(Ramp(100, 5))},
+                              {"LONG.WAV", FormatBlock(1, kRate, 16), Bytes(Ramp(kRate * 6, 9))}}));
+    elSound::SetPackFile("S.PAK");
+    int stream = elSound::LoadStream("LONG.WAV", 0);
+    ASSERT_EQ(stream, 0);
+    elSound::PlayLoop(stream, 0);
+    elSound::Release();
+    EXPECT_EQ(elSound::LoadPack("SHORT.WAV", 2), -1);
+    EXPECT_EQ(elSound::LoadStream("LONG.WAV", 0), -1);
+    EXPECT_EQ(elSound::LoadStream("SHORT.WAV", 0), -1);
+    EXPECT_EQ(elSound::Streaming(), 0);
+    EXPECT_EQ(elSound::ResetStream(stream), 0);
+    EXPECT_EQ(SoundTable[1].inUse, 0);
+    EXPECT_EQ(SoundTable[stream].stream.dataSize, 6u * 16000);
+    EXPECT_EQ(Boxes(), "");
+    elSound::Restore();
+    ASSERT_NE(SoundTable[stream].mixes[0].buffer, nullptr);
+    EXPECT_EQ(elSound::LoadPack("SHORT.WAV", 2), 1);
+
+    int loaded = 0, streamed = 0, served = 1;
+    perFrame = [&] {
+        // QuitIfError shuts down through Quit; the frame then goes on.
+        ErrorFlag = 1;
+        elSystem::QuitIfError();
+        ErrorFlag = 0;
+        loaded = elSound::LoadPack("SHORT.WAV", 1);
+        streamed = elSound::LoadStream("LONG.WAV", 0);
+        served = elSound::Streaming();
+    };
+    Frames(1, 16);
+    EXPECT_EQ(loaded, -1);
+    EXPECT_EQ(streamed, -1);
+    EXPECT_EQ(served, 0);
+    EXPECT_EQ(SoundTable[2].inUse, 0);
+    EXPECT_EQ(Boxes(), "");
+}
+
+// An entry stored without a name is found by no name: loading "" or no name
+// takes no slot and reports the entry missing.
+TEST_F(SoundPacks, AnEntryWithAnEmptyNameIsFoundByNoName) {
+    Write("S.PAK", PackBytes({{"", FormatBlock(1, kRate, 16), Bytes(Ramp(100, 5))},
+                              {"A.WAV", FormatBlock(1, kRate, 16), Bytes(Ramp(100, 7))}}));
+    elSound::SetPackFile("S.PAK");
+    EXPECT_EQ(elSound::LoadPack("", 1), -1);
+    EXPECT_EQ(elSound::LoadPack(nullptr, 1), -1);
+    EXPECT_EQ(elSound::LoadStream("", 0), -1);
+    EXPECT_EQ(Boxes(), "elSound::LoadPack : WAVEファイルを読み込めません"
+                       "elSound::LoadPack : WAVEファイルを読み込めません"
+                       "elSound::LoadStream : WAVEファイルを読み込めません");
+    for (const SoundSlot& s : SoundTable) EXPECT_EQ(s.inUse, 0);
+    EXPECT_EQ(elSound::LoadPack("a.wav", 1), 0);
+}
+
+// Whole sounds from two packs, the second holding a sound of the first's
+// name in another format: after a release and restore, and after a format
+// change, each slot holds the sound of the pack it was loaded from, and the
+// program's choice of pack is still the second.
+TEST_F(SoundPacks, EachWholeSoundIsReloadedFromItsOwnPack) {
+    Write("ONE.PAK", PackBytes({{"A.WAV", FormatBlock(1, kRate, 16), Bytes(Ramp(100, 5))}}));
+    Write("TWO.PAK", PackBytes({{"B.WAV", FormatBlock(1, 11025, 16), Bytes(Ramp(100, 7))},
+                                {"A.WAV", FormatBlock(1, 22050, 16), Bytes(Ramp(100, 9))}}));
+    elSound::SetPackFile("ONE.PAK");
+    int a = elSound::LoadPack("A.WAV", 2);
+    elSound::SetPackFile("TWO.PAK");
+    int b = elSound::LoadPack("B.WAV", 1);
+    ASSERT_EQ(a, 0);
+    ASSERT_EQ(b, 1);
+    auto rate = [](int slot, int mix) {
+        WAVEFORMATEX f{};
+        SoundTable[slot].mixes[mix].buffer->GetFormat(&f, sizeof f, nullptr);
+        return f.nSamplesPerSec;
+    };
+    for (int round = 0; round < 2; ++round) {
+        if (round == 0) {
+            elSound::Release();
+            elSound::Restore();
+        } else {
+            ASSERT_EQ(elSound::SelectFormat(2, 22, 16), 1);
+        }
+        ASSERT_NE(SoundTable[a].mixes[1].buffer, nullptr) << round;
+        ASSERT_NE(SoundTable[b].mixes[0].buffer, nullptr) << round;
+        EXPECT_EQ(rate(a, 0), static_cast<DWORD>(kRate)) << round;
+        EXPECT_EQ(rate(a, 1), static_cast<DWORD>(kRate)) << round;
+        EXPECT_EQ(rate(b, 0), 11025u) << round;
+        EXPECT_EQ(Boxes(), "") << round;
+    }
+    int again = elSound::LoadPack("A.WAV", 1);
+    ASSERT_EQ(again, 2);
+    EXPECT_EQ(rate(again, 0), 22050u);
+}
+
+// A non-looping stream paused and resumed is heard to its end: its ring
+// goes on looping after the resume, as it does after its play.
+TEST_F(SoundPacks, APausedStreamResumesAndIsHeardToItsEnd) {
+    MatchOutput();
+    std::vector<std::int16_t> samples = Ramp(kRate * 8, 1000);
+    Write("S.PAK", PackBytes({{"LONG.WAV", FormatBlock(1, kRate, 16), Bytes(samples)}}));
+    elSound::SetPackFile("S.PAK");
+    int slot = elSound::LoadStream("LONG.WAV", 0);
+    ASSERT_EQ(slot, 0);
+    hl::StartAudioCapture();
+    elSound::Play(slot, -1);
+    Frames(60, 16);
+    elSound::Pause(slot, -1);
+    EXPECT_FALSE(Playing(slot));
+    Frames(30, 16);
+    elSound::Pause(slot, -1);
+    Frames(10 * 60, 16);
+    EXPECT_FALSE(Playing(slot));  // stopped by itself after its end
+    // Every sample once, in order; the pause and the end are silence.
+    std::vector<int> heard;
+    for (int v : Heard())
+        if (v != 0) heard.push_back(v);
+    ASSERT_EQ(heard.size(), samples.size());
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) wrong += heard[i] != samples[i];
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(Boxes(), "");
+}
+
+// A wave name that no reader can pass (128 bytes or more with its zero
+// byte) is reported and left out, so the entries after it stay findable; a
+// name of 127 bytes still fits.
+TEST_F(SoundPacks, ConverterLeavesOutNamesTooLongForTheReaders) {
+    std::vector<std::uint8_t> wave = Wave(1, kRate, 16, Tone(1, kRate, 16, 440, 0.5, 10));
+    const std::string fits = std::string(123, 'F') + ".WAV", tooLong = std::string(124, 'L') + ".WAV";
+    Write("IN/A.WAV", wave);
+    Write("IN/" + fits, wave);
+    Write("IN/" + tooLong, wave);
+    Write("IN/Z.WAV", wave);
+    ASSERT_EQ(elSound::Convert("S.PAK", "IN", 1), 1);
+    EXPECT_EQ(Boxes(), "elSound::Convert : ファイル名が長すぎます");
+    std::vector<std::uint8_t> pack = ReadBack("S.PAK");
+    std::vector<elSound::pack::Entry> entries;
+    std::string problem;
+    ASSERT_TRUE(elSound::pack::ReadEntries(pack.data(), pack.size(), &entries, &problem)) << problem;
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(e.name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"A.WAV", fits, "Z.WAV"}));
+    elSound::SetPackFile("S.PAK");
+    EXPECT_EQ(elSound::LoadPack("A.WAV", 1), 0);
+    EXPECT_EQ(elSound::LoadPack("Z.WAV", 1), 1);
+}
+
+// The format handed to the device is an 18-byte WAVEFORMATEX: an entry
+// whose format block declares extra bytes must not make the device read
+// past it. The device refuses the format it cannot play.
+TEST_F(SoundPacks, TheDeviceIsToldOfNoExtraFormatBytes) {
+    std::vector<std::uint8_t> adpcm = FormatBlock(1, kRate, 16);
+    adpcm[0] = 2;    // not PCM
+    adpcm[16] = 32;  // 32 extra bytes follow
+    adpcm.insert(adpcm.end(), 32, 0xAB);
+    Write("S.PAK", PackBytes({{"A.WAV", adpcm, Bytes(Ramp(100, 5))}}));
+    elSound::SetPackFile("S.PAK");
+    EXPECT_EQ(elSound::LoadPack("A.WAV", 1), -1);
+    EXPECT_EQ(Boxes(), "elSound::LoadPack : サウンドバッファが生成できません");
+    std::vector<BYTE> told = hl::LastBufferFormat();
+    ASSERT_EQ(told.size(), sizeof(WAVEFORMATEX));
+    EXPECT_EQ(told[0], 2);
+    EXPECT_EQ(told[16], 0);
+    EXPECT_EQ(told[17], 0);
 }
 
 }  // namespace
