@@ -40,8 +40,11 @@ struct WindowObject {
     int shownWidth = 0;    // headless: the window's size in pixels; 0: the picture's
     int shownHeight = 0;
     bool desktopFullScreen = false;  // switched by Alt+Enter
-    int windowedWidth = 0;           // the size Alt+Enter returns to
+    int windowedWidth = 0;           // the place Alt+Enter returns to
     int windowedHeight = 0;
+    int windowedX = 0;
+    int windowedY = 0;
+    bool windowedBorder = true;
     bool initialScaleApplied = false;
 };
 

@@ -116,12 +116,30 @@ void ResizeShown(WindowObject& w, int width, int height) {
 }
 
 void ToggleDesktopFullScreen(WindowObject& w) {
-    bool full = w.sdl ? (SDL_GetWindowFlags(w.sdl) & SDL_WINDOW_FULLSCREEN) != 0 : w.desktopFullScreen;
-    if (!full) {
+    if (w.sdl && (SDL_GetWindowFlags(w.sdl) & SDL_WINDOW_FULLSCREEN)) {
+        // The program's own full screen (a display mode): to a window of the
+        // picture's size.
+        int width = 0, height = 0;
+        PictureSize(w, width, height);
+        SDL_SetWindowFullscreen(w.sdl, 0);
+        SDL_SetWindowSize(w.sdl, width, height);
+        w.desktopFullScreen = false;
+    } else if (!w.desktopFullScreen) {
         ShownSize(w, w.windowedWidth, w.windowedHeight);
         w.desktopFullScreen = true;
         if (w.sdl) {
-            SDL_SetWindowFullscreen(w.sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+            // The window itself covers its display, without a border: the
+            // same on every window manager and where there is none (a
+            // full-screen request is carried out by the window manager).
+            SDL_GetWindowPosition(w.sdl, &w.windowedX, &w.windowedY);
+            w.windowedBorder = (SDL_GetWindowFlags(w.sdl) & SDL_WINDOW_BORDERLESS) == 0;
+            SDL_Rect bounds{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+            int display = SDL_GetWindowDisplayIndex(w.sdl);
+            SDL_GetDisplayBounds(display >= 0 ? display : 0, &bounds);
+            SDL_SetWindowBordered(w.sdl, SDL_FALSE);
+            SDL_SetWindowPosition(w.sdl, bounds.x, bounds.y);
+            SDL_SetWindowSize(w.sdl, bounds.w, bounds.h);
+            SDL_RaiseWindow(w.sdl);
         } else {
             w.shownWidth = GetSystemMetrics(SM_CXSCREEN);
             w.shownHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -131,8 +149,9 @@ void ToggleDesktopFullScreen(WindowObject& w) {
         int width = w.windowedWidth, height = w.windowedHeight;
         if (width <= 0 || height <= 0) PictureSize(w, width, height);
         if (w.sdl) {
-            SDL_SetWindowFullscreen(w.sdl, 0);
+            SDL_SetWindowBordered(w.sdl, w.windowedBorder ? SDL_TRUE : SDL_FALSE);
             SDL_SetWindowSize(w.sdl, width, height);
+            SDL_SetWindowPosition(w.sdl, w.windowedX, w.windowedY);
         } else {
             w.shownWidth = width;
             w.shownHeight = height;
