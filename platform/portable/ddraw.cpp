@@ -566,7 +566,7 @@ private:
 };
 
 // Waits, outside headless mode, for the next tick of the display's refresh
-// (the software renderer cannot synchronise its presents itself).
+// (a window's own framebuffer has no vertical sync of its own).
 void SleepToNextRefresh(SDL_Window* window) {
     SDL_DisplayMode mode{};
     int hz = (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) ? mode.refresh_rate : 60;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/display.h"
@@ -165,9 +166,20 @@ void OpenPicture(WindowObject& w, int pictureWidth, int pictureHeight, bool wind
     w.pictureHeight = pictureHeight;
     if (!windowMode || w.initialScaleApplied) return;
     w.initialScaleApplied = true;
-    // 0 asks for the platform's choice, which is 1 here.
+    // 0 asks for the platform's choice: the player's EL_SCALE, else 1.
     int scale = GetInitialScale();
-    if (scale > 1) ResizeShown(w, pictureWidth * scale, pictureHeight * scale);
+    if (scale == 0) {
+        const char* chosen = std::getenv("EL_SCALE");
+        scale = chosen ? std::atoi(chosen) : 1;
+    }
+    if (scale <= 1) return;
+    ResizeShown(w, pictureWidth * scale, pictureHeight * scale);
+    if (w.sdl) {
+        // Centred again, as the window was opened.
+        int display = std::max(SDL_GetWindowDisplayIndex(w.sdl), 0);
+        SDL_SetWindowPosition(w.sdl, static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)),
+                              static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)));
+    }
 }
 
 namespace {

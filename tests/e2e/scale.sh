@@ -3,7 +3,8 @@
 # same picture at twice the size (each pixel a 2 x 2 block; reduced back, the
 # golden frame), the mouse at window (800, 600) puts the red marker at
 # picture (400, 300), and Alt+Enter covers the screen with the picture
-# enlarged and then gives the window back at its size. There is no window
+# enlarged and then gives the window back at its size; EL_SCALE=3 opens the
+# window at three times the picture. There is no window
 # manager: xdotool sizes the window itself. The screen is 2400 x 1800, so the
 # window, which opens in its middle, stays on it at 1600 x 1200, and the
 # whole screen holds the picture three times enlarged.
@@ -94,4 +95,15 @@ check_enlarged back 1600x1200+0+0 2
 xdotool key Escape
 wait_for_exit "$pid" 20 || fail "the game did not end after Escape"
 [ "$exit_code" -eq 0 ] || fail "the game exited with $exit_code"
+
+# The player's initial scale: the window opens at three times the picture.
+EL_SCALE=3 "$game" 2> "$work/game.err" &
+pid=$!
+win=$(wait_for_window "$pid") || fail "no window appeared at scale 3"
+[ "$(geometry)" = "2400x1800" ] || fail "EL_SCALE=3 opened a window of $(geometry)"
+xdotool mousemove --window "$win" 0 0
+check_enlarged scale_3 2400x1800+0+0 3
+xdotool windowfocus --sync "$win"
+xdotool key Escape
+wait_for_exit "$pid" 20 || fail "the game did not end after Escape"
 echo "scale: ok"
