@@ -36,7 +36,7 @@ same() {
 
 # The gallery shows each of its screens for ten frames, random numbers fixed.
 same effects_gallery ./effects_gallery --headless --frames 180 --cycle 10 --seed 7
-same message_window_sprite ./message_window --frames 300 sprite
-same message_window_smooth ./message_window --frames 300 smooth
+same message_window_sprite ./message_window --frames 200 sprite
+same message_window_smooth ./message_window --frames 200 smooth
 same draw_demo ./draw_demo 1
 exit $failed
