@@ -95,6 +95,11 @@ extern int RestoreCount;
 // font work objects; 3: also the Buffer and Screen objects in system memory;
 // anything else: everything in system memory. 1, or 0 after a reported failure.
 int Screen(int width, int height, int memoryMode);
+// The depth the program draws in, with two full-screen fallbacks (0 = none);
+// before the display check and Screen. A program that asks for 16 bits (the
+// default) draws in 16-bit 5:6:5 whatever the desktop's depth, and its
+// frames are converted to the desktop's format when shown; one that asks for
+// 24 or 32 draws in the desktop's own format.
 void SetDepths(int requested, int fallback1, int fallback2);
 // Before Screen: the window opens at `scale` times the screen's size (2 gives
 // a 1600 x 1200 window for an 800 x 600 screen); 0 (the default) lets the

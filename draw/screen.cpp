@@ -211,6 +211,11 @@ void SetDepths(int requested, int fallback1, int fallback2) {
     RequestedDepth[0] = requested;
     RequestedDepth[1] = fallback1;
     RequestedDepth[2] = fallback2;
+    // The platform offers a 16-bit display to a program that asks for 16 bits,
+    // whatever the desktop's depth; every depth the library reads afterwards
+    // (the display check, the effect tables, the pack loads and converter,
+    // the screen save) is the depth the program draws in.
+    plat::SetRequestedDepth(requested);
 }
 
 void SetWindowScale(int scale) { plat::SetInitialScale(scale); }
@@ -253,6 +258,8 @@ int Screen(int width, int height, int memoryMode) {
         bool set = tryMode();
         for (int fallback = 1; !set && fallback <= 2 && RequestedDepth[fallback] != 0; ++fallback) {
             RequestedDepth[0] = RequestedDepth[fallback];
+            // The surfaces are made at the depth the mode was set to.
+            plat::SetRequestedDepth(RequestedDepth[0]);
             set = tryMode();
         }
         if (!set) return ReportError(kCaption, "解像度が変更できません");

@@ -2,11 +2,12 @@
 // line naming the effect and its current parameters. The arrow keys step
 // through the screens (Right / Down forward, Left / Up back), Esc ends.
 //
-//   effects_gallery [seconds] [--frames N] [--cycle N] [--screen K] [--headless]
+//   effects_gallery [seconds] [--frames N] [--cycle N] [--screen K] [--seed N] [--headless]
 //
 // A number ends the gallery after that many seconds, --frames after N frames;
 // --cycle moves on to the next screen every N frames by itself; --screen
-// starts at screen K (from 0). --headless (not on Windows) runs without a
+// starts at screen K (from 0); --seed fixes the random numbers, so two runs
+// draw the same frames. --headless (not on Windows) runs without a
 // display, on the virtual clock, for tests.
 //
 // Every picture is made at run time. Adding an effect is one entry in
@@ -46,6 +47,7 @@ float ScreenTime = 0;    // since the current screen was shown
 int Frames = 0;
 float RunFor = 0;        // seconds, 0: until Esc
 int FrameLimit = 0;      // frames, 0: no limit
+int Seed = -1;           // --seed: the random numbers' seed, or -1 for the clock
 int Cycle = 0;           // frames per screen when stepping by itself
 int Current = 0;
 int KeyRight = 0, KeyLeft = 0, KeyUp = 0, KeyDown = 0;
@@ -519,6 +521,9 @@ void Show(int screen) {
 // ---- The scene ------------------------------------------------------------------
 
 void Init() {
+    // A fixed seed makes a run repeatable (the noise table and the random
+    // effects); by default the start-up seeds from the clock.
+    if (Seed >= 0) std::srand(static_cast<unsigned>(Seed));
     if (!elDraw::Screen(kW, kH, 1)) return;
     MakePictures();
     elSystem::QuitIfError();
@@ -566,6 +571,7 @@ bool ParseOptions(const char* commandLine, bool& headless) {
         else if (word == "--frames") FrameLimit = std::atoi(next().c_str());
         else if (word == "--cycle") Cycle = std::atoi(next().c_str());
         else if (word == "--screen") Current = std::atoi(next().c_str());
+        else if (word == "--seed") Seed = std::atoi(next().c_str());
         else if (word[0] != '-') RunFor = static_cast<float>(std::atof(word.c_str()));
         else return false;
     }
@@ -575,7 +581,7 @@ bool ParseOptions(const char* commandLine, bool& headless) {
 int Body(const char* commandLine, int show) {
     bool headless = false;
     if (!ParseOptions(commandLine, headless)) {
-        std::fprintf(stderr, "usage: effects_gallery [seconds] [--frames N] [--cycle N] [--screen K] [--headless]\n");
+        std::fprintf(stderr, "usage: effects_gallery [seconds] [--frames N] [--cycle N] [--screen K] [--seed N] [--headless]\n");
         return 2;
     }
     if (headless) {

@@ -36,7 +36,7 @@ enum class ScaleMode {
 
 // The scale a window opens at: 1, 2, 3 ... times the picture's size; 0 (the
 // default) asks for the platform's choice: the whole part of the desktop's
-// scale factor on Windows, 1 elsewhere. Values below 0 are taken as 0. Read
+// scale factor on Windows; elsewhere the player's EL_SCALE, else 1. Values below 0 are taken as 0. Read
 // when a window is sized for a newly opened screen.
 void SetInitialScale(int scale);
 int GetInitialScale();  // the value last set (0 when never set)

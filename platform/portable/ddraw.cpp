@@ -4,10 +4,13 @@
 // refused, lost surfaces refuse everything until restored, a surface that is
 // locked or lends a device context is busy). The primary surface is the
 // picture of the program's window: whatever is written to it is shown in the
-// SDL window, or, headless, kept as the presented frame.
+// SDL window, or, headless, kept as the presented frame, converted to the
+// desktop's format and enlarged to the window's size (window_picture.h).
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -20,6 +23,7 @@
 #include "platform/portable/headless_display.h"
 #include "platform/portable/gdi_objects.h"
 #include "platform/portable/state.h"
+#include "platform/portable/window_picture.h"
 
 namespace plat {
 namespace portable {
@@ -42,7 +46,9 @@ struct DisplayWorld {
     int verticalBlankWaits = 0;
     int presents = 0;
     headless::Frame frame;
+    std::vector<std::uint8_t> frameScratch;  // the window's picture before it is widened
     std::unordered_set<Surface*> surfaces;
+    Surface* primary = nullptr;  // the last primary surface made, while it lives
 };
 
 DisplayWorld& W() {
@@ -96,22 +102,9 @@ struct DeviceState {
     int modeHeight = 0;
     DisplayFormat formatBeforeMode = DisplayFormat::Rgb565;
     bool released = false;
-    // The SDL side of the window picture.
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
-    int textureWidth = 0;
-    int textureHeight = 0;
-    Uint32 textureFormat = 0;
     bool verticalBlankPending = false;  // the next present waits for the refresh tick
 
     bool CanStretch() const { return device.hardwareStretch || device.emulationStretch; }
-
-    void DropRenderer() {
-        if (texture) SDL_DestroyTexture(texture);
-        if (renderer) SDL_DestroyRenderer(renderer);
-        texture = nullptr;
-        renderer = nullptr;
-    }
 };
 
 class Clipper final : public IDirectDrawClipper {
@@ -258,6 +251,7 @@ public:
                        0xA5);
         view_.pixels = memory_.data();
         W().surfaces.insert(this);
+        if (primary()) W().primary = this;
     }
 
     HRESULT Blt(RECT* destRect, IDirectDrawSurface* sourceI, RECT* sourceRect, DWORD flags,
@@ -430,12 +424,14 @@ public:
 
     bool primary() const { return (caps_ & DDSCAPS_PRIMARYSURFACE) != 0; }
     const PixelView& view() const { return view_; }
+    DeviceState& device() const { return *state_; }
 
 private:
     ~Surface() {
         if (dc_) DestroySurfaceDC(dc_);
         if (clipper_) clipper_->Release();
         W().surfaces.erase(this);
+        if (W().primary == this) W().primary = nullptr;
     }
 
     bool Busy() const { return locked_ || dc_ != nullptr; }
@@ -570,7 +566,7 @@ private:
 };
 
 // Waits, outside headless mode, for the next tick of the display's refresh
-// (the software renderer cannot synchronise its presents itself).
+// (a window's own framebuffer has no vertical sync of its own).
 void SleepToNextRefresh(SDL_Window* window) {
     SDL_DisplayMode mode{};
     int hz = (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) ? mode.refresh_rate : 60;
@@ -583,48 +579,106 @@ void SleepToNextRefresh(SDL_Window* window) {
     if (ms > 0) SDL_Delay(ms);
 }
 
+// The window's format, when the picture can be written straight into it.
+bool WindowFormat(Uint32 sdlFormat, DisplayFormat& format) {
+    switch (sdlFormat) {
+        case SDL_PIXELFORMAT_RGB888:
+        case SDL_PIXELFORMAT_ARGB8888: format = DisplayFormat::Xrgb8888; return true;
+        case SDL_PIXELFORMAT_RGB565: format = DisplayFormat::Rgb565; return true;
+        case SDL_PIXELFORMAT_RGB555: format = DisplayFormat::Rgb555; return true;
+        default: return false;
+    }
+}
+
+// Writes the picture into the SDL window's own framebuffer. An accelerated
+// renderer, or SDL's accelerated window framebuffer, makes SDL destroy and
+// re-create the X window to give it a GL visual: the window found by the
+// user's tools would vanish after the first frame. The window's framebuffer
+// is plain memory, and the conversion and enlargement are done here.
 void ShowInWindow(DeviceState& st, const PixelView& picture) {
     if (st.released) return;
     WindowObject* w = LiveWindow(st.window);
     if (!w || !w->sdl) return;
-    if (!st.renderer) {
-        // An accelerated renderer, or SDL's accelerated window framebuffer,
-        // makes SDL destroy and re-create the X window to give it a GL
-        // visual: the window found by the user's tools would vanish after
-        // the first frame. The picture is small, so it goes through the
-        // software renderer and the window's own framebuffer instead.
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        st.renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_SOFTWARE);
-        if (!st.renderer) return;
-    }
-    Uint32 format = picture.bytesPerPixel == 4 ? SDL_PIXELFORMAT_RGB888
-                    : picture.redMask == 0x7C00   ? SDL_PIXELFORMAT_RGB555
-                                                  : SDL_PIXELFORMAT_RGB565;
-    if (!st.texture || st.textureWidth != picture.width || st.textureHeight != picture.height ||
-        st.textureFormat != format) {
-        if (st.texture) SDL_DestroyTexture(st.texture);
-        st.texture = SDL_CreateTexture(st.renderer, format, SDL_TEXTUREACCESS_STREAMING,
-                                       picture.width, picture.height);
-        st.textureWidth = picture.width;
-        st.textureHeight = picture.height;
-        st.textureFormat = format;
-        if (!st.texture) return;
-        SDL_RenderSetLogicalSize(st.renderer, picture.width, picture.height);
-    }
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_Surface* surface = SDL_GetWindowSurface(w->sdl);
+    if (!surface) return;
     bool waitForRefresh = st.verticalBlankPending;
     st.verticalBlankPending = false;
-    SDL_UpdateTexture(st.texture, nullptr, picture.pixels, picture.pitch);
-    // Clearing only matters where the picture leaves borders (a window larger
-    // than the screen); otherwise the copy covers every pixel.
-    int windowWidth = 0, windowHeight = 0;
-    SDL_GetWindowSize(w->sdl, &windowWidth, &windowHeight);
-    if (windowWidth != picture.width || windowHeight != picture.height) {
-        SDL_SetRenderDrawColor(st.renderer, 0, 0, 0, 255);
-        SDL_RenderClear(st.renderer);
+    Placement place = PlacePicture(picture.width, picture.height, surface->w, surface->h, GetScaleMode());
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+    DisplayFormat format{};
+    if (WindowFormat(surface->format->format, format)) {
+        DrawWindowPicture(picture, {static_cast<std::uint8_t*>(surface->pixels), surface->pitch, surface->w,
+                                    surface->h, format},
+                          place);
+    } else {
+        // Any other window format: through a 32-bit copy and SDL's converter.
+        auto& scratch = W().frameScratch;
+        scratch.resize(static_cast<std::size_t>(surface->w) * static_cast<std::size_t>(surface->h) * 4);
+        DrawWindowPicture(picture, {scratch.data(), surface->w * 4, surface->w, surface->h, DisplayFormat::Xrgb8888},
+                          place);
+        SDL_ConvertPixels(surface->w, surface->h, SDL_PIXELFORMAT_RGB888, scratch.data(), surface->w * 4,
+                          surface->format->format, surface->pixels, surface->pitch);
     }
-    SDL_RenderCopy(st.renderer, st.texture, nullptr, nullptr);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     if (waitForRefresh) SleepToNextRefresh(w->sdl);
-    SDL_RenderPresent(st.renderer);
+    SDL_UpdateWindowSurface(w->sdl);
+}
+
+// Headless: the frame is what the window shows, in the desktop's format.
+void KeepFrame(const DeviceState& st, const PixelView& picture) {
+    headless::Frame& f = W().frame;
+    const DisplayFormat desktop = GetDisplayFormat();
+    int width = picture.width, height = picture.height;
+    const WindowObject* w = LiveWindow(st.window);
+    if (w) ShownSize(*w, width, height);
+    f.width = width;
+    f.height = height;
+    f.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    if (width == picture.width && height == picture.height && FormatOf(picture) == desktop) {
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t* row = picture.pixels + static_cast<std::ptrdiff_t>(y) * picture.pitch;
+            std::uint32_t* out = f.pixels.data() + static_cast<std::size_t>(y) * width;
+            if (picture.bytesPerPixel == 2) WidenRow(reinterpret_cast<const std::uint16_t*>(row), out, width);
+            else std::memcpy(out, row, static_cast<std::size_t>(width) * 4);
+        }
+        return;
+    }
+    Placement place = w ? PictureInWindow(*w) : Placement{0, 0, width, height};
+    if (desktop == DisplayFormat::Xrgb8888) {
+        DrawWindowPicture(picture, {reinterpret_cast<std::uint8_t*>(f.pixels.data()), width * 4, width, height, desktop},
+                          place);
+        return;
+    }
+    auto& scratch = W().frameScratch;
+    scratch.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 2);
+    DrawWindowPicture(picture, {scratch.data(), width * 2, width, height, desktop}, place);
+    for (int y = 0; y < height; ++y)
+        WidenRow(reinterpret_cast<const std::uint16_t*>(scratch.data()) + static_cast<std::size_t>(y) * width,
+                 f.pixels.data() + static_cast<std::size_t>(y) * width, width);
+}
+
+// Headless runs started with EL_FRAME_LOG=<file> write one line per present:
+// its number and a hash of the frame reduced to 5:6:5. Two runs on desktops
+// of different depths draw the same pictures when their logs are equal.
+void LogFrame(const headless::Frame& f, int present) {
+    static std::FILE* log = [] {
+        const char* name = std::getenv("EL_FRAME_LOG");
+        return name && *name ? std::fopen(name, "w") : nullptr;
+    }();
+    if (!log) return;
+    const DisplayFormat desktop = GetDisplayFormat();
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (std::uint32_t p : f.pixels) {
+        std::uint32_t v = p;
+        if (desktop == DisplayFormat::Xrgb8888)
+            v = ((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x1F);
+        else if (desktop == DisplayFormat::Rgb555)
+            v = ((p << 1) & 0xFFC0) | (p & 0x1F);
+        hash = (hash ^ (v & 0xFFFF)) * 1099511628211ull;
+    }
+    std::fprintf(log, "%d %dx%d %016llx\n", present, f.width, f.height, static_cast<unsigned long long>(hash));
+    std::fflush(log);
 }
 
 void Surface::Changed() {
@@ -632,19 +686,11 @@ void Surface::Changed() {
     DisplayWorld& world = W();
     ++world.presents;
     if (S().headless) {
-        headless::Frame& f = world.frame;
-        f.width = view_.width;
-        f.height = view_.height;
-        f.pixels.resize(static_cast<std::size_t>(view_.width) * static_cast<std::size_t>(view_.height));
-        for (int y = 0; y < view_.height; ++y) {
-            const std::uint8_t* row = view_.pixels + static_cast<std::ptrdiff_t>(y) * view_.pitch;
-            std::uint32_t* out = f.pixels.data() + static_cast<std::size_t>(y) * view_.width;
-            if (view_.bytesPerPixel == 2) WidenRow(reinterpret_cast<const std::uint16_t*>(row), out, view_.width);
-            else std::memcpy(out, row, static_cast<std::size_t>(view_.width) * 4);
-        }
-        return;
+        KeepFrame(*state_, view_);
+        LogFrame(world.frame, world.presents);
+    } else {
+        ShowInWindow(*state_, view_);
     }
-    ShowInWindow(*state_, view_);
 }
 
 class DirectDrawObject final : public IDirectDraw {
@@ -678,7 +724,7 @@ public:
             width = static_cast<int>(desc->dwWidth);
             height = static_cast<int>(desc->dwHeight);
         }
-        PixelView format = FormatView(GetDisplayFormat());
+        PixelView format = FormatView(OfferedDisplayFormat());
         std::size_t bytes = static_cast<std::size_t>((width * format.bytesPerPixel + 7) & ~7) *
                             static_cast<std::size_t>(height);
         if (bytes > kMaxSurfaceBytes) return DDERR_OUTOFMEMORY;
@@ -688,6 +734,8 @@ public:
         } catch (const std::bad_alloc&) {
             return DDERR_OUTOFMEMORY;
         }
+        if (caps & DDSCAPS_PRIMARYSURFACE)
+            if (WindowObject* w = LiveWindow(state_->window)) OpenPicture(*w, width, height, !state_->modeSet);
         return DD_OK;
     }
 
@@ -742,8 +790,10 @@ public:
             return DDERR_INVALIDMODE;
         if (!st.modeSet) st.formatBeforeMode = GetDisplayFormat();
         DisplayFormat now = GetDisplayFormat();
+        // A 16-bit mode on a 32-bit desktop is only emulated for a program
+        // that asks for 16 bits: it draws in 16 bits on the desktop's format.
         if (bits == 32) SetDisplayFormat(DisplayFormat::Xrgb8888);
-        else if (now == DisplayFormat::Xrgb8888) SetDisplayFormat(DisplayFormat::Rgb565);
+        else if (now == DisplayFormat::Xrgb8888 && GetRequestedDepth() >= 24) SetDisplayFormat(DisplayFormat::Rgb565);
         st.modeSet = true;
         st.modeWidth = static_cast<int>(width);
         st.modeHeight = static_cast<int>(height);
@@ -770,7 +820,6 @@ public:
         ULONG left = --refs_;
         if (left == 0) {
             RestoreDisplayMode();
-            state_->DropRenderer();
             state_->released = true;
             delete this;
         }
@@ -801,6 +850,12 @@ private:
 };
 
 }  // namespace
+
+void RepaintWindow() {
+    DisplayWorld& world = W();
+    if (S().headless || !world.primary) return;
+    ShowInWindow(world.primary->device(), world.primary->view());
+}
 
 void ResetDisplayWorld() {
     DisplayWorld& world = W();

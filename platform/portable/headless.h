@@ -37,6 +37,21 @@ void Activate(bool active);
 void MoveWindow(int clientX, int clientY);
 // Where the cursor is on the virtual desktop (screen coordinates).
 void SetCursorScreenPos(int x, int y);
+// The main window's size on the desktop in pixels, as the user drags its
+// border: the picture is shown in it enlarged (plat::GetScaleMode) and the
+// presented frame has this size. Until set, the window is the picture's size.
+void SetWindowSize(int width, int height);
+struct WindowPixels {
+    int width = 0;
+    int height = 0;
+};
+WindowPixels WindowSize();
+// Alt+Enter as the user presses it: the window to the whole desktop
+// (1024 x 768 here) and back to the size it had.
+void AltEnter();
+// A mouse message at a point of the window (pixels from its corner), mapped
+// to the picture as real mouse input is.
+void WindowMouse(UINT message, int x, int y);
 
 // Message boxes: every box is recorded; the answer comes from the queue of
 // answers, or IDOK / IDYES when the queue is empty. The hook, when set, runs

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/display.h"
 #include "platform/portable/headless.h"
+#include "platform/portable/window_picture.h"
 #include "platform/win.h"
 
 namespace plat {
@@ -30,6 +32,20 @@ struct WindowObject {
     bool destroyed = false;
     bool remote = false;  // a window of another process (found by FindWindowA)
     std::string remoteSocket;
+    // The window may be larger than the picture the program draws (the user
+    // enlarged it, or Alt+Enter put it on the whole desktop): the picture is
+    // shown enlarged in it and the mouse is mapped back to picture pixels.
+    int pictureWidth = 0;  // the primary surface's size; 0: the client size
+    int pictureHeight = 0;
+    int shownWidth = 0;    // headless: the window's size in pixels; 0: the picture's
+    int shownHeight = 0;
+    bool desktopFullScreen = false;  // switched by Alt+Enter
+    int windowedWidth = 0;           // the place Alt+Enter returns to
+    int windowedHeight = 0;
+    int windowedX = 0;
+    int windowedY = 0;
+    bool windowedBorder = true;
+    bool initialScaleApplied = false;
 };
 
 namespace portable {
@@ -89,6 +105,28 @@ void PollAudio();
 // Forgets the display devices, modes, injected failures, bitmap resources
 // and presented frames of the headless display (part of the headless reset).
 void ResetDisplayWorld();
+
+// The format surfaces are made in: the desktop's, except that a program that
+// asks for fewer than 24 bits gets 16-bit 5:6:5 on a 32-bit desktop.
+DisplayFormat OfferedDisplayFormat();
+
+// The picture's size, the window's size in pixels and where the picture
+// lies in the window.
+void PictureSize(const WindowObject& w, int& width, int& height);
+void ShownSize(const WindowObject& w, int& width, int& height);
+Placement PictureInWindow(const WindowObject& w);
+// A window point (pixels from the window's corner) as a point of the picture.
+POINT WindowPointToPicture(const WindowObject& w, int x, int y);
+// Sizes the window to width x height pixels (the picture follows).
+void ResizeShown(WindowObject& w, int width, int height);
+// Alt+Enter: the window to the whole desktop (no mode change) and back to
+// the size it had.
+void ToggleDesktopFullScreen(WindowObject& w);
+// A new screen's picture in this window: remembers its size and, the first
+// time, sizes the window by the initial scale (plat::GetInitialScale).
+void OpenPicture(WindowObject& w, int pictureWidth, int pictureHeight, bool windowMode);
+// Shows the last presented picture again (after the window changed size).
+void RepaintWindow();
 
 }  // namespace portable
 }  // namespace plat

@@ -370,6 +370,18 @@ ScaleMode scaleMode = ScaleMode::WholeMultiple;
 }  // namespace
 
 void SetRequestedDepth(int bits) { requestedDepth = bits; }
+
+namespace portable {
+DisplayFormat OfferedDisplayFormat() {
+    DisplayFormat desktop = GetDisplayFormat();
+    // A 16-bit desktop (5:6:5 or 5:5:5) is offered as it is; a deeper one is
+    // offered at 16 bits, as a compatibility mode would, to a program that
+    // does not ask for full colour.
+    if (desktop == DisplayFormat::Xrgb8888 && requestedDepth < 24) return DisplayFormat::Rgb565;
+    return desktop;
+}
+}  // namespace portable
+
 int GetRequestedDepth() { return requestedDepth; }
 void SetInitialScale(int scale) { initialScale = scale < 0 ? 0 : scale; }
 int GetInitialScale() { return initialScale; }
@@ -450,6 +462,29 @@ void MoveWindow(int clientX, int clientY) {
     PostInput(WM_MOVE, 0, MakeLParam(clientX, clientY));
 }
 void SetCursorScreenPos(int x, int y) { S().cursor = {x, y}; }
+void SetWindowSize(int width, int height) {
+    if (WindowObject* w = portable::MainWindowObject()) portable::ResizeShown(*w, width, height);
+}
+WindowPixels WindowSize() {
+    WindowPixels size{};
+    if (WindowObject* w = portable::MainWindowObject()) {
+        int width = 0, height = 0;
+        portable::ShownSize(*w, width, height);
+        size = {width, height};
+    }
+    return size;
+}
+void AltEnter() {
+    if (WindowObject* w = portable::MainWindowObject()) portable::ToggleDesktopFullScreen(*w);
+}
+void WindowMouse(UINT message, int x, int y) {
+    if (WindowObject* w = portable::MainWindowObject()) {
+        POINT p = portable::WindowPointToPicture(*w, x, y);
+        x = p.x;
+        y = p.y;
+    }
+    PostInput(message, 0, MakeLParam(x, y));
+}
 
 void QueueAnswer(int answer) { S().answers.push_back(answer); }
 const std::vector<Box>& Boxes() { return S().boxes; }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/display.h"
@@ -54,6 +55,132 @@ WindowObject* MainWindowObject() {
 }
 
 SDL_Window* SdlWindow(HWND window) { return window ? window->sdl : nullptr; }
+
+void PictureSize(const WindowObject& w, int& width, int& height) {
+    width = std::max(w.pictureWidth > 0 ? w.pictureWidth : w.clientWidth, 1);
+    height = std::max(w.pictureHeight > 0 ? w.pictureHeight : w.clientHeight, 1);
+}
+
+void ShownSize(const WindowObject& w, int& width, int& height) {
+    if (w.sdl) {
+        SDL_GetWindowSize(w.sdl, &width, &height);
+    } else if (w.shownWidth > 0 && w.shownHeight > 0) {
+        width = w.shownWidth;
+        height = w.shownHeight;
+    } else {
+        PictureSize(w, width, height);
+    }
+}
+
+Placement PictureInWindow(const WindowObject& w) {
+    int pw = 0, ph = 0, ww = 0, wh = 0;
+    PictureSize(w, pw, ph);
+    ShownSize(w, ww, wh);
+    return PlacePicture(pw, ph, ww, wh, GetScaleMode());
+}
+
+POINT WindowPointToPicture(const WindowObject& w, int x, int y) {
+    int pw = 0, ph = 0;
+    PictureSize(w, pw, ph);
+    WindowToPicture(PictureInWindow(w), pw, ph, x, y);
+    return POINT{x, y};
+}
+
+namespace {
+
+// A cursor clip in force follows the picture when the window changes size.
+void Reclip() {
+    State& s = S();
+    if (s.cursorClipped) {
+        RECT r = s.clipRect;
+        ClipCursor(&r);
+    }
+}
+
+void WindowChangedSize() {
+    Reclip();
+    RepaintWindow();
+}
+
+}  // namespace
+
+void ResizeShown(WindowObject& w, int width, int height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (w.sdl) {
+        SDL_SetWindowSize(w.sdl, width, height);
+    } else {
+        w.shownWidth = width;
+        w.shownHeight = height;
+    }
+    WindowChangedSize();
+}
+
+void ToggleDesktopFullScreen(WindowObject& w) {
+    if (w.sdl && (SDL_GetWindowFlags(w.sdl) & SDL_WINDOW_FULLSCREEN)) {
+        // The program's own full screen (a display mode): to a window of the
+        // picture's size.
+        int width = 0, height = 0;
+        PictureSize(w, width, height);
+        SDL_SetWindowFullscreen(w.sdl, 0);
+        SDL_SetWindowSize(w.sdl, width, height);
+        w.desktopFullScreen = false;
+    } else if (!w.desktopFullScreen) {
+        ShownSize(w, w.windowedWidth, w.windowedHeight);
+        w.desktopFullScreen = true;
+        if (w.sdl) {
+            // The window itself covers its display, without a border: the
+            // same on every window manager and where there is none (a
+            // full-screen request is carried out by the window manager).
+            SDL_GetWindowPosition(w.sdl, &w.windowedX, &w.windowedY);
+            w.windowedBorder = (SDL_GetWindowFlags(w.sdl) & SDL_WINDOW_BORDERLESS) == 0;
+            SDL_Rect bounds{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+            int display = SDL_GetWindowDisplayIndex(w.sdl);
+            SDL_GetDisplayBounds(display >= 0 ? display : 0, &bounds);
+            SDL_SetWindowBordered(w.sdl, SDL_FALSE);
+            SDL_SetWindowPosition(w.sdl, bounds.x, bounds.y);
+            SDL_SetWindowSize(w.sdl, bounds.w, bounds.h);
+            SDL_RaiseWindow(w.sdl);
+        } else {
+            w.shownWidth = GetSystemMetrics(SM_CXSCREEN);
+            w.shownHeight = GetSystemMetrics(SM_CYSCREEN);
+        }
+    } else {
+        w.desktopFullScreen = false;
+        int width = w.windowedWidth, height = w.windowedHeight;
+        if (width <= 0 || height <= 0) PictureSize(w, width, height);
+        if (w.sdl) {
+            SDL_SetWindowBordered(w.sdl, w.windowedBorder ? SDL_TRUE : SDL_FALSE);
+            SDL_SetWindowSize(w.sdl, width, height);
+            SDL_SetWindowPosition(w.sdl, w.windowedX, w.windowedY);
+        } else {
+            w.shownWidth = width;
+            w.shownHeight = height;
+        }
+    }
+    WindowChangedSize();
+}
+
+void OpenPicture(WindowObject& w, int pictureWidth, int pictureHeight, bool windowMode) {
+    w.pictureWidth = pictureWidth;
+    w.pictureHeight = pictureHeight;
+    if (!windowMode || w.initialScaleApplied) return;
+    w.initialScaleApplied = true;
+    // 0 asks for the platform's choice: the player's EL_SCALE, else 1.
+    int scale = GetInitialScale();
+    if (scale == 0) {
+        const char* chosen = std::getenv("EL_SCALE");
+        scale = chosen ? std::atoi(chosen) : 1;
+    }
+    if (scale <= 1) return;
+    ResizeShown(w, pictureWidth * scale, pictureHeight * scale);
+    if (w.sdl) {
+        // Centred again, as the window was opened.
+        int display = std::max(SDL_GetWindowDisplayIndex(w.sdl), 0);
+        SDL_SetWindowPosition(w.sdl, static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)),
+                              static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)));
+    }
+}
 
 namespace {
 
@@ -188,6 +315,8 @@ void PumpEvents() {
                         main->client = {e.window.data1, e.window.data2};
                         Post(w, WM_MOVE, 0, MakeLParam(e.window.data1, e.window.data2));
                         break;
+                    case SDL_WINDOWEVENT_SIZE_CHANGED: WindowChangedSize(); break;
+                    case SDL_WINDOWEVENT_EXPOSED: RepaintWindow(); break;
                     case SDL_WINDOWEVENT_FOCUS_GAINED: Post(w, WM_ACTIVATEAPP, 1, 0); break;
                     case SDL_WINDOWEVENT_FOCUS_LOST: Post(w, WM_ACTIVATEAPP, 0, 0); break;
                     default: break;
@@ -198,6 +327,18 @@ void PumpEvents() {
                 int vk = VirtualKeyOf(e.key.keysym.scancode);
                 if (vk == 0) break;
                 bool up = e.type == SDL_KEYUP;
+                // Alt+Enter switches between the window and the whole desktop;
+                // the program sees neither the Enter press nor its release.
+                static bool enterSwallowed = false;
+                if (vk == VK_RETURN && !up && (e.key.keysym.mod & KMOD_ALT) && !(e.key.keysym.mod & KMOD_CTRL)) {
+                    if (!e.key.repeat) ToggleDesktopFullScreen(*main);
+                    enterSwallowed = true;
+                    break;
+                }
+                if (vk == VK_RETURN && up && enterSwallowed) {
+                    enterSwallowed = false;
+                    break;
+                }
                 bool alt = (e.key.keysym.mod & KMOD_ALT) != 0 || vk == VK_MENU;
                 bool sys = alt || vk == VK_F10;
                 // Ctrl+Alt is AltGr on many layouts and gives plain key messages.
@@ -210,7 +351,8 @@ void PumpEvents() {
                 WPARAM flags = 0;
                 if (e.motion.state & SDL_BUTTON_LMASK) flags |= MK_LBUTTON;
                 if (e.motion.state & SDL_BUTTON_RMASK) flags |= MK_RBUTTON;
-                Post(w, WM_MOUSEMOVE, flags, MakeLParam(e.motion.x, e.motion.y));
+                POINT p = WindowPointToPicture(*main, e.motion.x, e.motion.y);
+                Post(w, WM_MOUSEMOVE, flags, MakeLParam(p.x, p.y));
                 break;
             }
             case SDL_MOUSEBUTTONDOWN:
@@ -223,7 +365,8 @@ void PumpEvents() {
                 else if (e.button.button == SDL_BUTTON_RIGHT)
                     msg = down ? (e.button.clicks == 2 ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN)
                                : WM_RBUTTONUP;
-                if (msg != 0) Post(w, msg, 0, MakeLParam(e.button.x, e.button.y));
+                POINT p = WindowPointToPicture(*main, e.button.x, e.button.y);
+                if (msg != 0) Post(w, msg, 0, MakeLParam(p.x, p.y));
                 break;
             }
             default:
@@ -306,7 +449,8 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
             s.lastError = 1400;
             return nullptr;
         }
-        Uint32 flags = SDL_WINDOW_HIDDEN;
+        // The user may enlarge the window: the picture follows it.
+        Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
         if (style & WS_POPUP) flags |= SDL_WINDOW_BORDERLESS;
         w->sdl = SDL_CreateWindow(SjisToUtf8(w->title).c_str(), x, y, width, height, flags);
         if (!w->sdl) {
@@ -471,6 +615,19 @@ BOOL GetCursorPos(POINT* point) {
         int x = 0, y = 0;
         SDL_GetGlobalMouseState(&x, &y);
         *point = {x, y};
+        // Desktop points are the window's client origin plus picture pixels.
+        if (WindowObject* w = portable::MainWindowObject(); w && w->sdl) {
+            int wx = 0, wy = 0, pw = 0, ph = 0;
+            SDL_GetWindowPosition(w->sdl, &wx, &wy);
+            portable::PictureSize(*w, pw, ph);
+            portable::Placement place = portable::PictureInWindow(*w);
+            auto toPicture = [](int v, int start, int size, int picture) {
+                std::int64_t p = (static_cast<std::int64_t>(v) - start) * picture;
+                return static_cast<int>(p >= 0 ? p / size : -((-p + size - 1) / size));
+            };
+            point->x = w->client.x + toPicture(x - wx, place.x, place.width, pw);
+            point->y = w->client.y + toPicture(y - wy, place.y, place.height, ph);
+        }
         return 1;
     }
     *point = s.cursor;
@@ -488,7 +645,16 @@ HCURSOR SetCursor(HCURSOR cursor) { return cursor; }
 
 BOOL SetCursorPos(int x, int y) {
     State& s = S();
-    if (!s.headless && s.sdlVideo) return SDL_WarpMouseGlobal(x, y) == 0;
+    if (!s.headless && s.sdlVideo) {
+        WindowObject* w = portable::MainWindowObject();
+        if (!w || !w->sdl) return SDL_WarpMouseGlobal(x, y) == 0;
+        // To the middle of the picture pixel, wherever the picture lies.
+        int px = x - w->client.x, py = y - w->client.y, pw = 0, ph = 0;
+        portable::PictureSize(*w, pw, ph);
+        portable::PictureToWindow(portable::PictureInWindow(*w), pw, ph, px, py);
+        SDL_WarpMouseInWindow(w->sdl, px, py);
+        return 1;
+    }
     s.cursor = {x, y};
     return 1;
 }
@@ -500,9 +666,16 @@ BOOL ClipCursor(const RECT* rect) {
     if (!s.headless) {
         if (WindowObject* w = portable::MainWindowObject(); w && w->sdl) {
             if (rect) {
-                SDL_Rect r{rect->left - w->client.x, rect->top - w->client.y,
-                           rect->right - rect->left, rect->bottom - rect->top};
-                SDL_SetWindowMouseRect(w->sdl, &r);
+                // The rectangle is in picture pixels from the client origin.
+                int pw = 0, ph = 0;
+                portable::PictureSize(*w, pw, ph);
+                portable::Placement p = portable::PictureInWindow(*w);
+                int l = portable::PictureEdgeToWindow(rect->left - w->client.x, p.x, p.width, pw);
+                int t = portable::PictureEdgeToWindow(rect->top - w->client.y, p.y, p.height, ph);
+                int r = portable::PictureEdgeToWindow(rect->right - w->client.x, p.x, p.width, pw);
+                int b = portable::PictureEdgeToWindow(rect->bottom - w->client.y, p.y, p.height, ph);
+                SDL_Rect area{l, t, r - l, b - t};
+                SDL_SetWindowMouseRect(w->sdl, &area);
             } else {
                 SDL_SetWindowMouseRect(w->sdl, nullptr);
             }
@@ -578,7 +751,7 @@ int ReleaseDC(HWND, HDC) { return 1; }
 int GetDeviceCaps(HDC, int index) {
     if (index != BITSPIXEL) return 0;
     if (S().displayDepthOverride) return S().displayDepthOverride;
-    return DisplayBitsPerPixel(GetDisplayFormat());
+    return DisplayBitsPerPixel(portable::OfferedDisplayFormat());
 }
 
 BOOL WINNLSEnableIME(HWND, BOOL enable) {

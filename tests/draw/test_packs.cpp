@@ -33,6 +33,7 @@ protected:
     // A display deep enough for the converter.
     void StartFullColour() {
         SetDisplayFormat(DisplayFormat::Xrgb8888);
+        elDraw::SetDepths(32, 0, 0);
         StartWithScreen();
     }
     std::vector<std::uint8_t> Read(const std::string& name) {

@@ -33,6 +33,8 @@ class Primitives : public test::DrawTest {
 protected:
     void Open(DisplayFormat format = DisplayFormat::Rgb565) {
         SetDisplayFormat(format);
+        // A 32-bit desktop is drawn on in full colour by a program that asks for it.
+        if (format == DisplayFormat::Xrgb8888) elDraw::SetDepths(32, 0, 0);
         StartWithScreen();
         test::FillSurface(elDraw::BackSurface, ground());
     }

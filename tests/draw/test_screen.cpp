@@ -170,8 +170,9 @@ TEST_F(DrawScreen, EffectTablesHoldTheirFormulas) {
     for (int i = 0; i < 10000; ++i) ASSERT_EQ(NoiseTable[i], std::rand() % 3) << i;
 }
 
-TEST_F(DrawScreen, ThirtyTwoBitDisplayBuildsOnlyTheSineTable) {
+TEST_F(DrawScreen, FullColourProgramOnA32BitDisplayBuildsOnlyTheSineTable) {
     SetDisplayFormat(DisplayFormat::Xrgb8888);
+    elDraw::SetDepths(32, 0, 0);
     StartBare();
     std::memset(CrossFadeTable, 0x77, sizeof CrossFadeTable);
     ASSERT_EQ(elDraw::Screen(800, 600, 1), 1);
@@ -180,6 +181,46 @@ TEST_F(DrawScreen, ThirtyTwoBitDisplayBuildsOnlyTheSineTable) {
     EXPECT_EQ(SinTable[90], 360);
     EXPECT_EQ(CrossFadeTable[0][0][0][0], 0x7777);
 }
+
+// A program that asks for 16 bits draws in 16-bit 5:6:5 on a 32-bit desktop,
+// in a window and in full screen, exactly as on a 16-bit one; the window
+// shows its frames in the desktop's format.
+class SixteenBitsOn32 : public DrawScreen, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SixteenBitsOn32, DrawsIn565AndShowsInTheDesktopFormat) {
+    SetDisplayFormat(DisplayFormat::Xrgb8888);
+    StartBare(GetParam());
+    EXPECT_EQ(elSystem::CheckDisplay("*"), 1);
+    EXPECT_TRUE(hl::Boxes().empty());  // no complaint about the desktop
+    std::memset(CrossFadeTable, 0x77, sizeof CrossFadeTable);
+    ASSERT_EQ(elDraw::Screen(800, 600, 1), 1);
+    EXPECT_EQ(elSystem::GetDisplayDepth(), 16);
+    EXPECT_EQ(elDraw::RequestedDepth[0], 16);
+    EXPECT_EQ(PixelFormat.red5Shift, 11);
+    EXPECT_EQ(PixelFormat.greenMax, 63u);
+    EXPECT_EQ(CrossFadeTable[0][31][0][31], 31 << 11);  // the effect tables are built
+    for (IDirectDrawSurface* s : {elDraw::PrimarySurface, elDraw::BackSurface, ObjectTable[0].surface}) {
+        DDPIXELFORMAT f{};
+        f.dwSize = sizeof f;
+        ASSERT_EQ(s->GetPixelFormat(&f), DD_OK);
+        EXPECT_EQ(f.dwRGBBitCount, 16u);
+        EXPECT_EQ(f.dwRBitMask, 0xF800u);
+    }
+    // Red fills red, and the window shows it as 8-bit red.
+    elDraw::Clear();
+    elDraw::FillBox(10, 10, 20, 20, 0xF800);
+    EXPECT_EQ(test::PixelAt(elDraw::BackSurface, 15, 15), 0xF800u);
+    elDraw::Present();
+    const hl::Frame& frame = hl::PresentedFrame();
+    ASSERT_EQ(frame.width, 800);
+    EXPECT_EQ(frame.at(15, 15), 0xFF0000u);
+    EXPECT_EQ(frame.at(25, 25), 0u);
+    EXPECT_EQ(GetDisplayFormat(), DisplayFormat::Xrgb8888);  // no 16-bit mode was set
+    // The converter needs a full-colour program.
+    EXPECT_EQ(elDraw::Convert("X.PAK", "", 1), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowAndFullScreen, SixteenBitsOn32, ::testing::Bool());
 
 TEST_F(DrawScreen, EachFailingStepReportsItsOwnMessage) {
     struct Case {

@@ -5,11 +5,12 @@
 # are looked for by the headless suites instead.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
-# Runs the calling script again inside a virtual display, once.
+# Runs the calling script again inside a virtual display, once; the screen
+# is E2E_SCREEN (width x height x depth), 1024x768x24 unless set.
 run_under_xvfb() {
     [ -n "${E2E_INSIDE_XVFB:-}" ] && return 0
     command -v xvfb-run > /dev/null || { echo "xvfb-run missing"; exit 77; }
-    E2E_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+    E2E_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 ${E2E_SCREEN:-1024x768x24}" "$@"
 }
 
 fail() {

@@ -20,6 +20,8 @@ void Headless::ResetLibraryDefaults() {
     plat::SetDisplayFormat(plat::DisplayFormat::Rgb565);
     elDraw::SetKeyColor(0);
     elDraw::SetDepths(16, 0, 0);
+    elDraw::SetWindowScale(0);
+    elDraw::SetScaleFill(0);
     elDraw::SetVSync(1);
     elDraw::SetClip(0, 0, 0, 0);
     ErrorFlag = 0;

@@ -42,6 +42,7 @@ protected:
     }
     void Reopen(DisplayFormat format) {
         SetDisplayFormat(format);
+        elDraw::SetDepths(format == DisplayFormat::Xrgb8888 ? 32 : 16, 0, 0);
         ASSERT_EQ(elDraw::Screen(800, 600, 1), 1);
     }
     static IDirectDrawSurface* FontObject() { return ObjectTable[2].surface; }
