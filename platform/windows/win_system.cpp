@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/windows/common.h"
+#include "platform/windows/view.h"
 
 namespace plat {
 
@@ -144,9 +145,12 @@ void Trace(const char* what) {
     }
 }
 
-// The desktop's format, read from DirectDraw's display mode. Windows cannot
-// be told to pretend another one: SetDisplayFormat has no effect here.
+// The display's format: the 16-bit 5:6:5 display offered to a 16-bit program
+// on a 32-bit desktop (ddraw.cpp), otherwise the desktop's own, read from
+// DirectDraw's display mode. Windows cannot be told to pretend another one:
+// SetDisplayFormat has no effect here.
 DisplayFormat GetDisplayFormat() {
+    if (win::OffersSixteenBits()) return DisplayFormat::Rgb565;
     ::IDirectDraw* dd = nullptr;
     DisplayFormat format = DisplayFormat::Xrgb8888;
     if (SUCCEEDED(::DirectDrawCreate(nullptr, &dd, nullptr)) && dd) {
