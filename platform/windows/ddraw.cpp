@@ -3,6 +3,7 @@
 // and lets it go on Release (the library never adds references). Records are
 // copied field by field into the system's own records, whose sizes are the
 // system's.
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -267,6 +268,23 @@ private:
         return window;
     }
 
+    // Cuts a destination rectangle to the primary surface, and the source
+    // rectangle of the same size with it; false when nothing is left.
+    bool ClipToPrimary(::RECT* dest, ::RECT* source) {
+        ::DDSURFACEDESC d{};
+        d.dwSize = sizeof d;
+        if (real_->GetSurfaceDesc(&d) != DD_OK) return true;
+        const ::RECT bounds{0, 0, static_cast<LONG>(d.dwWidth), static_cast<LONG>(d.dwHeight)};
+        ::RECT cut{};
+        if (!::IntersectRect(&cut, dest, &bounds)) return false;
+        source->left += cut.left - dest->left;
+        source->top += cut.top - dest->top;
+        source->right -= dest->right - cut.right;
+        source->bottom -= dest->bottom - cut.bottom;
+        *dest = cut;
+        return true;
+    }
+
     // Fills the parts of the client area around the picture with black.
     void FillSurround(::HWND window, const win::Layout& l) {
         const ::RECT parts[4] = {{0, 0, l.clientWidth, l.y},
@@ -281,7 +299,9 @@ private:
         for (::RECT part : parts) {
             if (part.right <= part.left || part.bottom <= part.top) continue;
             ::OffsetRect(&part, origin.x, origin.y);
-            real_->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+            ::RECT unused = part;
+            if (ClipToPrimary(&part, &unused))
+                real_->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
         }
     }
 
@@ -336,21 +356,32 @@ private:
         const bool widen = source->sixteen_ && IsXrgb8888(target);
         const bool sameFormat = from.dwRGBBitCount == target.dwRGBBitCount &&
                                 (from.dwRGBBitCount == 16 || from.dwRGBBitCount == 32);
+        const bool layoutChanged = l.x != last_.x || l.y != last_.y || l.width != last_.width ||
+                                   l.height != last_.height || l.clientWidth != last_.clientWidth ||
+                                   l.clientHeight != last_.clientHeight;
+        last_ = l;
+        if (layoutChanged) {
+            // The diagnostic channel tells tests where the picture went.
+            char line[128];
+            std::snprintf(line, sizeof line, "view: client %dx%d, picture %dx%d at %d,%d as %dx%d",
+                          l.clientWidth, l.clientHeight, l.pictureWidth, l.pictureHeight, l.x, l.y,
+                          l.width, l.height);
+            Trace(line);
+        }
         if (l.Identity() && !widen) {
             ::RECT dest{}, src = picture;
             if (destRect) dest = win::Real(*destRect);
             return real_->Blt(destRect ? &dest : nullptr, source->real_, &src, flags, nullptr);
         }
-        const bool layoutChanged = l.x != last_.x || l.y != last_.y || l.width != last_.width ||
-                                   l.height != last_.height || l.clientWidth != last_.clientWidth ||
-                                   l.clientHeight != last_.clientHeight;
-        last_ = l;
         if (layoutChanged) FillSurround(window, l);
         ::POINT origin{l.x, l.y};
         ::ClientToScreen(window, &origin);
         ::RECT dest{origin.x, origin.y, origin.x + l.width, origin.y + l.height};
         const bool ownCopy = widen || (sameFormat && !(l.width == pictureWidth && l.height == pictureHeight));
-        if (!ownCopy) return real_->Blt(&dest, source->real_, &picture, flags, nullptr);
+        if (!ownCopy) {
+            if (!ClipToPrimary(&dest, &picture)) return DD_OK;
+            return real_->Blt(&dest, source->real_, &picture, flags, nullptr);
+        }
         ::IDirectDrawSurface* staging = Staging(l.width, l.height, target);
         if (!staging) return DDERR_OUTOFMEMORY;
         ::DDSURFACEDESC in{}, out{};
@@ -380,7 +411,11 @@ private:
         staging->Unlock(out.lpSurface);
         source->real_->Unlock(in.lpSurface);
         if (!drawn) return DDERR_UNSUPPORTED;
-        return real_->Blt(&dest, staging, nullptr, flags, nullptr);
+        // The part of the picture on the desktop: a blit reaching past the
+        // primary surface would be refused whole.
+        ::RECT shown{0, 0, l.width, l.height};
+        if (!ClipToPrimary(&dest, &shown)) return DD_OK;
+        return real_->Blt(&dest, staging, &shown, flags, nullptr);
     }
 
     ::IDirectDrawSurface* real_;

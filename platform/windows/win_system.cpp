@@ -28,15 +28,32 @@ void RequestTimerResolution() {
     (void)done;
 }
 
+// EL_STILL_CLOCK (for picture tests under Wine, which has no headless mode):
+// the millisecond clock stands still but for one millisecond per busy-wait
+// turn, so waits end while frame times are zero: an animated program shows
+// the picture of its first moment on every frame, the same on every run and
+// every display.
+bool StillClock() {
+    static const bool still = [] {
+        const char* v = std::getenv("EL_STILL_CLOCK");
+        return v && *v && std::strcmp(v, "0") != 0;
+    }();
+    return still;
+}
+DWORD stillTime = 0;
+
 }  // namespace
 
 DWORD timeGetTime() {
+    if (StillClock()) return stillTime;
     RequestTimerResolution();
     return static_cast<DWORD>(::timeGetTime());
 }
 
 // A real clock advances by itself; busy waits need no help.
-void SpinPause() {}
+void SpinPause() {
+    if (StillClock()) ++stillTime;
+}
 
 HANDLE CreateMutexA(const char* name, BOOL initialOwner) {
     WideArg wide(name);
