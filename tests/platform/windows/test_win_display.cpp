@@ -7,7 +7,9 @@
 // (EL_EXPECT_DESKTOP=32 on the latter, a 32-bit desktop).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "draw/elDraw.h"
@@ -112,6 +114,15 @@ void Pump() {
     }
 }
 
+// After a present: Wine shows the frame on the window once its window
+// surface is flushed, which taking the window's device context brings about.
+void Settle() {
+    Pump();
+    wintest::WindowPixel(MainWindow, 0, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Pump();
+}
+
 // Red, green and blue as 5:6:5 pixel values.
 constexpr int kRed = 0xF800, kGreen = 0x07E0, kBlue = 0x001F;
 
@@ -154,7 +165,7 @@ protected:
         elDraw::FillBox(799, 599, 800, 600, kGreen);
         elDraw::SetVSync(0);
         elDraw::Present();
-        Pump();
+        Settle();
     }
     static inline bool started = false;
 };
@@ -185,9 +196,10 @@ TEST_F(WinDisplay, SixteenBitProgramsDrawTheSixteenBitPictureOnAnyDesktop) {
     EXPECT_EQ(BackPixel(105, 105), 0xFFFFu);
     elDraw::SetVSync(0);
     elDraw::Present();
-    Pump();
+    Settle();
     EXPECT_EQ(wintest::WindowPixel(MainWindow, 400, 300), plat::RGB(255, 0, 0));
     EXPECT_EQ(wintest::WindowPixel(MainWindow, 105, 105), plat::RGB(255, 255, 255));
+
     if (wintest::Expect("EL_EXPECT_DESKTOP") == "32") {
         plat::HDC screen = plat::GetDC(nullptr);
         EXPECT_EQ(plat::GetDeviceCaps(screen, plat::BITSPIXEL), 16);  // what the program sees
