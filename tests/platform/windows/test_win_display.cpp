@@ -138,9 +138,17 @@ protected:
             SceneNumber = 1;
         };
         program.scenes = {{1, [] {}}};
+        // Other suites register the library's class name with procedures of
+        // their own; the window here must reach the library's. (Their
+        // windows close on the messages still waiting.)
+        Pump();
+        wintest::UnregisterWindowClass(L"DEFAULT");
         started = elSystem::Startup(program, "", plat::SW_SHOWNORMAL);
     }
-    static void TearDownTestSuite() { elSystem::Quit(); }
+    static void TearDownTestSuite() {
+        elSystem::Quit();
+        Pump();
+    }
     void SetUp() override {
         ASSERT_TRUE(started);
         ASSERT_NE(elDraw::BackSurface, nullptr);

@@ -147,6 +147,8 @@ plat::POINT RealCursorPos() {
     return {static_cast<plat::LONG>(p.x), static_cast<plat::LONG>(p.y)};
 }
 
+void UnregisterWindowClass(const wchar_t* name) { UnregisterClassW(name, GetModuleHandleW(nullptr)); }
+
 plat::POINT MonitorSize() {
     return {static_cast<plat::LONG>(GetSystemMetrics(SM_CXSCREEN)),
             static_cast<plat::LONG>(GetSystemMetrics(SM_CYSCREEN))};

@@ -57,6 +57,9 @@ void SetClientSize(plat::HWND window, int width, int height);
 plat::COLORREF WindowPixel(plat::HWND window, int x, int y);
 // The cursor's real desktop position, as the system has it.
 plat::POINT RealCursorPos();
+// Unregisters a window class of the test program (after its windows are
+// gone), so that a later registration of the name takes its own procedure.
+void UnregisterWindowClass(const wchar_t* name);
 // The primary monitor's size.
 plat::POINT MonitorSize();
 bool MutexExists(const wchar_t* name);
