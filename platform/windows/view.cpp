@@ -157,8 +157,11 @@ void ClearView(::HWND window) {
 bool ViewLayout(::HWND window, Layout* layout) {
     const View& view = TheView();
     if (!window || window != view.window || view.pictureWidth <= 0) return false;
-    ::RECT client{};
-    if (!::GetClientRect(window, &client)) return false;
+    // A full-screen (exclusive) screen shows the picture on the display
+    // mode's whole area, whatever its window's size; a window, on its
+    // client area.
+    ::RECT client{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    if (!view.exclusive && !::GetClientRect(window, &client)) return false;
     *layout = LayoutFor(client.right - client.left, client.bottom - client.top, view.pictureWidth,
                         view.pictureHeight, GetScaleMode());
     return true;

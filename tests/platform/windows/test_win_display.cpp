@@ -7,6 +7,7 @@
 // (EL_EXPECT_DESKTOP=32 on the latter, a 32-bit desktop).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <thread>
@@ -297,4 +298,76 @@ TEST_F(WinDisplay, AltEnterSwitchesToTheWholeMonitorAndBackToTheSameWindow) {
     EXPECT_EQ(after.y, before.y);
     // The key reached neither the library's key state nor its Alt handling.
     EXPECT_NE(LastKey, plat::VK_RETURN);
+}
+
+namespace {
+
+plat::LRESULT PlainProc(plat::HWND w, plat::UINT m, plat::WPARAM wp, plat::LPARAM lp) {
+    return plat::DefWindowProcA(w, m, wp, lp);
+}
+
+}  // namespace
+
+TEST(WinFullScreen, SixteenBitsOnAThirtyTwoBitDesktopKeepTheDesktopsModeAndFillTheScreen) {
+    if (wintest::Expect("EL_EXPECT_DESKTOP") != "32") GTEST_SKIP() << "not on a 32-bit desktop";
+    plat::WNDCLASSA wc{};
+    wc.lpfnWndProc = PlainProc;
+    wc.hInstance = plat::GetModuleHandleA(nullptr);
+    wc.hbrBackground = plat::GetStockObject(plat::BLACK_BRUSH);
+    wc.lpszClassName = "ElTestFull";
+    plat::RegisterClassA(&wc);
+    const plat::POINT monitor = wintest::MonitorSize();
+    plat::HWND window = plat::CreateWindowExA(0, "ElTestFull", "全画面", plat::WS_POPUP, 0, 0, monitor.x, monitor.y,
+                                              nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    plat::ShowWindow(window, plat::SW_SHOW);
+    Pump();
+    plat::IDirectDraw* dd = nullptr;
+    ASSERT_EQ(plat::DirectDrawCreate(nullptr, &dd, nullptr), plat::DD_OK);
+    ASSERT_EQ(dd->SetCooperativeLevel(window, plat::DDSCL_EXCLUSIVE | plat::DDSCL_FULLSCREEN), plat::DD_OK);
+    // The 16-bit mode cannot be set here; the desktop's stays.
+    EXPECT_EQ(dd->SetDisplayMode(800, 600, 16), plat::DD_OK);
+    EXPECT_EQ(wintest::MonitorSize().x, monitor.x);
+    plat::DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = plat::DDSD_CAPS;
+    d.ddsCaps.dwCaps = plat::DDSCAPS_PRIMARYSURFACE;
+    plat::IDirectDrawSurface* primary = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&d, &primary, nullptr), plat::DD_OK);
+    d.dwFlags = plat::DDSD_CAPS | plat::DDSD_WIDTH | plat::DDSD_HEIGHT;
+    d.dwWidth = 800;
+    d.dwHeight = 600;
+    d.ddsCaps.dwCaps = plat::DDSCAPS_OFFSCREENPLAIN;
+    plat::IDirectDrawSurface* back = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&d, &back, nullptr), plat::DD_OK);
+    plat::DDPIXELFORMAT f{};
+    f.dwSize = sizeof f;
+    ASSERT_EQ(back->GetPixelFormat(&f), plat::DD_OK);
+    EXPECT_EQ(f.dwRGBBitCount, 16u);
+    EXPECT_EQ(f.dwGBitMask, 0x07E0u);
+    plat::DDBLTFX fx{};
+    fx.dwSize = sizeof fx;
+    fx.dwFillColor = kRed;
+    ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, plat::DDBLT_COLORFILL | plat::DDBLT_WAIT, &fx), plat::DD_OK);
+    plat::RECT src{0, 0, 800, 600};
+    plat::RECT dest{0, 0, 800, 600};
+    EXPECT_EQ(primary->Blt(&dest, back, &src, plat::DDBLT_WAIT, nullptr), plat::DD_OK);
+    Pump();
+    wintest::WindowPixel(window, 0, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The picture, enlarged by the largest whole multiple, in the middle.
+    const int scale = std::max(1, std::min(monitor.x / 800, monitor.y / 600));
+    const int left = (monitor.x - 800 * scale) / 2, top = (monitor.y - 600 * scale) / 2;
+    EXPECT_EQ(wintest::WindowPixel(window, monitor.x / 2, monitor.y / 2), plat::RGB(255, 0, 0));
+    EXPECT_EQ(wintest::WindowPixel(window, left, top), plat::RGB(255, 0, 0));
+    if (left > 0) {
+        EXPECT_EQ(wintest::WindowPixel(window, left - 1, top), plat::RGB(0, 0, 0));
+    }
+    back->Release();
+    primary->Release();
+    dd->RestoreDisplayMode();
+    dd->SetCooperativeLevel(window, plat::DDSCL_NORMAL);
+    dd->Release();
+    plat::DestroyWindow(window);
+    Pump();
 }
