@@ -371,3 +371,57 @@ TEST(WinFullScreen, SixteenBitsOnAThirtyTwoBitDesktopKeepTheDesktopsModeAndFillT
     plat::DestroyWindow(window);
     Pump();
 }
+
+TEST(WinWindowScale, TheInitialScaleSizesTheWindowWhenTheScreenBindsIt) {
+    const plat::POINT monitor = wintest::MonitorSize();
+    if (monitor.x < 1700 || monitor.y < 1300) GTEST_SKIP() << "the desktop is too small for 1600 x 1200";
+    plat::WNDCLASSA wc{};
+    wc.lpfnWndProc = PlainProc;
+    wc.hInstance = plat::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ElTestScale";
+    plat::RegisterClassA(&wc);
+    // The library's window style and outer size for an 800 x 600 client area.
+    using plat::GetSystemMetrics;
+    const int width = 800 + GetSystemMetrics(plat::SM_CXBORDER) + GetSystemMetrics(plat::SM_CXEDGE) +
+                      GetSystemMetrics(plat::SM_CXDLGFRAME);
+    const int height = 600 + GetSystemMetrics(plat::SM_CYCAPTION) + GetSystemMetrics(plat::SM_CYEDGE) +
+                       GetSystemMetrics(plat::SM_CYBORDER) + GetSystemMetrics(plat::SM_CYDLGFRAME);
+    plat::HWND window = plat::CreateWindowExA(0, "ElTestScale", "拡大", plat::WS_CAPTION | plat::WS_SYSMENU | plat::WS_MINIMIZEBOX,
+                                              40, 40, width, height, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    plat::ShowWindow(window, plat::SW_SHOW);
+    Pump();
+    // Made resizable, the window keeps the client area its size was for.
+    EXPECT_EQ(wintest::ClientSize(window).x, 800);
+    EXPECT_EQ(wintest::ClientSize(window).y, 600);
+    plat::SetInitialScale(2);
+    plat::IDirectDraw* dd = nullptr;
+    ASSERT_EQ(plat::DirectDrawCreate(nullptr, &dd, nullptr), plat::DD_OK);
+    ASSERT_EQ(dd->SetCooperativeLevel(window, plat::DDSCL_NORMAL), plat::DD_OK);
+    plat::DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = plat::DDSD_CAPS;
+    d.ddsCaps.dwCaps = plat::DDSCAPS_PRIMARYSURFACE;
+    plat::IDirectDrawSurface* primary = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&d, &primary, nullptr), plat::DD_OK);
+    d.dwFlags = plat::DDSD_CAPS | plat::DDSD_WIDTH | plat::DDSD_HEIGHT;
+    d.dwWidth = 800;
+    d.dwHeight = 600;
+    d.ddsCaps.dwCaps = plat::DDSCAPS_OFFSCREENPLAIN;
+    plat::IDirectDrawSurface* back = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&d, &back, nullptr), plat::DD_OK);
+    plat::IDirectDrawClipper* clipper = nullptr;
+    ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), plat::DD_OK);
+    ASSERT_EQ(clipper->SetHWnd(0, window), plat::DD_OK);
+    ASSERT_EQ(primary->SetClipper(clipper), plat::DD_OK);
+    Pump();
+    EXPECT_EQ(wintest::ClientSize(window).x, 1600);
+    EXPECT_EQ(wintest::ClientSize(window).y, 1200);
+    plat::SetInitialScale(0);
+    clipper->Release();
+    back->Release();
+    primary->Release();
+    dd->Release();
+    plat::DestroyWindow(window);
+    Pump();
+}
