@@ -3,6 +3,13 @@
 // and lets it go on Release (the library never adds references). Records are
 // copied field by field into the system's own records, whose sizes are the
 // system's.
+//
+// Two things are the layer's own (view.h): a 16-bit program on a 32-bit
+// desktop gets 5:6:5 surfaces in system memory and a 16-bit pixel format,
+// and the present widens its picture to the desktop's format; and the
+// present puts the picture where the window's layout says, enlarged when the
+// window is larger than the picture. At the picture's own size on its own
+// format the present is the system's blit, as the library asked for it.
 #include <cstdio>
 #include <cstring>
 #include <memory>
