@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/windows/common.h"
+#include "platform/windows/view.h"
 
 namespace plat {
 
@@ -27,15 +28,32 @@ void RequestTimerResolution() {
     (void)done;
 }
 
+// EL_STILL_CLOCK (for picture tests under Wine, which has no headless mode):
+// the millisecond clock stands still but for one millisecond per busy-wait
+// turn, so waits end while frame times are zero: an animated program shows
+// the picture of its first moment on every frame, the same on every run and
+// every display.
+bool StillClock() {
+    static const bool still = [] {
+        const char* v = std::getenv("EL_STILL_CLOCK");
+        return v && *v && std::strcmp(v, "0") != 0;
+    }();
+    return still;
+}
+DWORD stillTime = 0;
+
 }  // namespace
 
 DWORD timeGetTime() {
+    if (StillClock()) return stillTime;
     RequestTimerResolution();
     return static_cast<DWORD>(::timeGetTime());
 }
 
 // A real clock advances by itself; busy waits need no help.
-void SpinPause() {}
+void SpinPause() {
+    if (StillClock()) ++stillTime;
+}
 
 HANDLE CreateMutexA(const char* name, BOOL initialOwner) {
     WideArg wide(name);
@@ -144,9 +162,12 @@ void Trace(const char* what) {
     }
 }
 
-// The desktop's format, read from DirectDraw's display mode. Windows cannot
-// be told to pretend another one: SetDisplayFormat has no effect here.
+// The display's format: the 16-bit 5:6:5 display offered to a 16-bit program
+// on a 32-bit desktop (ddraw.cpp), otherwise the desktop's own, read from
+// DirectDraw's display mode. Windows cannot be told to pretend another one:
+// SetDisplayFormat has no effect here.
 DisplayFormat GetDisplayFormat() {
+    if (win::OffersSixteenBits()) return DisplayFormat::Rgb565;
     ::IDirectDraw* dd = nullptr;
     DisplayFormat format = DisplayFormat::Xrgb8888;
     if (SUCCEEDED(::DirectDrawCreate(nullptr, &dd, nullptr)) && dd) {

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "platform/windows/common.h"
+#include "platform/windows/view.h"
 // After windows.h:
 #include <winnls32.h>
 
@@ -21,9 +22,41 @@ std::map<::ATOM, WNDPROC>& Procedures() {
     return procedures;
 }
 
+// The window showing the screen's picture sees some messages first (mouse
+// positions in picture pixels, Alt+Enter) and some after the library (the
+// smallest size of a border drag); see view.h.
 LRESULT CALLBACK Trampoline(::HWND window, ::UINT message, ::WPARAM wParam, ::LPARAM lParam) {
-    if (WNDPROC proc = ProcedureOf(window)) return proc(Ours(window), message, wParam, lParam);
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    ::LRESULT consumed = 0;
+    if (BeforeLibrary(window, message, wParam, &lParam, &consumed)) return consumed;
+    ::LRESULT result = 0;
+    if (WNDPROC proc = ProcedureOf(window)) result = proc(Ours(window), message, wParam, lParam);
+    else result = ::DefWindowProcW(window, message, wParam, lParam);
+    AfterLibrary(window, message, lParam);
+    return result;
+}
+
+// A captioned window can be resized and maximised. The outer size is
+// adjusted for the thicker frame so that the client area stays what the
+// caller's size gives with its own style.
+void ResizableFrame(DWORD* style, DWORD exStyle, int* x, int* y, int* width, int* height,
+                    bool menu) {
+    if (!(*style & WS_CAPTION) || (*style & WS_POPUP) || (*style & WS_CHILD)) return;
+    const DWORD resizable = *style | WS_THICKFRAME | WS_MAXIMIZEBOX;
+    if (resizable == *style) return;
+    ::RECT before{0, 0, 0, 0}, after{0, 0, 0, 0};
+    ::AdjustWindowRectEx(&before, *style, menu, exStyle);
+    ::AdjustWindowRectEx(&after, resizable, menu, exStyle);
+    const int growX = (after.right - after.left) - (before.right - before.left);
+    const int growY = (after.bottom - after.top) - (before.bottom - before.top);
+    *style = resizable;
+    if (*width != static_cast<int>(CW_USEDEFAULT)) {
+        *width += growX;
+        *x -= growX / 2;
+    }
+    if (*height != static_cast<int>(CW_USEDEFAULT)) {
+        *height += growY;
+        *y -= growY / 2;
+    }
 }
 
 ::MSG RealMessage(const MSG& m) {
@@ -53,6 +86,7 @@ using win::WideArg;
 
 ATOM RegisterClassA(const WNDCLASSA* wc) {
     if (!wc) return 0;
+    win::DeclareDpiAware();
     WideArg menu(wc->lpszMenuName);
     WideArg name(wc->lpszClassName);
     ::WNDCLASSW real{};
@@ -88,8 +122,10 @@ int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 HWND CreateWindowExA(DWORD exStyle, const char* className, const char* title, DWORD style, int x,
                      int y, int width, int height, HWND parent, void* menu, HINSTANCE instance,
                      void* param) {
+    win::DeclareDpiAware();
     WideArg cls(className);
     WideArg text(title);
+    if (!parent) win::ResizableFrame(&style, exStyle, &x, &y, &width, &height, false);
     return Ours(::CreateWindowExW(exStyle, cls.get(), text.get(), style, x, y, width, height,
                                   Real(parent), static_cast<::HMENU>(menu), Real(instance),
                                   param));
@@ -152,10 +188,13 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 
 short GetKeyState(int virtualKey) { return ::GetKeyState(virtualKey); }
 
+// Cursor positions are the library's: over an enlarged picture, the client
+// origin plus the picture pixel under the cursor (view.h).
 BOOL GetCursorPos(POINT* point) {
     if (!point) return 0;
     ::POINT p{};
     BOOL ok = ::GetCursorPos(&p);
+    if (ok) p = win::LibraryFromReal(p);
     *point = {static_cast<LONG>(p.x), static_cast<LONG>(p.y)};
     return ok;
 }
@@ -166,11 +205,16 @@ HCURSOR SetCursor(HCURSOR cursor) {
     return reinterpret_cast<HCURSOR>(::SetCursor(reinterpret_cast<::HCURSOR>(cursor)));
 }
 
-BOOL SetCursorPos(int x, int y) { return ::SetCursorPos(x, y); }
+BOOL SetCursorPos(int x, int y) {
+    ::POINT p = win::RealFromLibrary(::POINT{x, y});
+    return ::SetCursorPos(p.x, p.y);
+}
 
 BOOL ClipCursor(const RECT* rect) {
     if (!rect) return ::ClipCursor(nullptr);
-    ::RECT r = Real(*rect);
+    ::POINT topLeft = win::RealFromLibrary(::POINT{rect->left, rect->top});
+    ::POINT bottomRight = win::RealFromLibrary(::POINT{rect->right, rect->bottom});
+    ::RECT r{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
     return ::ClipCursor(&r);
 }
 
@@ -184,7 +228,12 @@ BOOL MessageBeep(UINT type) { return ::MessageBeep(type); }
 
 HDC GetDC(HWND window) { return Ours(::GetDC(Real(window))); }
 int ReleaseDC(HWND window, HDC dc) { return ::ReleaseDC(Real(window), Real(dc)); }
-int GetDeviceCaps(HDC dc, int index) { return ::GetDeviceCaps(Real(dc), index); }
+// The display offered to a 16-bit program on a 32-bit desktop is 16-bit.
+int GetDeviceCaps(HDC dc, int index) {
+    int value = ::GetDeviceCaps(Real(dc), index);
+    if (index == BITSPIXEL && value == 32 && win::OffersSixteenBits()) return 16;
+    return value;
+}
 
 BOOL WINNLSEnableIME(HWND window, BOOL enable) { return ::WINNLSEnableIME(Real(window), enable); }
 

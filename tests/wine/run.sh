@@ -19,7 +19,18 @@
 #   6. every example program for a second, and the game that
 #      tests/consumer/run.sh built outside the tree against the installed
 #      library (<Windows build>/consumer) for 10 frames;
-#   6. the message window example in both renderers, with and without shadow.
+#   6. the message window example in both renderers, with and without shadow;
+#   7. on a 24-bit X display, where Wine gives programs a 32-bit desktop: the
+#      display tests of the test program (a 16-bit program gets a 16-bit
+#      5:6:5 display there, and red is red), the game's six screens against
+#      the golden frames, its window enlarged to a 1600 x 1200 client area
+#      (the picture twice as large, equal to the golden frame once reduced;
+#      the mouse in window pixels lands in picture pixels) and Alt+Enter
+#      there and back, then the effects gallery's screens and the message
+#      window against the same screens of the 16-bit display.
+# The gallery and the message window run on a still clock (EL_STILL_CLOCK):
+# their animations stay at their first moment, so both displays show the
+# same pictures.
 #
 # Usage: tests/wine/run.sh <Windows build folder>
 # Needs: wine (wine64), xvfb, xdotool, imagemagick, x11-utils, and the IPA
@@ -65,10 +76,10 @@ bad() {
 xvfb_pids=()
 # Starts Xvfb with the given depth on a free display; prints the display.
 start_display() {
-    local depth=$1 n pid
+    local depth=$1 size=${2:-1024x768} n pid
     for n in $(seq 90 130); do
         { [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; } && continue
-        Xvfb :$n -screen 0 1024x768x$depth -nolisten tcp > "$work/xvfb$n.log" 2>&1 &
+        Xvfb :$n -screen 0 ${size}x$depth -nolisten tcp > "$work/xvfb$n.log" 2>&1 &
         pid=$!
         for _ in $(seq 1 50); do
             [ -e /tmp/.X11-unix/X$n ] && break
@@ -240,10 +251,11 @@ readout_pixels() {
 # $shots/<prefix>-screen_<column>_<row>.png. Returns non-zero on failure.
 keys=(Right Right Down Left Left)
 positions=(0_0 1_0 2_0 2_1 1_1 0_1)
+park="1020 760"  # where the pointer waits, off the window
 drive_game() {
     local prefix=$1 w i
     w=$(find_game_window) || { bad "$prefix: no window titled $title appeared"; return 1; }
-    xdotool mousemove 1020 760  # the pointer stays off the window
+    xdotool mousemove $park  # the pointer stays off the window
     timeout 10 xdotool windowfocus --sync "$w" 2> /dev/null
     steady_shot "$w" "$shots/$prefix-screen_${positions[0]}.png" ||
         { bad "$prefix: the first screen never came to rest"; return 1; }
@@ -262,7 +274,7 @@ drive_game() {
     xdotool mousemove --window "$w" 400 300
     sleep 0.5
     timeout 10 import -window "$w" "$shots/$prefix-mouse.png" 2> /dev/null
-    xdotool mousemove 1020 760
+    xdotool mousemove $park
     local inside outline
     inside=$(convert "$shots/$prefix-mouse.png" -format '%[fx:p{405,305}.r>0.9 && p{405,305}.g<0.1 && p{405,305}.b<0.1]' info:)
     outline=$(convert "$shots/$prefix-mouse.png" -format '%[fx:p{400,300}.r<0.1 && p{400,300}.g<0.1 && p{400,300}.b<0.1]' info:)
@@ -349,47 +361,57 @@ timeout 60 wineserver -w
 # arrow keys step through them, Esc ends it with exit code 0.
 gallery_exe=$build/examples/effects_gallery.exe
 gallery_screens=18
-if [ -f "$gallery_exe" ]; then
+# Runs the gallery through its screens on the current display; screenshots
+# go to $shots/<prefix>-<screen>.png and, half a second later,
+# <prefix>-<screen>-again.png (screens whose effects build up from frame to
+# frame change between the two even on a still clock). $1 is the prefix, $2
+# where the pointer waits off the window.
+run_gallery() {
+    local prefix=$1 park=$2 i shown=0
     mkdir -p "$work/gallery"
     cp "$gallery_exe" "$work/gallery/"
     cd "$work/gallery"
     export ALSA_CONFIG_PATH=$work/asound-null.conf
-    wine ./effects_gallery.exe > "$work/gallery.out" 2> "$work/gallery.err" &
+    EL_STILL_CLOCK=1 wine ./effects_gallery.exe > "$work/$prefix.out" 2> "$work/$prefix.err" &
     game_pid=$!
     title="エフェクト ギャラリー"
-    if w=$(find_game_window); then
-        xdotool mousemove 1020 760
-        # Wine's first frames can be black for a while: wait for a picture
-        # before the first key.
-        for _ in $(seq 1 60); do
-            timeout 10 xwd -silent -id "$w" 2> /dev/null | convert xwd:- "$work/first.png" 2> /dev/null
-            [ "$(convert "$work/first.png" -format '%[max]' info: 2> /dev/null)" != "0" ] && break
-            sleep 0.5
-        done
-        shown=0
-        for i in $(seq 0 $((gallery_screens - 1))); do
-            timeout 10 xdotool windowfocus --sync "$w" 2> /dev/null
-            sleep 1.5
-            timeout 10 xwd -silent -id "$w" 2> /dev/null | convert xwd:- "$shots/gallery-$i.png" 2> /dev/null
-            if [ "$(convert "$shots/gallery-$i.png" -format '%[max]' info: 2> /dev/null)" != "0" ] &&
-                { [ $i -eq 0 ] || ! cmp -s "$shots/gallery-$i.png" "$shots/gallery-$((i - 1)).png"; }; then
-                shown=$((shown + 1))
-            fi
-            xdotool keydown Right
-            sleep 0.4
-            xdotool keyup Right
-        done
-        [ $shown -eq $gallery_screens ] && ok "the effects gallery shows $gallery_screens screens in turn" ||
-            bad "the effects gallery showed $shown of $gallery_screens screens"
-        if escape_until_exit $game_pid "$w" && [ $exit_code -eq 0 ]; then
-            game_pid=""
-            ok "Esc ends the effects gallery with exit code 0"
-        else
-            bad "the effects gallery did not end cleanly after Esc"
-        fi
-    else
-        bad "the effects gallery showed no window"
+    if ! w=$(find_game_window); then
+        bad "$prefix: the effects gallery showed no window"
+        return 1
     fi
+    xdotool mousemove $park
+    # Wine's first frames can be black for a while: wait for a picture
+    # before the first key.
+    for _ in $(seq 1 60); do
+        timeout 10 xwd -silent -id "$w" 2> /dev/null | convert xwd:- "$work/first.png" 2> /dev/null
+        [ "$(convert "$work/first.png" -format '%[max]' info: 2> /dev/null)" != "0" ] && break
+        sleep 0.5
+    done
+    for i in $(seq 0 $((gallery_screens - 1))); do
+        timeout 10 xdotool windowfocus --sync "$w" 2> /dev/null
+        sleep 1
+        timeout 10 xwd -silent -id "$w" 2> /dev/null | convert xwd:- "$shots/$prefix-$i.png" 2> /dev/null
+        sleep 0.5
+        timeout 10 xwd -silent -id "$w" 2> /dev/null | convert xwd:- "$shots/$prefix-$i-again.png" 2> /dev/null
+        if [ "$(convert "$shots/$prefix-$i.png" -format '%[max]' info: 2> /dev/null)" != "0" ] &&
+            { [ $i -eq 0 ] || ! cmp -s "$shots/$prefix-$i.png" "$shots/$prefix-$((i - 1)).png"; }; then
+            shown=$((shown + 1))
+        fi
+        xdotool keydown Right
+        sleep 0.4
+        xdotool keyup Right
+    done
+    [ $shown -eq $gallery_screens ] && ok "$prefix: the effects gallery shows $gallery_screens screens in turn" ||
+        bad "$prefix: the effects gallery showed $shown of $gallery_screens screens"
+    if escape_until_exit $game_pid "$w" && [ $exit_code -eq 0 ]; then
+        game_pid=""
+        ok "$prefix: Esc ends the effects gallery with exit code 0"
+    else
+        bad "$prefix: the effects gallery did not end cleanly after Esc"
+    fi
+}
+if [ -f "$gallery_exe" ]; then
+    run_gallery gallery "1020 760"
 else
     bad "$gallery_exe not built"
 fi
@@ -468,7 +490,7 @@ if [ -f "$example" ]; then
     cp "$example" "$work/message/"
     cd "$work/message"
     for mode in sprite smooth "sprite plain" "smooth plain"; do
-        wine ./message_window.exe --frames 240 $mode > "$work/message.out" 2> "$work/message.err" &
+        EL_STILL_CLOCK=1 wine ./message_window.exe --frames 240 $mode > "$work/message.out" 2> "$work/message.err" &
         game_pid=$!
         title="メッセージウィンドウ"
         if w=$(find_game_window); then
@@ -486,6 +508,170 @@ if [ -f "$example" ]; then
     timeout 60 wineserver -w
 else
     bad "$example not built"
+fi
+
+# ---- 7. A 32-bit desktop: Wine on a 24-bit X display. Large enough for the
+# game's window at twice its size.
+timeout 60 wineserver -w
+start32=$(date +%s)
+if read -r xvfb_pid display < <(start_display 24 1920x1440); then
+    xvfb_pids+=("$xvfb_pid")
+    export DISPLAY=$display
+    park="1910 1430"
+    export ALSA_CONFIG_PATH=$work/asound-null.conf
+
+    # 7a. The display tests of the test program.
+    if [ -f "$tests_exe" ]; then
+        cd "$work/tests"
+        if EL_EXPECT_DEPTH=16 EL_EXPECT_DESKTOP=32 timeout 300 wine "$tests_exe" \
+            --gtest_filter='WinDisplay*:WinPresentRows*:WinFullScreen*:WinWindowScale*:WinDraw*:WinWindow.DisplayDepth*' \
+            > "$work/tests32.out" 2> "$work/tests32.err"; then
+            ok "32-bit desktop: the display tests ($(grep -c '^\[       OK \]' "$work/tests32.out") passed)"
+        else
+            cat "$work/tests32.out"
+            bad "32-bit desktop: the display tests"
+        fi
+    fi
+    # A Wine server starting on a display puts the pointer in the middle of
+    # the screen, where the game's window opens: the game starts on the
+    # server of the tests (as on the 16-bit display), the pointer parked.
+
+    # 7b. The game: the six screens, then the enlarged window.
+    title="ﾀｲﾙｽﾞ"
+    cd "$work/game"
+    xdotool mousemove $park
+    EL_TRACE=1 wine ./tiles.exe > "$work/game32.out" 2> "$work/game32.err" &
+    game_pid=$!
+    if drive_game windows32; then
+        ok "32-bit desktop: arrow keys slide the view through the six screens"
+        for p in "${positions[@]}"; do
+            [ -f "$golden/screen_$p.png" ] || continue
+            n=$(differing_pixels "$shots/windows32-screen_$p.png" "$golden/screen_$p.png")
+            [ "$n" = "0" ] && ok "32-bit desktop: screen $p identical to the golden frame outside the read-outs" ||
+                bad "32-bit desktop: screen $p: $n pixels differ from the golden frame outside the read-outs"
+        done
+        w=$(find_game_window)
+        # The last line of the diagnostic channel about the picture's place:
+        # "view: client WxH, picture 800x600 at X,Y as WxH".
+        last_view() { grep -a '^trace: view:' "$work/game32.err" | tail -n 1 | tr -d '\r'; }
+        client_size() { last_view | sed -n 's/.*client \([0-9]*\)x\([0-9]*\),.*/\1 \2/p'; }
+        xdotool windowmove "$w" 0 0
+        xdotool windowsize "$w" 1600 1200
+        sleep 1
+        # Wine counts part of the X window as the window's frame: add what
+        # the client area lacks.
+        read -r cw ch < <(client_size)
+        if [ -n "$cw" ] && { [ "$cw" != 1600 ] || [ "$ch" != 1200 ]; }; then
+            xdotool windowsize "$w" $((3200 - cw)) $((2400 - ch))
+            sleep 1
+        fi
+        if last_view | grep -q 'client 1600x1200, picture 800x600 at 0,0 as 1600x1200'; then
+            ok "32-bit desktop: a 1600x1200 client area shows the picture at twice its size"
+            window_size=$(xwininfo -id "$w" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w"x"h}')
+            steady_shot "$w" "$shots/windows32-2x.png"
+            # The marker stands where the mouse test above left it, at
+            # (400, 300): left out with the read-outs.
+            marker="rectangle 400,300 409,309"
+            convert "$shots/windows32-2x.png" -crop 1600x1200+0+0 +repage -sample 50% \
+                -fill black -draw "$marker" "$work/2x-reduced.png"
+            convert "$golden/screen_0_1.png" -fill black -draw "$marker" "$work/golden-0-1.png"
+            n=$(differing_pixels "$work/2x-reduced.png" "$work/golden-0-1.png")
+            [ "$n" = "0" ] && ok "32-bit desktop: the picture at 2x, reduced, equals the golden frame outside the read-outs and the marker" ||
+                bad "32-bit desktop: the picture at 2x, reduced, differs from the golden frame in $n pixels"
+            xdotool mousemove --window "$w" 800 600
+            sleep 0.5
+            timeout 10 xwd -silent -id "$w" | convert xwd:- -crop 1600x1200+0+0 +repage -sample 50% "$shots/windows32-2x-mouse.png"
+            inside=$(convert "$shots/windows32-2x-mouse.png" -format '%[fx:p{405,305}.r>0.9 && p{405,305}.g<0.1 && p{405,305}.b<0.1]' info:)
+            outline=$(convert "$shots/windows32-2x-mouse.png" -format '%[fx:p{400,300}.r<0.1 && p{400,300}.g<0.1 && p{400,300}.b<0.1]' info:)
+            [ "$inside" = "1" ] && [ "$outline" = "1" ] &&
+                ok "32-bit desktop: the mouse at window (800, 600) puts the marker at picture (400, 300)" ||
+                bad "32-bit desktop: no marker at picture (400, 300) (inside $inside, outline $outline)"
+            xdotool mousemove $park
+            timeout 10 xdotool windowfocus --sync "$w" 2> /dev/null
+            xdotool key alt+Return
+            sleep 1
+            full=$(last_view)
+            xdotool key alt+Return
+            sleep 1
+            back=$(xwininfo -id "$w" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w"x"h}')
+            if [[ "$full" == *"client 1920x1440, picture 800x600 at 160,120 as 1600x1200"* ]] &&
+                [ "$back" = "$window_size" ] && last_view | grep -q 'client 1600x1200,'; then
+                ok "32-bit desktop: Alt+Enter fills the monitor and Alt+Enter again gives the window back at its size"
+            else
+                bad "32-bit desktop: Alt+Enter: full [$full], then $back (was $window_size), $(last_view)"
+            fi
+        else
+            bad "32-bit desktop: the window enlarged to 1600x1200 shows [$(last_view)]"
+        fi
+        if escape_until_exit $game_pid "$w" && [ $exit_code -eq 0 ]; then
+            game_pid=""
+            ok "32-bit desktop: Esc ends the game with exit code 0"
+        else
+            bad "32-bit desktop: the game did not end cleanly after Esc"
+        fi
+    fi
+    [ -n "$game_pid" ] && kill "$game_pid" 2> /dev/null
+    game_pid=""
+    timeout 60 wineserver -w
+
+    # Pixel values of two pictures compared as 5:6:5 (see as565), whole.
+    differing_565() {
+        for f in "$1:$work/a.png" "$2:$work/b.png"; do
+            convert "${f%%:*}" -channel RB -evaluate and 63488 -channel G -evaluate and 64512 +channel \
+                -depth 16 "${f#*:}"
+        done
+        compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1
+    }
+
+    # 7c. The effects gallery: screens that stand still equal those of the
+    # 16-bit display; those that build up frame by frame are compared by
+    # their brightness (a dark screen is what a refused effect leaves).
+    if [ -f "$gallery_exe" ]; then
+        run_gallery gallery32 "$park"
+        still=0 same=0 moving=0 lit=0
+        for i in $(seq 0 $((gallery_screens - 1))); do
+            [ -f "$shots/gallery-$i.png" ] && [ -f "$shots/gallery32-$i.png" ] || continue
+            if [ "$(differing_565 "$shots/gallery-$i.png" "$shots/gallery-$i-again.png")" = "0" ]; then
+                still=$((still + 1))
+                n=$(differing_565 "$shots/gallery-$i.png" "$shots/gallery32-$i.png")
+                [ "$n" = "0" ] && same=$((same + 1)) || echo "note: gallery screen $i: $n pixels differ"
+            else
+                moving=$((moving + 1))
+                m16=$(convert "$shots/gallery-$i.png" -format '%[fx:mean]' info:)
+                m32=$(convert "$shots/gallery32-$i.png" -format '%[fx:mean]' info:)
+                awk -v a="$m16" -v b="$m32" 'BEGIN{exit !(b > 0.8 * a && b < 1.25 * a)}' && lit=$((lit + 1)) ||
+                    echo "note: gallery screen $i: brightness $m32 on 32 bits, $m16 on 16"
+            fi
+        done
+        [ $still -gt 0 ] && [ $same -eq $still ] && [ $lit -eq $moving ] &&
+            ok "32-bit desktop: the gallery's $still still screens equal the 16-bit display's, its $moving moving ones are as bright" ||
+            bad "32-bit desktop: gallery: $same of $still still screens equal, $lit of $moving moving ones as bright"
+        timeout 60 wineserver -w
+    fi
+
+    # 7d. The message window in both renderers, as on the 16-bit display.
+    if [ -f "$example" ]; then
+        cd "$work/message"
+        title="メッセージウィンドウ"
+        for mode in sprite smooth; do
+            EL_STILL_CLOCK=1 wine ./message_window.exe --frames 240 $mode > "$work/message32.out" 2> "$work/message32.err" &
+            game_pid=$!
+            if w=$(find_game_window); then
+                sleep 3
+                timeout 10 xwd -silent -id "$w" 2> /dev/null |
+                    convert xwd:- "$shots/message_window32-$mode.png" 2> /dev/null
+            fi
+            wait_exit $game_pid 120
+            game_pid=""
+            n=$(differing_565 "$shots/message_window-$mode.png" "$shots/message_window32-$mode.png")
+            [ "$n" = "0" ] && ok "32-bit desktop: message_window ($mode) equals the 16-bit display's" ||
+                bad "32-bit desktop: message_window ($mode): $n pixels differ from the 16-bit display's"
+        done
+        timeout 60 wineserver -w
+    fi
+    echo "note: the 32-bit desktop took $(($(date +%s) - start32)) s"
+else
+    bad "no 24-bit virtual display could be started"
 fi
 
 echo "screenshots in $shots"

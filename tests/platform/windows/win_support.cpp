@@ -126,6 +126,34 @@ plat::POINT ClientOrigin(plat::HWND window) {
 
 bool WindowAlive(plat::HWND window) { return IsWindow(Real(window)) != 0; }
 
+void SetClientSize(plat::HWND window, int width, int height) {
+    HWND w = Real(window);
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(w, GWL_STYLE)), GetMenu(w) != nullptr,
+                       static_cast<DWORD>(GetWindowLongPtrW(w, GWL_EXSTYLE)));
+    SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
+}
+
+plat::COLORREF WindowPixel(plat::HWND window, int x, int y) {
+    HDC dc = GetDC(Real(window));
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(Real(window), dc);
+    return static_cast<plat::COLORREF>(c);
+}
+
+plat::POINT RealCursorPos() {
+    POINT p{};
+    GetCursorPos(&p);
+    return {static_cast<plat::LONG>(p.x), static_cast<plat::LONG>(p.y)};
+}
+
+void UnregisterWindowClass(const wchar_t* name) { UnregisterClassW(name, GetModuleHandleW(nullptr)); }
+
+plat::POINT MonitorSize() {
+    return {static_cast<plat::LONG>(GetSystemMetrics(SM_CXSCREEN)),
+            static_cast<plat::LONG>(GetSystemMetrics(SM_CYSCREEN))};
+}
+
 bool MutexExists(const wchar_t* name) {
     HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, name);
     if (!h) return false;

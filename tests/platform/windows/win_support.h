@@ -49,6 +49,19 @@ std::wstring WindowTitle(plat::HWND window);
 plat::POINT ClientSize(plat::HWND window);
 plat::POINT ClientOrigin(plat::HWND window);
 bool WindowAlive(plat::HWND window);
+// Moves a window to the desktop's top-left corner and sizes it for a client
+// area of width x height.
+void SetClientSize(plat::HWND window, int width, int height);
+// The colour shown at a client position, read through the window's device
+// context.
+plat::COLORREF WindowPixel(plat::HWND window, int x, int y);
+// The cursor's real desktop position, as the system has it.
+plat::POINT RealCursorPos();
+// Unregisters a window class of the test program (after its windows are
+// gone), so that a later registration of the name takes its own procedure.
+void UnregisterWindowClass(const wchar_t* name);
+// The primary monitor's size.
+plat::POINT MonitorSize();
 bool MutexExists(const wchar_t* name);
 void CloseKernelHandle(plat::HANDLE handle);
 bool FileExists(const wchar_t* name);
