@@ -26,6 +26,15 @@ extern char BaseFolder[256];     // optional redirection folder, no trailing '\'
 // Shows the error box "context : message" under the caption "エラー発生",
 // beeps, sets ErrorFlag and returns 0.
 int ReportError(const char* context, const char* message);
+// ReportError for a file that could not be used: the box is the same, and one
+// line for the programmer goes to the debug output (standard error; on
+// Windows also the trace and the debug log DEBUG.TXT): the box's text, the
+// file tried, the folder it was looked up in and the reason. `problem` is
+// the reason when the caller knows it; null asks the system why the file
+// cannot be opened, or says that it opens but its contents cannot be used.
+// Returns 0.
+int ReportFileError(const char* context, const char* message, const char* path,
+                    const char* problem = nullptr);
 
 namespace elSystem {
 
@@ -65,8 +74,13 @@ struct Program {
     std::function<void()> configure;
 };
 
-// The whole entry point: start-up, loop, shutdown. Returns the exit code (0).
+// The whole entry point: start-up, loop, shutdown. Returns the exit code:
+// 0 for a program that ended normally (or found another instance running),
+// 1 for one that ended after a reported error (a set-up that failed, or
+// QuitIfError) or could not make its window.
 int Run(const Program& program, const char* commandLine, int showCommand);
+// Set by QuitIfError when it ends the program; Run's exit code is then 1.
+extern int QuitAfterError;
 // Start-up up to the loop; false when the program must end at once (second
 // instance, no window, or a set-up that failed and was reported).
 bool Startup(const Program& program, const char* commandLine, int showCommand);
@@ -101,7 +115,10 @@ int ResetInput();
 void ShowMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int AskYesNo(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void DebugLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// 1 while ErrorFlag is set (after a reported error), else 0.
 int HasError();
+// Ends the program (Quit) when an error has been reported; returns ErrorFlag.
+// A program ended this way exits with status 1 (see Run).
 int QuitIfError();
 // Set by the screen while it is open: brings the desktop's own surface to the
 // front so a box can be seen over a full-screen display.
