@@ -448,8 +448,8 @@ if [ -f "$consumer" ]; then
     cp "$consumer" "$work/consumer/"
     cd "$work/consumer"
     if timeout 120 wine ./consumer.exe 10 > "$work/consumer.out" 2> "$work/consumer.err" &&
-        tr -d '\r' < consumer.txt | grep -qx "frames=10"; then
-        ok "a game built against the installed library runs 10 frames"
+        tr -d '\r' < consumer.txt | grep -qx "frames=10" && tr -d '\r' < consumer.txt | grep -qx "text=82a0"; then
+        ok "a game built against the installed library runs 10 frames, its Japanese literal in Shift-JIS"
     else
         bad "the game built against the installed library"
     fi
