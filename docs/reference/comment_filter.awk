@@ -65,7 +65,7 @@ BEGIN { n = 0; block_start = 0; trailing_indent = -1 }
     # A trailing comment: the first // outside string and character literals,
     # after code that ends a declaration.
     at = comment_start(line)
-    if (at > 0 && substr(line, 1, at - 1) ~ /[;,{)][ \t]*$/ && substr(line, at + 2, 1) == " ") {
+    if (at > 0 && substr(line, 1, at - 1) ~ /[;,{})][ \t]*$/ && substr(line, at + 2, 1) == " ") {
         trailing_indent = indent(line)
         code = substr(line, 1, at - 1)
         sub(/[ \t]*$/, "", code)
