@@ -20,8 +20,8 @@ extern int BlinkOn;              // 1 for 1000 ms, then 0 for 200 ms, in turn (f
 extern int AppActive;            // 1 while the application is the active one, else 0
 extern plat::HWND MainWindow;    // the one window (null before Startup makes it)
 extern int ErrorFlag;            // 1 once ReportError ran, cleared (0) by elDraw::Screen
-extern char ProgramFolder[256];  // folder of the program file, Shift-JIS, trailing '\' (see GetProgramFolder)
-extern char BaseFolder[256];     // optional redirection folder, no trailing '\' empty when none (ReadBaseFolder)
+extern char ProgramFolder[256];  // folder of the program file, trailing '\' (see GetProgramFolder)
+extern char BaseFolder[256];     // redirection folder without trailing '\', empty when none (ReadBaseFolder)
 
 // Shows the error box "context : message" under the caption "エラー発生",
 // beeps, sets ErrorFlag and returns 0.
