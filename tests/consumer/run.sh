@@ -64,6 +64,8 @@ echo "ok: a game's tree configures with the library as a subdirectory"
 # pkg-config, with the compiler the library was built with and the flags the
 # README gives for Japanese literals.
 cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
+# The cross toolchain names its compiler in a cache entry of its own.
+[ -n "$toolchain" ] && cxx=$(sed -n 's/^EL_MINGW_CXX:[A-Z]*=//p' "$build/CMakeCache.txt")
 export PKG_CONFIG_PATH=$work/prefix/lib/pkgconfig
 charset=(-finput-charset=UTF-8 -fexec-charset=CP932)
 if [ -n "$toolchain" ]; then
