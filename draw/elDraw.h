@@ -182,6 +182,7 @@ ObjectRecord* Object(int slot);
 plat::IDirectDrawSurface* ObjectSurface(int slot);
 
 // ---- Building blocks shared by the loaders (objects, packs, restore) ------------
+// Internal: the library's loaders use these; a game calls the loaders above.
 
 // A new plain surface of the given size with the loaders' memory placement.
 plat::IDirectDrawSurface* CreatePlainSurface(int width, int height, int memoryFlag);

@@ -76,7 +76,7 @@ void SetAltMode(int mode);
 // Clears the latched left and right clicked flags.
 void ClearClicks();
 
-// Window-procedure side: handles one key or mouse message. Returns true when
+// Internal (the window procedure calls it): handles one key or mouse message. Returns true when
 // the message is consumed (no default processing), with the result in *result.
 bool OnMessage(plat::HWND window, plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam,
                plat::LRESULT* result);
@@ -84,7 +84,7 @@ bool OnMessage(plat::HWND window, plat::UINT message, plat::WPARAM wParam, plat:
 void BeginFrame();
 // Internal (the loop calls it): clears the per-frame button flags at its end.
 void EndFrame();
-// Clears every input variable (start-up reset).
+// Internal: clears every input variable (start-up reset).
 void ResetAll();
 
 }  // namespace elInput
@@ -109,8 +109,8 @@ extern int JoyCentreX[2];  // x position at rest of each joystick, taken by JoyI
 extern int JoyCentreY[2];  // y position at rest of each joystick, taken by JoyInit (0 when absent)
 extern JoyRecord Joy[2];   // the state of joysticks 0 and 1
 
-// Rereads the configuration, takes both centres and clears the records
-// (the screen calls it when it opens).
+// Internal: rereads the configuration, takes both centres and clears the
+// records (the screen calls it when it opens).
 void JoyInit();
 // Puts both joysticks' axes and ramps back to 0.
 void JoyReset();

@@ -79,9 +79,10 @@ extern plat::IDirectSoundBuffer* PrimaryBuffer;  // internal: the device's outpu
 
 // ---- Device and wave objects -------------------------------------------------
 
-// Opens the sound device: 1, or 0 when there is none (sound stays off).
+// Internal (elDraw::Screen calls it): opens the sound device: 1, or 0 when
+// there is none (sound stays off).
 int Create();
-// Empties all 70 slots of the sound table.
+// Internal (elDraw::Screen calls it): empties all 70 slots of the sound table.
 void ResetTable();
 // Releases every buffer and the device; the slots keep their records so
 // that Restore can bring every sound back.
