@@ -75,10 +75,25 @@ std::string Shown(const std::string& sjis) {
 #endif
 }
 
+// Whether a Shift-JIS byte starts a two-byte character.
+bool LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Where the last folder separator of a Shift-JIS path is (npos when none):
+// whole characters only, since the second byte of a two-byte character may
+// be 0x5C, the backslash.
+std::size_t LastSeparator(const std::string& path) {
+    std::size_t last = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        auto b = static_cast<unsigned char>(path[i]);
+        if (LeadByte(b)) ++i;
+        else if (b == '/' || b == '\\') last = i;
+    }
+    return last;
+}
+
 std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
-    char last = folder.back();
-    if (last == '/' || last == '\\') return folder + name;
+    if (LastSeparator(folder) == folder.size() - 1) return folder + name;
     return folder + (folder.find('/') != std::string::npos ? "/" : "\\") + name;
 }
 
@@ -128,7 +143,7 @@ void MakeFolder(const std::string& folder) {
 
 // The folder part of a path ("" when it has none).
 std::string FolderOf(const std::string& path) {
-    std::size_t cut = path.find_last_of("/\\");
+    std::size_t cut = LastSeparator(path);
     return cut == std::string::npos ? "" : path.substr(0, cut + 1);
 }
 
@@ -443,9 +458,6 @@ const char* CommandHelp(const std::string& command) {
                "  each later one is named on standard error and left out.\n";
     return nullptr;
 }
-
-// Whether a Shift-JIS byte starts a two-byte character.
-bool LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // Why an entry name cannot be written as a file of the output folder ("" when
 // it can): a name from a pack may not reach outside the folder on any system,

@@ -78,6 +78,9 @@ expect "a wrong command line exits 2" '[ $? -eq 2 ]'
 expect "unpack makes its output folder" '[ -f "$work/new/deep/BALL.BMP" ]'
 "$elpack" bmp make "$work/made/in/here.bpk" "$media/pictures" > /dev/null
 expect "make makes the pack's folder" 'cmp -s "$work/made/in/here.bpk" "$work/p.bpk"'
+# Japanese folder names whose Shift-JIS form ends in the byte of a backslash.
+"$elpack" bmp unpack "$work/p.bpk" "$work/表ソ" > /dev/null
+expect "a folder named 表ソ is made and written into" '[ -f "$work/表ソ/BALL.BMP" ] && [ -f "$work/表ソ/BACK.BMP" ]'
 mkdir -p "$work/blocked/BALL.BMP.tmp"
 refuses "a file that cannot be written" bmp unpack "$work/p.bpk" "$work/blocked"
 expect "the write failure names the file and the system's reason" \
