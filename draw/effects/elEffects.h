@@ -154,9 +154,9 @@ int DrawFadeBlendRGB(int x, int y, int red, int green, int blue, int slot, int l
 // 16 bits), along each row (direction 0) or down the rows.
 int DrawGradientAlpha(int x, int y, float red, float green, float blue, int direction,
                       unsigned start, int step, int slot, int left, int top, int right, int bottom);
-// As DrawFadeBlendRGB, the levels (0-31) falling by 1 every `step` positions
-// (at least 1) after `start` (its low 16 bits), along each row (direction 0)
-// or down the rows.
+// As DrawFadeBlendRGB, each level (0-31) rising by 1 towards 31 (the object
+// alone) every `step` positions (at least 1) after `start` (its low 16
+// bits), along each row (direction 0) or down the rows.
 int DrawGradientFade(int x, int y, int red, int green, int blue, int direction, unsigned start,
                      int step, int slot, int left, int top, int right, int bottom);
 // Adds the object's channels to the back surface's, each held at 31.
