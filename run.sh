@@ -8,7 +8,7 @@ what=${1:-game}
 packages=(build-essential cmake pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev
           libfluidsynth-dev timgm6mb-soundfont fonts-ipafont-gothic fonts-ipafont-mincho
           libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libpng-dev xvfb xdotool imagemagick x11-utils x11-apps
-          clang-14 libclang-rt-14-dev)
+          clang-14 libclang-rt-14-dev doxygen)
 
 # The Windows build's cross compiler, GoogleTest sources and Wine; Wine wants
 # its recommended X libraries and fonts.

@@ -35,8 +35,14 @@ configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/package/elConfig.cmake
   ${PROJECT_BINARY_DIR}/elConfig.cmake INSTALL_DESTINATION ${EL_PACKAGE_DIR})
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/elConfigVersion.cmake
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMinorVersion)
+# With the package: the resource embedder, the Shift-JIS literal conversion
+# for a game's sources (el_shift_jis_sources) with its converter's source,
+# and the cross toolchain a game's Windows build is configured with.
 install(FILES ${PROJECT_BINARY_DIR}/elConfig.cmake ${PROJECT_BINARY_DIR}/elConfigVersion.cmake
               ${PROJECT_SOURCE_DIR}/cmake/resources.cmake
+              ${PROJECT_SOURCE_DIR}/cmake/shift_jis.cmake
+              ${PROJECT_SOURCE_DIR}/tools/cp932_literals.cpp
+              ${PROJECT_SOURCE_DIR}/cmake/mingw-w64.cmake
         DESTINATION ${EL_PACKAGE_DIR})
 
 # pkg-config: the platform libraries are Requires (not .private), since the
@@ -45,6 +51,9 @@ if(WIN32)
   set(EL_PC_REQUIRES "")
   list(TRANSFORM EL_SYSTEM_LIBRARIES PREPEND "-l" OUTPUT_VARIABLE EL_PC_SYSTEM_LIBS)
   string(JOIN " " EL_PC_SYSTEM_LIBS ${EL_PC_SYSTEM_LIBS})
+  # Linked statically, as the toolchain file links: the program needs no
+  # C++ runtime DLL beside it.
+  string(PREPEND EL_PC_SYSTEM_LIBS "-static -static-libgcc -static-libstdc++ ")
 else()
   set(EL_PC_REQUIRES "sdl2 freetype2 fontconfig fluidsynth")
   set(EL_PC_SYSTEM_LIBS "")

@@ -6,6 +6,16 @@
 // addressed by slot number. Slots 0-3 are the screen's own work surfaces;
 // loaders hand out slots 4-511. Every frame is drawn on the back surface and
 // shown by one blit in elDraw::Present.
+//
+// Colours come in two kinds. GDI colours (0x00BBGGRR: red in the low byte)
+// are taken by Box, SetPixel, Line and the other GDI primitives, by
+// elText::SetColor and by the key functions (SetKeyColor, SetObjectKey).
+// Pixel values of the back surface (16-bit 5:6:5 or 5:5:5 on a 16-bit
+// display) are taken by FillBox and HalfBox; MatchColor(BackSurface,
+// colour) turns a GDI colour into the back surface's pixel value, and
+// PixelFormat describes the channel layout. The object loaders return the
+// slot (4-511), or 0 after an error box. Files are looked up beside the
+// program (elSystem::GetProgramFolder), not in the working folder.
 #pragma once
 
 #include <cstdint>
@@ -16,21 +26,30 @@
 
 // ---- Screen size, clipping, pixel format and effect tables --------------------
 
-extern int ScreenWidth;   // size the screen was opened with
-extern int ScreenHeight;
+extern int ScreenWidth;   // width in pixels the screen was opened with
+extern int ScreenHeight;  // height in pixels the screen was opened with
 extern plat::RECT ClipRect;  // right and bottom exclusive; cuts every object draw
 
 // The back surface's channel layout. For 5:6:5: shifts 11, 5, 0; maxima 31,
 // 63, 31; 5-bit shifts 11, 6, 0; half mask 0x7BEF; full mask 0xFFFF.
 struct PixelFormatInfo {
-    std::uint32_t redMask, greenMask, blueMask;
-    std::uint16_t redShift, greenShift, blueShift;     // lowest set bit of each mask
-    std::uint32_t redMax, greenMax, blueMax;           // mask >> shift (31 or 63)
-    std::uint16_t red5Shift, green5Shift, blue5Shift;  // where a 0-31 channel value goes
+    std::uint32_t redMask;     // bits of red in a pixel value
+    std::uint32_t greenMask;   // bits of green
+    std::uint32_t blueMask;    // bits of blue
+    std::uint16_t redShift;    // lowest set bit of redMask
+    std::uint16_t greenShift;  // lowest set bit of greenMask
+    std::uint16_t blueShift;   // lowest set bit of blueMask
+    std::uint32_t redMax;      // redMask >> redShift (31 or 63)
+    std::uint32_t greenMax;    // greenMask >> greenShift (31 or 63)
+    std::uint32_t blueMax;     // blueMask >> blueShift (31 or 63)
+    std::uint16_t red5Shift;   // where a 0-31 red value goes
+    std::uint16_t green5Shift; // where a 0-31 green value goes
+    std::uint16_t blue5Shift;  // where a 0-31 blue value goes
     std::uint32_t halfMask;        // for 50% blends: ((a >> 1) & half) + ((b >> 1) & half)
     std::uint32_t doubleHalfMask;  // the half mask for two 16-bit pixels in one word
     std::uint32_t fullMask;        // white
 };
+// The back surface's channel layout, filled by elDraw::Screen.
 extern PixelFormatInfo PixelFormat;
 
 // Built by elDraw::Screen. SinTable always: entry i = trunc(360 sin(i deg)),
@@ -47,34 +66,39 @@ extern std::uint8_t NoiseTable[10000];                    // rand() % 3, in orde
 
 // ---- The object table ---------------------------------------------------------
 
+// Slots of the object table (0-511).
 constexpr int kObjectSlots = 512;
 constexpr int kFirstLoadedSlot = 4;   // slots below are the screen's work surfaces
+// Bytes of an object record's name buffer.
 constexpr int kObjectNameSize = 32;
 constexpr int kMaxObjectName = 30;    // longest name a loader accepts, in bytes
 
 // One drawing object. A slot is taken while its name is non-empty, whether
 // or not it holds a surface; "*" marks a blank object with nothing to reload.
 struct ObjectRecord {
-    plat::IDirectDrawSurface* surface;
-    char name[kObjectNameSize];
+    plat::IDirectDrawSurface* surface;  // the picture, or null
+    char name[kObjectNameSize];         // the name it was loaded under (empty: slot free)
     int fromPack;            // 1 when filled from a pack file
     int reloadMemory;        // memory flag used when reloading after surface loss
     int keySetting;          // GDI colour it was keyed with, or -1: its top-left pixel
-    std::uint16_t width;
-    std::uint16_t height;
+    std::uint16_t width;     // width in pixels
+    std::uint16_t height;    // height in pixels
 };
+// The drawing objects, by slot (read it; the loaders fill it).
 extern ObjectRecord ObjectTable[kObjectSlots];
 
 namespace elDraw {
 
-// Memory flag of the loaders: 2 lets the driver choose (normally video
-// memory); anything else asks for system memory.
+// The memoryFlag argument of the loaders: where the object's surface lives.
+// kDefaultMemory (2) lets the driver choose (normally video memory, fastest
+// to draw); any other value asks for system memory (needed by objects the
+// software effects read or write often).
 constexpr int kDefaultMemory = 2;
 
 // ---- Screen ---------------------------------------------------------------------
 
 extern plat::IDirectDraw* DirectDraw;   // null while the screen is closed
-extern plat::IDirectDrawSurface* PrimarySurface;
+extern plat::IDirectDrawSurface* PrimarySurface;  // the visible surface, null while closed
 extern plat::IDirectDrawSurface* BackSurface;  // target of every draw
 extern plat::IDirectDrawClipper* Clipper;      // window mode only
 extern int HardwareDevice;  // 1 when a 3D-capable device was chosen
@@ -111,8 +135,13 @@ void SetWindowScale(int scale);
 void SetScaleFill(int fill);
 // Brings every surface back after a loss and reloads every loaded object.
 void Restore();
+// Releases every surface and DirectDraw (elSystem::Quit calls it).
 void Close();
+// Lends the back surface's device context out as BackDC for GDI calls of the
+// program's own; DD_OK (0) or the failure code. Give it back with
+// ReleaseBackDC before drawing objects or presenting.
 plat::HRESULT GetBackDC();
+// Gives BackDC back; DD_OK (0) or the failure code.
 plat::HRESULT ReleaseBackDC();
 
 // ---- Objects ----------------------------------------------------------------------
@@ -130,17 +159,24 @@ void ReleaseObject(int slot);
 // Default key of new objects: a GDI colour, or (corner mode) each object's
 // own top-left pixel.
 void SetKeyColor(int colour);
+// Default key of new objects: each object's own top-left pixel.
 void SetKeyCorner();
 // The default key as a whole (colour and corner mode), so that a reload that
 // keys each object with its own setting can put the program's back after.
 struct KeyDefault {
-    int colour;
-    int corner;
+    int colour;  // GDI colour of SetKeyColor
+    int corner;  // 1 after SetKeyCorner, 0 after SetKeyColor
 };
+// The default key now.
 KeyDefault GetKeyDefault();
+// Puts back a default key GetKeyDefault returned.
 void SetKeyDefault(KeyDefault key);
+// Keys slot `slot` with the GDI colour `colour` (-1: its top-left pixel).
+// DD_OK (0), or DDERR_INVALIDOBJECT for a slot without a surface.
 plat::HRESULT SetObjectKey(int slot, int colour);
+// Keys slot `slot` with its own top-left pixel (SetObjectKey(slot, -1)).
 plat::HRESULT SetObjectKeyCorner(int slot);
+// Gives `destSlot` the key of `sourceSlot`. DD_OK (0) or a failure code.
 plat::HRESULT CopyObjectKey(int destSlot, int sourceSlot);
 
 // The record of a slot, or null outside 0-511.
@@ -149,6 +185,7 @@ ObjectRecord* Object(int slot);
 plat::IDirectDrawSurface* ObjectSurface(int slot);
 
 // ---- Building blocks shared by the loaders (objects, packs, restore) ------------
+// Internal: the library's loaders use these; a game calls the loaders above.
 
 // A new plain surface of the given size with the loaders' memory placement.
 plat::IDirectDrawSurface* CreatePlainSurface(int width, int height, int memoryFlag);
@@ -204,46 +241,70 @@ extern int WipeDirection;  // +1, -1 or 0
 extern int PanelShown;     // the scroll panel is drawn by present
 // Clip wipe state: above 0 while a clip wipe runs; the rectangle it saved.
 extern int ClipWipeState;
-extern plat::RECT ClipWipeSaved;
+extern plat::RECT ClipWipeSaved;  // the ClipRect a running clip wipe put aside
 
+// Sets ClipRect, the rectangle every object draw is cut to (screen pixels,
+// right and bottom exclusive).
 void SetClip(int left, int top, int right, int bottom);
-// Fills: not cut to ClipRect; they return the Blt result.
+// Fills: not cut to ClipRect; they return the Blt result (DD_OK, 0, on success).
+// Fills the back surface with black (pixel value 0).
 int Clear();
+// Fills object `slot` with pixel value 0; DDERR_INVALIDOBJECT outside 0-511.
 int ClearObject(int slot);
+// Fills the rectangle of the back surface with black.
 int ClearBox(int left, int top, int right, int bottom);
+// A black frame one pixel wide on the rectangle's edges.
 int FrameBox(int left, int top, int right, int bottom);
+// Fills the back surface with white.
 int ClearWhite();
+// Fills the rectangle of the back surface with white.
 int WhiteBox(int left, int top, int right, int bottom);
-int FillBox(int left, int top, int right, int bottom, int colour);  // low 16 bits of colour
+// Fills the rectangle with a pixel value of the back surface (its low 16
+// bits; see MatchColor), not a GDI colour.
+int FillBox(int left, int top, int right, int bottom, int colour);
 // Object draws of the source rectangle (sx, sy, ex, ey) at (x, y), cut to
 // ClipRect; keyed draws leave the object's key colour transparent.
 void Draw(int x, int y, int slot, int sx, int sy, int ex, int ey);
+// As Draw, without the key: every pixel is copied.
 void DrawSolid(int x, int y, int slot, int sx, int sy, int ex, int ey);
+// As Draw, onto object `destSlot` instead of the back surface.
 void DrawToObject(int destSlot, int x, int y, int slot, int sx, int sy, int ex, int ey);
+// As DrawSolid, onto object `destSlot`.
 void DrawSolidToObject(int destSlot, int x, int y, int slot, int sx, int sy, int ex, int ey);
+// As Draw, stretched to width x height pixels.
 void DrawScaled(int x, int y, int slot, int sx, int sy, int ex, int ey, int width, int height);
+// As DrawSolid, stretched to width x height pixels.
 void DrawScaledSolid(int x, int y, int slot, int sx, int sy, int ex, int ey, int width, int height);
 // Copies a rectangle of the back surface to (0, 0) of the object.
 void CopyScreen(int slot, int left, int top, int right, int bottom);
 // Completes the frame (wipe, panel), waits for the vertical blank when
 // enabled, and shows the back surface.
 void Present();
+// 1 makes Present wait for the vertical blank, 0 not.
 void SetVSync(int flag);
+// Loads the tiled wipe's pattern picture (keyed black); its slot, or 0 after
+// a reported failure.
 int LoadWipePattern(const char* name);
+// Starts the tiled wipe that covers the screen over 10 frames; when it ends
+// SceneNumber becomes NextSceneNumber.
 void WipeForward();
+// Starts the tiled wipe that uncovers the screen over 10 frames.
 void WipeBackward();
+// Loads the scroll panel's page and background pictures (keyed black);
+// `contentHeight` is the page's height in pixels to scroll through.
 void SetPanel(const char* page, const char* background, int contentHeight);
+// Shows the scroll panel, or hides it when shown (nothing without SetPanel).
 void TogglePanel();
 
 // More present state (the wipe pattern and the scroll panel).
-extern int VSync;
-extern int WipePatternSlot;
-extern int PanelPageSlot;
-extern int PanelBackgroundSlot;
-extern float PanelScroll;
-extern int PanelContentHeight;
-extern float PanelOffsetX;
-extern float PanelOffsetY;
+extern int VSync;                 // 1 while Present waits for the vertical blank
+extern int WipePatternSlot;       // slot of the wipe pattern (0: none)
+extern int PanelPageSlot;         // slot of the panel's page (0: none)
+extern int PanelBackgroundSlot;   // slot of the panel's background
+extern float PanelScroll;         // the panel's scroll position in pixels
+extern int PanelContentHeight;    // the page height of SetPanel
+extern float PanelOffsetX;        // the panel's x offset in pixels
+extern float PanelOffsetY;        // the panel's y offset in pixels
 
 }  // namespace elDraw
 

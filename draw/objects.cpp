@@ -56,7 +56,7 @@ int FillFromBitmap(const char* caption, int slot, const char* name, int memoryFl
     }
     HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP,
                                                      0, 0, LR_CREATEDIBSECTION));
-    if (!bitmap) return ReportError(caption, kCannotRead);
+    if (!bitmap) return ReportFileError(caption, kCannotRead, path);
     BITMAP info{};
     GetObjectA(bitmap, sizeof info, &info);
     r.surface = CreatePlainSurface(info.bmWidth, info.bmHeight, memoryFlag);
@@ -67,7 +67,7 @@ int FillFromBitmap(const char* caption, int slot, const char* name, int memoryFl
         KeyNewObject(slot);
     }
     DeleteObject(bitmap);
-    return r.surface ? 1 : ReportError(caption, kCannotRead);
+    return r.surface ? 1 : ReportFileError(caption, kCannotRead, path, "no surface of that size can be made");
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ struct PackPicture {
 bool FindPicture(const char* caption, const char* name, PackPicture* out) {
     std::FILE* f = PackPath.empty() ? nullptr : OpenFile(PackPath.c_str(), "rb");
     if (!f) {
-        ReportError(caption, kNoPack);
+        ReportFileError(caption, kNoPack, PackPath.c_str(), PackPath.empty() ? "no pack file was named" : nullptr);
         return false;
     }
     // An empty name names no picture: the object's record would mark its
@@ -155,7 +155,7 @@ bool FindPicture(const char* caption, const char* name, PackPicture* out) {
         if (std::fseek(f, static_cast<long>(bytes), SEEK_CUR) != 0) break;  // bytes fit: within the file
     }
     std::fclose(f);
-    if (!found) ReportError(caption, kNoEntry);
+    if (!found) ReportFileError(caption, kNoEntry, PackPath.c_str(), ("no whole entry named " + std::string(name)).c_str());
     return found;
 }
 

@@ -21,6 +21,8 @@
 
 namespace elDraw {
 
+// Sets the pixel at (x, y) to the GDI colour `colour` (0x00BBGGRR). Returns
+// DD_OK (0), or a failure code when the device context cannot be had.
 plat::HRESULT SetPixel(int x, int y, int colour);
 // The red, green and blue bytes of the pixel's GDI colour; all three 0 when
 // the pixel cannot be read (outside the surface, or no device context).

@@ -195,6 +195,13 @@ void Frame() {
     }
     elDraw::SetClip(0, 0, 800, 600);
 
+    // What each part shows.
+    elText::Print(110, 440, "Draw: 黒をキーにした玉 (透過)");
+    elText::Print(640, 100, "DrawScaled");
+    elText::Print(436, 272, "DrawScaled (キー付き)");
+    elText::Print(566, 272, "DrawScaledSolid (キーなし)");
+    elText::Print(470, 320, "SetClip: 枠の中だけ描く");
+
     // A wipe every eight seconds: covered in ten frames, then uncovered.
     int cycle = Frames % 480;
     if (cycle == 300) {

@@ -6,8 +6,9 @@
 //
 // A number ends the gallery after that many seconds, --frames after N frames;
 // --cycle moves on to the next screen every N frames by itself; --screen
-// starts at screen K (from 0); --seed fixes the random numbers, so two runs
-// draw the same frames. --headless (not on Windows) runs without a
+// starts at screen K, numbered from 1 as the top line shows it ("K/18");
+// --seed fixes the random numbers, so two runs draw the same frames.
+// --headless (not on Windows) runs without a
 // display, on the virtual clock, for tests.
 //
 // Every picture is made at run time. Adding an effect is one entry in
@@ -267,6 +268,10 @@ void BlurScreen() {
     elDraw::DrawBlur(560, 180, n, Backdrop, 0, 0, 160, 140);
     Magnify(130, 210, 400);
     Magnify(580, 200, 400);
+    Label(120, 300, "DrawBlur: 輪");
+    Label(350, 300, "DrawBlur: 玉");
+    Label(560, 330, "DrawBlur: 背景");
+    Label(70, 380, "下: 輪と背景のぼかしを 4 倍に拡大");
     std::snprintf(Line, sizeof Line, "ぼかし DrawBlur  ブロック %d x %d", n, n);
 }
 
@@ -276,6 +281,8 @@ void RefractScreen() {
     const int scroll = static_cast<int>(ScreenTime * 40) % (kMapW - 300);
     elDraw::DrawRefract(100, 120, strength, Map, scroll, 0, scroll + 300, kMapH);
     elDraw::DrawRefract(420, 330, strength, Map, 0, 0, 300, kMapH);
+    Label(100, 120 + kMapH + 6, "DrawRefract: 流れる地図");
+    Label(420, 330 + kMapH + 6, "DrawRefract: 止まった地図");
     std::snprintf(Line, sizeof Line, "屈折 DrawRefract  強さ %.2f", strength);
 }
 
@@ -285,6 +292,7 @@ void StretchScreen() {
     const auto position = static_cast<unsigned>(kBall / 4 + Wave(1.2f) * (kBall / 2));
     static const char* const kNames[] = {"右へ", "左へ", "下へ", "上へ"};
     elDraw::DrawStretchEdge(352, 252, type, position, Ball, 0, 0, kBall, kBall);
+    Label(352, 252 + kBall + 8, "DrawStretchEdge: 位置の列 (行) から画面の端まで");
     std::snprintf(Line, sizeof Line, "端まで引き伸ばし DrawStretchEdge  種類 %d (%s)  位置 %u", type,
                   kNames[type], position);
 }
@@ -309,6 +317,7 @@ void TunnelScreen() {
     elDraw::Clear();
     const int du = static_cast<int>(ScreenTime * 40), dv = static_cast<int>(ScreenTime * 120);
     elDraw::DrawTunnel(80, 80, du, dv, Texture);
+    Label(80, 60, "DrawTunnel: 640 x 480 の表でテクスチャを流す");
     std::snprintf(Line, sizeof Line, "トンネル DrawTunnel  %s  距離 %d  曲線 %d  中心移動 %d  u %d  v %d", s.name,
                   s.measure, s.curve, s.drift, du % kTex, dv % kTex);
 }
@@ -465,6 +474,8 @@ void FloorScreen() {
     const float light = 0.4f + 0.6f * Wave(0.9f, 2.0f);
     elDraw::DrawRotateFloor(0, 240, kW, 570, angle, 0.2f, step, 0.1f, step, light, light * 0.9f, 0.8f, Texture,
                             0, 0, 128, 128);
+    Label(8, 44, "上: 背景 (そのまま)");
+    Label(8, 244, "下: DrawRotateFloor (回る床、奥ほど縮小)");
     std::snprintf(Line, sizeof Line, "床 DrawRotateFloor  角度 %d 度  拡大の増分 %.3f  色 %.2f %.2f 0.80", angle,
                   step, light, light * 0.9f);
 }
@@ -477,6 +488,8 @@ void RippleScreen() {
     const float shear = 0.4f * std::sin(ScreenTime * 0.5f);
     elDraw::DrawRipple(80, 120, amplitude, frequency, step, 1.0f, shear, Backdrop, 100, 100, 420, 420);
     elDraw::DrawRipple(560, 180, amplitude / 2, frequency, 1, 1.5f, 0.0f, Ball, 0, 0, kBall, kBall);
+    Label(80, 100, "DrawRipple: 背景 (拡大 1.0、傾きあり)");
+    Label(560, 160, "DrawRipple: 玉 (拡大 1.5)");
     std::snprintf(Line, sizeof Line, "波紋 DrawRipple  振幅 %d  周波数 %d  間隔 %d  拡大 1.0 / 1.5  傾き %.2f",
                   amplitude, frequency, step, shear);
 }
@@ -570,7 +583,7 @@ bool ParseOptions(const char* commandLine, bool& headless) {
         if (word == "--headless") headless = true;
         else if (word == "--frames") FrameLimit = std::atoi(next().c_str());
         else if (word == "--cycle") Cycle = std::atoi(next().c_str());
-        else if (word == "--screen") Current = std::atoi(next().c_str());
+        else if (word == "--screen") Current = std::atoi(next().c_str()) - 1;  // shown from 1
         else if (word == "--seed") Seed = std::atoi(next().c_str());
         else if (word[0] != '-') RunFor = static_cast<float>(std::atof(word.c_str()));
         else return false;

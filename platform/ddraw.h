@@ -16,6 +16,8 @@
 
 namespace plat {
 
+//@{
+// Named after Win32 / DirectX: the same meaning, arguments, results and failure values.
 using HRESULT = std::int32_t;
 using ULONG = std::uint32_t;
 
@@ -98,18 +100,28 @@ constexpr BOOL DDENUMRET_OK = 1;
 // Identifies a display device (declared, not defined, by other device
 // headers too).
 struct GUID {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     DWORD Data1;
     WORD Data2;
     WORD Data3;
     BYTE Data4[8];
+    //@}
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct DDCOLORKEY {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     DWORD dwColorSpaceLowValue;
     DWORD dwColorSpaceHighValue;
+    //@}
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct DDPIXELFORMAT {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     DWORD dwSize;
     DWORD dwFlags;
     DWORD dwFourCC;
@@ -118,16 +130,23 @@ struct DDPIXELFORMAT {
     DWORD dwGBitMask;
     DWORD dwBBitMask;
     DWORD dwRGBAlphaBitMask;
+    //@}
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct DDSCAPS {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     DWORD dwCaps;
+    //@}
 };
 
 // The first version's surface description. Callers zero it and set dwSize to
 // sizeof(DDSURFACEDESC); 108, its size in 32-bit Windows programs, is
 // accepted as well.
 struct DDSURFACEDESC {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     DWORD dwSize;
     DWORD dwFlags;
     DWORD dwHeight;
@@ -144,22 +163,28 @@ struct DDSURFACEDESC {
     DDCOLORKEY ddckCKSrcBlt;
     DDPIXELFORMAT ddpfPixelFormat;
     DDSCAPS ddsCaps;
+    //@}
 };
 constexpr DWORD kSurfaceDescSize32 = 108;
 
 // The blit effects record; only the fields the library sets.
 struct DDBLTFX {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     DWORD dwSize;
     DWORD dwDDFX;
     DWORD dwROP;
     DWORD dwFillColor;
     DDCOLORKEY ddckDestColorkey;
     DDCOLORKEY ddckSrcColorkey;
+    //@}
 };
 
 // Capabilities of a driver or of the emulation layer; only the fields the
 // library reads.
 struct DDCAPS {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     DWORD dwSize;
     DWORD dwCaps;
     DWORD dwCaps2;
@@ -168,22 +193,30 @@ struct DDCAPS {
     DWORD dwVidMemTotal;
     DWORD dwVidMemFree;
     DDSCAPS ddsCaps;
+    //@}
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 class IDirectDrawClipper {
 public:
+    //@{
+    // Named after Win32 / DirectX: the same meaning, arguments, results and failure values.
     virtual HRESULT SetHWnd(DWORD flags, HWND window) = 0;
     virtual HRESULT GetHWnd(HWND* window) = 0;
     virtual ULONG Release() = 0;
+    //@}
 
 protected:
     ~IDirectDrawClipper() = default;
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 class IDirectDrawSurface {
 public:
     // Rectangles are left, top, right, bottom with right and bottom
     // exclusive; a null rectangle is the whole surface.
+    //@{
+    // Named after Win32 / DirectX: the same meaning, arguments, results and failure values.
     virtual HRESULT Blt(RECT* destRect, IDirectDrawSurface* source, RECT* sourceRect, DWORD flags,
                         DDBLTFX* fx) = 0;
     virtual HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect,
@@ -203,13 +236,17 @@ public:
     virtual HRESULT Restore() = 0;
     virtual HRESULT SetClipper(IDirectDrawClipper* clipper) = 0;
     virtual ULONG Release() = 0;
+    //@}
 
 protected:
     ~IDirectDrawSurface() = default;
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 class IDirectDraw {
 public:
+    //@{
+    // Named after Win32 / DirectX: the same meaning, arguments, results and failure values.
     virtual HRESULT CreateClipper(DWORD flags, IDirectDrawClipper** clipper, void* outer) = 0;
     virtual HRESULT CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface,
                                   void* outer) = 0;
@@ -220,6 +257,7 @@ public:
     virtual HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) = 0;
     virtual HRESULT WaitForVerticalBlank(DWORD flags, HANDLE event) = 0;
     virtual ULONG Release() = 0;
+    //@}
 
 protected:
     ~IDirectDraw() = default;
@@ -233,4 +271,5 @@ HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, void* context);
 // A null GUID creates the object of the primary display driver.
 HRESULT DirectDrawCreate(GUID* guid, IDirectDraw** directDraw, void* outer);
 
+//@}
 }  // namespace plat

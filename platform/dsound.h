@@ -19,6 +19,7 @@
 
 namespace plat {
 
+// Also declared by platform/ddraw.h, which documents them.
 using HRESULT = std::int32_t;
 using ULONG = std::uint32_t;
 
@@ -28,6 +29,8 @@ struct GUID;  // device identifiers; only the default device (null) is used
 // The wave format block: 16 bytes of a "fmt " chunk and the count of extra
 // bytes (ignored for PCM).
 struct WAVEFORMATEX {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     WORD wFormatTag;
     WORD nChannels;
     DWORD nSamplesPerSec;
@@ -35,19 +38,26 @@ struct WAVEFORMATEX {
     WORD nBlockAlign;
     WORD wBitsPerSample;
     WORD cbSize;
+    //@}
 };
 #pragma pack(pop)
 static_assert(sizeof(WAVEFORMATEX) == 18);
 
+//@{
+// Named after Win32 / DirectX: the same meaning, arguments, results and failure values.
 constexpr WORD WAVE_FORMAT_PCM = 1;
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct DSBUFFERDESC {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     DWORD dwSize;
     DWORD dwFlags;
     DWORD dwBufferBytes;
     DWORD dwReserved;
     const WAVEFORMATEX* lpwfxFormat;
     DWORD guid3DAlgorithm[4];  // a GUID; zero for the default algorithm
+    //@}
 };
 
 // Results.
@@ -99,6 +109,8 @@ constexpr DWORD DSBSIZE_MAX = 0x0FFFFFFF;
 
 // A primary or secondary buffer. Positions are in bytes of the buffer.
 struct IDirectSoundBuffer {
+    //@{
+    // Named after Win32 / DirectX: the same meaning, arguments, results and failure values.
     virtual ULONG Release() = 0;
     // The play cursor, and the write cursor a little ahead of it.
     virtual HRESULT GetCurrentPosition(DWORD* play, DWORD* write) = 0;
@@ -121,16 +133,21 @@ struct IDirectSoundBuffer {
     virtual HRESULT Stop() = 0;
     virtual HRESULT Unlock(void* region1, DWORD bytes1, void* region2, DWORD bytes2) = 0;
     virtual HRESULT Restore() = 0;
+    //@}
 
 protected:
     ~IDirectSoundBuffer() = default;
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct IDirectSound {
+    //@{
+    // Named after Win32 / DirectX: the same meaning, arguments, results and failure values.
     virtual ULONG Release() = 0;
     virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
                                       void* outer) = 0;
     virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
+    //@}
 
 protected:
     ~IDirectSound() = default;
@@ -146,4 +163,5 @@ constexpr UINT SND_ASYNC = 0x0001;
 constexpr UINT SND_NODEFAULT = 0x0002;
 BOOL sndPlaySoundA(const char* name, UINT flags);
 
+//@}
 }  // namespace plat

@@ -23,13 +23,19 @@ std::string CommandLineOfProcess();
 #endif
 }  // namespace plat
 
+// EL_ENTRY_POINT(Body) defines the program's entry point (WinMain on Windows,
+// main elsewhere) that calls `int Body(const char* commandLine, int
+// showCommand)` with the command line without the program's name
+// (Shift-JIS) and returns Body's result as the exit status.
 #if defined(_WIN32)
+// The entry point WinMain calling body (see above).
 #define EL_ENTRY_POINT(body)                                                              \
     extern "C" int __stdcall WinMain(struct HINSTANCE__*, struct HINSTANCE__*, char*,     \
                                      int show) {                                          \
         return body(plat::CommandLineOfProcess().c_str(), show);                          \
     }
 #else
+// The entry point main calling body (see above).
 #define EL_ENTRY_POINT(body)                                                   \
     int main(int argc, char** argv) {                                          \
         plat::PrepareProcess();                                                \

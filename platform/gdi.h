@@ -14,6 +14,8 @@
 
 namespace plat {
 
+//@{
+// Named after Win32 / DirectX: the same meaning, arguments, results and failure values.
 using COLORREF = DWORD;
 using HBITMAP = GdiObject*;
 
@@ -32,7 +34,10 @@ constexpr UINT LR_CREATEDIBSECTION = 0x2000;
 // Raster operations.
 constexpr DWORD SRCCOPY = 0x00CC0020;
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct BITMAP {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     LONG bmType;
     LONG bmWidth;
     LONG bmHeight;
@@ -40,6 +45,7 @@ struct BITMAP {
     WORD bmPlanes;
     WORD bmBitsPixel;
     void* bmBits;
+    //@}
 };
 
 // A bitmap resource of `module` (module non-null: `name` is the resource
@@ -115,15 +121,23 @@ constexpr int OPAQUE = 2;
 constexpr int ALTERNATE = 1;
 constexpr int WINDING = 2;
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct LOGBRUSH {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     UINT lbStyle;
     COLORREF lbColor;
     std::uintptr_t lbHatch;  // HS_* for BS_HATCHED
+    //@}
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct SIZE {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     LONG cx;
     LONG cy;
+    //@}
 };
 
 // Width 0 is one pixel. Styles other than PS_SOLID and PS_NULL draw solid.
@@ -196,6 +210,8 @@ constexpr UINT DT_NOPREFIX = 0x0800;
 
 // The font description of Win32, byte for byte (60 bytes).
 struct LOGFONTA {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     LONG lfHeight;       // < 0: character height; > 0: cell height; 0: default size
     LONG lfWidth;        // 0: the face's own proportions
     LONG lfEscapement;   // tenths of a degree, counter-clockwise
@@ -210,10 +226,14 @@ struct LOGFONTA {
     BYTE lfQuality;
     BYTE lfPitchAndFamily;
     char lfFaceName[LF_FACESIZE];  // Shift-JIS, zero-terminated
+    //@}
 };
 static_assert(sizeof(LOGFONTA) == 60, "LOGFONTA is 60 bytes, as in Win32");
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct TEXTMETRICA {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     LONG tmHeight;
     LONG tmAscent;
     LONG tmDescent;
@@ -234,6 +254,7 @@ struct TEXTMETRICA {
     BYTE tmStruckOut;
     BYTE tmPitchAndFamily;
     BYTE tmCharSet;
+    //@}
 };
 
 // Called once per face; returning 0 stops the enumeration.
@@ -263,4 +284,5 @@ BOOL IsDBCSLeadByte(BYTE byte);
 // returns the last callback result, or 0 when there was nothing to report.
 int EnumFontsA(HDC dc, const char* face, FONTENUMPROCA callback, LPARAM data);
 
+//@}
 }  // namespace plat

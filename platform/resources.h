@@ -22,8 +22,9 @@
 
 namespace plat {
 
-// Predefined resource types.
+// Predefined resource type 2: a bitmap (a BMP file without its file header).
 inline const char* const RT_BITMAP = MakeIntResource(2);
+// Predefined resource type 10: raw bytes.
 inline const char* const RT_RCDATA = MakeIntResource(10);
 
 // FindResourceA + LoadResource + LockResource + SizeofResource in one call.
@@ -40,10 +41,10 @@ void ClearRegisteredResources();
 // resource list wrote them ("#2" for BITMAP, "#10" for RCDATA, "#123" for
 // numbered names); the data are static.
 struct EmbeddedResource {
-    const char* type;
-    const char* name;
-    const unsigned char* data;
-    std::size_t size;
+    const char* type;           // type as the list wrote it ("#2", "#10" or a name such as WAVE)
+    const char* name;           // name as the list wrote it (Shift-JIS), or "#" and digits
+    const unsigned char* data;  // the resource's bytes
+    std::size_t size;           // number of bytes at data
 };
 // Called by the source that el_add_resources generates, before main, with
 // the executable's whole list.

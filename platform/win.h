@@ -15,6 +15,8 @@
 
 namespace plat {
 
+//@{
+// Named after Win32 / DirectX: the same meaning, arguments, results and failure values.
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
@@ -43,30 +45,45 @@ using HBRUSH = GdiObject*;
 using HGDIOBJ = GdiObject*;
 using HDC = DeviceContext*;
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct POINT {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     LONG x;
     LONG y;
+    //@}
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct RECT {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     LONG left;
     LONG top;
     LONG right;
     LONG bottom;
+    //@}
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct MSG {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     HWND hwnd;
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
     DWORD time;
     POINT pt;
+    //@}
 };
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct WNDCLASSA {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     UINT style;
     WNDPROC lpfnWndProc;
     int cbClsExtra;
@@ -77,9 +94,13 @@ struct WNDCLASSA {
     HBRUSH hbrBackground;
     const char* lpszMenuName;
     const char* lpszClassName;
+    //@}
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct SYSTEMTIME {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     WORD wYear;
     WORD wMonth;
     WORD wDayOfWeek;
@@ -88,15 +109,20 @@ struct SYSTEMTIME {
     WORD wMinute;
     WORD wSecond;
     WORD wMilliseconds;
+    //@}
 };
 
+// The Win32 / DirectX type of this name, with the same members and meaning.
 struct OSVERSIONINFOA {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
     DWORD dwMinorVersion;
     DWORD dwBuildNumber;
     DWORD dwPlatformId;
     char szCSDVersion[128];
+    //@}
 };
 
 // Messages.
@@ -303,8 +329,11 @@ std::string NativePath(const char* path);
 // INVALID_HANDLE_VALUE) and FindClose ends the search. The portable build
 // reports names in byte order; Windows in the order the file system keeps.
 struct WIN32_FIND_DATAA {
+    //@{
+    // The field of this name of the Win32 / DirectX type.
     DWORD dwFileAttributes;
     char cFileName[260];
+    //@}
 };
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
@@ -323,4 +352,5 @@ BOOL MoveFileReplaceA(const char* from, const char* to);
 // when the environment variable EL_TRACE is set; end-to-end tests read it.
 void Trace(const char* what);
 
+//@}
 }  // namespace plat

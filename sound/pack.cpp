@@ -169,12 +169,12 @@ bool FindSound(std::FILE* f, const char* name, Found* out) {
 std::FILE* OpenEntry(const char* context, const char* path, const char* name, Found* found) {
     std::FILE* f = path[0] ? OpenFile(path, "rb") : nullptr;
     if (!f) {
-        ReportError(context, kNoPack);
+        ReportFileError(context, kNoPack, path, path[0] ? nullptr : "no pack file was named");
         return nullptr;
     }
     if (!FindSound(f, name, found)) {
         std::fclose(f);
-        ReportError(context, kNoEntry);
+        ReportFileError(context, kNoEntry, path, ("no whole entry named " + std::string(name)).c_str());
         return nullptr;
     }
     return f;

@@ -31,6 +31,18 @@ int (*ResetStreamSlot)(int slot) = nullptr;
 namespace {
 
 constexpr const char* kLoadContext = "elSound::LoadObject";
+constexpr const char* kNoWave = "WAVEリソースが見つかりません";
+
+// Whether a wave can be found as a file or a resource, without reading it.
+bool WaveExists(const std::string& path, const char* name) {
+    if (std::FILE* f = OpenFile(path.c_str(), "rb")) {
+        std::fclose(f);
+        return true;
+    }
+    const BYTE* bytes = nullptr;
+    DWORD size = 0;
+    return FindModuleResource("WAVE", name, &bytes, &size) || FindModuleResource(MakeIntResource(10), name, &bytes, &size);
+}
 constexpr DWORD kWaveBufferFlags =
     DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME;  // 0xE2
 
@@ -269,8 +281,15 @@ void Restore() {
 }
 
 int LoadObject(const char* name, int mix) {
-    if (!DeviceReady()) return -1;
     if (!name) name = "";
+    if (!DeviceReady()) {
+        // Nothing can be played, but a file that is not there is still the
+        // program's fault, reported as with a device.
+        std::string path = std::string(elSystem::GetProgramFolder(0)) + name;
+        if (!Reloading && !WaveExists(path, name))
+            ReportFileError(kLoadContext, kNoWave, path.c_str());
+        return -1;
+    }
     if (mix > kMaxMixes || mix < -kMaxMixes) {
         ReportError(kLoadContext, "ミックス数が多過ぎます");
         return -1;
@@ -297,7 +316,7 @@ int LoadObject(const char* name, int mix) {
         !FindModuleResource(MakeIntResource(10), name, &bytes, &size))
         bytes = nullptr;
     if (!bytes || size < 44 || Le32(bytes + 40) > size - 44) {
-        ReportError(kLoadContext, "WAVEリソースが見つかりません");
+        ReportFileError(kLoadContext, kNoWave, path.c_str());
         return -1;
     }
     format.assign(bytes + 20, bytes + 36);

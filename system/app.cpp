@@ -46,6 +46,7 @@ const char* const kClassName = "DEFAULT";
 
 HANDLE instanceMutex = nullptr;
 int quitDone = 0;
+int windowMissing = 0;
 int previousScene = 0;
 std::uint32_t nextBlinkTime = 0;
 const Program* currentProgram = nullptr;
@@ -103,6 +104,8 @@ void ResetState() {
     MessageBoxOpen = 0;
     ClosingState = 0;
     quitDone = 0;
+    QuitAfterError = 0;
+    windowMissing = 0;
     ClientOrigin = {0, 0};
     ClientRect = {0, 0, 0, 0};
     elInput::ResetAll();
@@ -265,6 +268,7 @@ bool Startup(const Program& program, const char* commandLine, int showCommand) {
     CursorClipOption = 0;
     if (program.configure) program.configure();
     MainWindow = CreateMainWindow(windowTitle);
+    windowMissing = MainWindow == nullptr;
     if (!MainWindow) {
         // Nothing was shown; give the instance back for the next start.
         if (instanceMutex) ReleaseMutex(instanceMutex);
@@ -358,10 +362,10 @@ bool LoopPass() {
 }
 
 int Run(const Program& program, const char* commandLine, int showCommand) {
-    if (!Startup(program, commandLine, showCommand)) return 0;
+    if (!Startup(program, commandLine, showCommand)) return QuitAfterError || windowMissing ? 1 : 0;
     while (LoopPass()) {
     }
-    return 0;
+    return QuitAfterError ? 1 : 0;
 }
 
 // The scene's set-up resets the loop's record of the previous scene, so that

@@ -1,8 +1,11 @@
 // The error box, the information and question boxes and the debug log.
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "platform/encoding.h"
 #include "system/elSystem.h"
 
 int ErrorFlag = 0;
@@ -11,6 +14,7 @@ namespace elSystem {
 // Set by the screen while DirectDraw is open, so boxes can be shown over a
 // full-screen display.
 void (*FlipToGdi)() = nullptr;
+int QuitAfterError = 0;
 
 namespace {
 
@@ -88,7 +92,10 @@ void DebugLog(const char* format, ...) {
 int HasError() { return ErrorFlag; }
 
 int QuitIfError() {
-    if (ErrorFlag) Quit();
+    if (ErrorFlag) {
+        QuitAfterError = 1;
+        Quit();
+    }
     return ErrorFlag;
 }
 
@@ -103,4 +110,47 @@ int ReportError(const char* context, const char* message) {
                       plat::MB_OK | plat::MB_ICONEXCLAMATION | plat::MB_SYSTEMMODAL);
     ErrorFlag = 1;
     return 0;
+}
+
+namespace {
+
+// The reason a file cannot be used, asked of the system by opening it again.
+std::string FileProblem(const char* path) {
+    errno = 0;
+    std::FILE* f = plat::OpenFile(path, "rb");
+    if (f) {
+        std::fclose(f);
+        return "the file opens, but its contents cannot be used";
+    }
+    return errno ? std::strerror(errno) : "it is a folder, or it cannot be opened";
+}
+
+// One line for the programmer: standard error (in UTF-8 where the system's
+// texts are UTF-8), the trace, and on Windows the debug log as well.
+void DebugOutput(const std::string& sjis) {
+#ifdef _WIN32
+    std::fprintf(stderr, "%s\n", sjis.c_str());
+    elSystem::DebugLog("%s", sjis.c_str());
+#else
+    std::fprintf(stderr, "%s\n", plat::SjisToUtf8(sjis).c_str());
+#endif
+    std::fflush(stderr);
+    plat::Trace(sjis.c_str());
+}
+
+}  // namespace
+
+int ReportFileError(const char* context, const char* message, const char* path, const char* problem) {
+    std::string file = path ? path : "";
+    std::string reason = problem ? problem : FileProblem(file.c_str());
+    std::string shown = file;
+#ifndef _WIN32
+    for (char& c : shown)
+        if (c == '\\') c = '/';
+#endif
+    std::size_t cut = shown.find_last_of("/\\");
+    std::string folder = cut == std::string::npos ? "the working folder" : shown.substr(0, cut + 1);
+    DebugOutput(std::string(context ? context : "") + " : " + (message ? message : "") + ": " + shown + ": " +
+                reason + " (looked up in " + folder + ")");
+    return ReportError(context, message);
 }

@@ -21,10 +21,12 @@ namespace elText {
 
 // One face of the font list and its character set.
 struct FontListEntry {
-    char name[36];
-    plat::BYTE charSet;
+    char name[36];       // the face name, Shift-JIS with its zero byte
+    plat::BYTE charSet;  // the face's character set (128 Shift-JIS, 0 ANSI, ...)
 };
+// Entries of FontList.
 constexpr int kFontListSize = 200;
+// The installed faces EnumFonts found; the first FontCount entries are filled.
 extern FontListEntry FontList[kFontListSize];
 extern int FontCount;  // filled entries
 
@@ -36,13 +38,13 @@ extern int FontHeight;  // height of the last font made
 // The font made by the last font operation, the font it replaced, and the
 // device context it is selected into; all null when no
 // font is held.
-extern plat::HFONT CurrentFont;
-extern plat::HGDIOBJ PreviousFont;
-extern plat::HDC TextDC;
+extern plat::HFONT CurrentFont;    // the font held, or null
+extern plat::HGDIOBJ PreviousFont;  // the font it replaced in TextDC, or null
+extern plat::HDC TextDC;            // the device context the font is selected into, or null
 
 // The colours of the last SetColor (0x00BBGGRR).
-extern plat::COLORREF TextColor;
-extern plat::COLORREF BackColor;
+extern plat::COLORREF TextColor;  // text colour of the last SetColor (GDI 0x00BBGGRR)
+extern plat::COLORREF BackColor;  // background colour of the last SetColor (GDI 0x00BBGGRR)
 
 // 1 normally; the font sprite text clears it for one render that is kept in
 // the Font object instead of being drawn.
@@ -52,17 +54,19 @@ extern int DrawImmediately;
 struct FrameRateState {
     int frames = 0;              // counted since the last sample, at most 999
     unsigned int nextSample = 0; // timeGetTime of the next sample
-    float current = 0.0f;
-    float highest = 0.0f;
-    float lowest = 999.9f;
-    char text[64] = {};
+    float current = 0.0f;        // frames per second of the last sample
+    float highest = 0.0f;        // highest sample so far
+    float lowest = 999.9f;       // lowest sample so far
+    char text[64] = {};          // the line ShowFps prints
 };
+// The frame-rate figures ShowFps keeps.
 extern FrameRateState FrameRate;
 
 // Face selectors: 0 "標準明朝" (serif), 1 "標準ゴシック" (sans-serif); any other
 // value keeps the face of the previous call. Weight selector: 0 normal (400),
 // 1 bold (700), other values the default weight.
 constexpr int kFaceSerif = 0;
+// Face selector 1: "標準ゴシック" (sans-serif).
 constexpr int kFaceSansSerif = 1;
 
 // ---- Operations -------------------------------------------------------------------
@@ -80,11 +84,14 @@ void SetFont(int face, int height, int angle, int weight, int italic, int underl
 // As SetFont with a face given by name (at most 31 bytes are kept); the
 // character set is the listed face's, or Shift-JIS for faces not listed.
 void SetFontName(const char* face, int height, int angle, int weight, int italic, int underline);
+// Gives back the font of SetFont / SetFontName and the device context it held.
 void ReleaseFont();
 // Fonts of height 2 x size, normal weight, upright, selected into the Font
 // buffer object (slot 3) for the smoothed font sprite text.
 void SetWorkFont(int face, int size);
+// As SetWorkFont with a face given by name.
 void SetWorkFontName(const char* face, int size);
+// Gives back the font of SetWorkFont / SetWorkFontName.
 void ReleaseWorkFont();
 
 // Text and background colour; background transparent when the flag is
@@ -121,23 +128,29 @@ void ShowFps();
 // the background colour of SetColor, one right and one down; 0x200 thicken
 // one pixel to the right; 0x400 thicken one pixel down.
 
+// Layout flag: a shadow in the background colour, one pixel right and down.
 constexpr int kFlagShadow = 0x100;
+// Layout flag: thickens the strokes one pixel to the right.
 constexpr int kFlagThickenRight = 0x200;
+// Layout flag: thickens the strokes one pixel down.
 constexpr int kFlagThickenDown = 0x400;
 
-// One box, right and bottom exclusive.
+// One box in screen pixels, right and bottom exclusive.
 struct CharBox {
-    int left, top, right, bottom;
+    int left;    // left edge
+    int top;     // top edge
+    int right;   // right edge (exclusive)
+    int bottom;  // bottom edge (exclusive)
 };
 // Entry 0 bounds all text of the last render (left and top are its start);
 // entries 1 to BoxCount - 1 are the characters drawn, in order. A render
 // holds at most kBoxTableSize - 1 characters; longer texts stop there.
 constexpr int kBoxTableSize = 3200;
-extern CharBox BoxTable[kBoxTableSize];
-extern int BoxCount;
+extern CharBox BoxTable[kBoxTableSize];  // the boxes of the last render (see above)
+extern int BoxCount;                     // entries of BoxTable in use (1 + characters)
 // Reveal state, reset by every render.
-extern int RevealedCount;
-extern float RevealTimer;
+extern int RevealedCount;  // characters RevealText has uncovered
+extern float RevealTimer;  // seconds since the last character was uncovered
 // The character being laid out (one or two bytes and a zero).
 extern char CurrentChar[3];
 
@@ -159,6 +172,7 @@ void PrepareSpriteText(int left, int top, int right, int bottom, const char* tex
 // its edges blended into the back surface's current pixels. Spacing flags
 // count double-size pixels.
 void SmoothText(int left, int top, int right, int bottom, const char* text, int flags);
+// Renders only, for RevealText (as SmoothText).
 void PrepareSmoothText(int left, int top, int right, int bottom, const char* text, int flags);
 // Once per frame after a Prepare render: draws the characters uncovered so
 // far and uncovers one more each `interval` seconds of FrameDelta; with

@@ -5,16 +5,33 @@
 //   elpack bmp|wav list   PACK      name, size and format of every entry
 //   elpack bmp|wav check  PACK      every entry complete, none past the end
 //   elpack bmp|wav unpack PACK FOLDER   every entry back to a BMP or WAV file
+//   elpack --help, elpack bmp|wav COMMAND --help   what a command does
 //
 // Needs no display and no sound device: pictures are read through a memory
 // device context, so their colours arrive exactly as the file holds them,
 // and entries are written by the same code as the library's converters.
 // A pack or unpacked file is written under a temporary name and renamed
-// when complete. Bad input ends the program with one line on standard
-// error and exit status 1 (2 for a wrong command line).
+// when complete; the folders it goes into are made first. Bad input ends
+// the program with one line on standard error naming the file and the
+// system's reason, and exit status 1 (2 for a wrong command line).
+//
+// Entry names come from the pack and are not trusted: `unpack` refuses a
+// pack with an entry that is not a plain file name (a folder part such as
+// "..\\X.BMP", a drive, ".", "..", a control character or a Windows device
+// name) before it writes anything. Of two entries of one name the library
+// loads the first, so `unpack` writes the first and names the later ones on
+// standard error. `make` refuses a wave the library cannot play (anything
+// but 8- or 16-bit PCM, mono or stereo, such as the 32-bit extensible
+// waves sox writes by default) rather than converting it, so a pack always
+// holds each file's samples exactly; `check` names such entries.
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #ifdef _WIN32
@@ -58,10 +75,25 @@ std::string Shown(const std::string& sjis) {
 #endif
 }
 
+// Whether a Shift-JIS byte starts a two-byte character.
+bool LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Where the last folder separator of a Shift-JIS path is (npos when none):
+// whole characters only, since the second byte of a two-byte character may
+// be 0x5C, the backslash.
+std::size_t LastSeparator(const std::string& path) {
+    std::size_t last = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        auto b = static_cast<unsigned char>(path[i]);
+        if (LeadByte(b)) ++i;
+        else if (b == '/' || b == '\\') last = i;
+    }
+    return last;
+}
+
 std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
-    char last = folder.back();
-    if (last == '/' || last == '\\') return folder + name;
+    if (LastSeparator(folder) == folder.size() - 1) return folder + name;
     return folder + (folder.find('/') != std::string::npos ? "/" : "\\") + name;
 }
 
@@ -74,39 +106,96 @@ public:
         std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", done, total_, Shown(name).c_str());
         std::fflush(stderr);
     }
-    ~Progress() {
+    // Clears the progress line, so that what follows starts on a line of its own.
+    void Finish() {
         if (shown_ && total_) std::fprintf(stderr, "\r\033[K");
+        shown_ = false;
     }
+    ~Progress() { Finish(); }
 
 private:
     std::size_t total_;
     bool shown_;
 };
 
+// The system's reason for the last failed C library call.
+std::string Reason(int error) { return error ? std::strerror(error) : "the system gives no reason"; }
+
+// A name of the library (Shift-JIS, either separator) as a path of the system.
+std::filesystem::path SystemPath(const std::string& sjis) {
+    std::string utf8 = plat::SjisToUtf8(sjis);
+#ifndef _WIN32
+    for (char& c : utf8)
+        if (c == '\\') c = '/';
+#endif
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// Makes a folder and the folders above it that are missing.
+void MakeFolder(const std::string& folder) {
+    if (folder.empty()) return;
+    std::error_code error;
+    std::filesystem::path path = SystemPath(folder);
+    if (std::filesystem::is_directory(path, error)) return;
+    std::filesystem::create_directories(path, error);
+    if (error) Fail(Shown(folder) + ": the folder cannot be made: " + error.message());
+}
+
+// The folder part of a path ("" when it has none).
+std::string FolderOf(const std::string& path) {
+    std::size_t cut = LastSeparator(path);
+    return cut == std::string::npos ? "" : path.substr(0, cut + 1);
+}
+
 std::vector<std::uint8_t> ReadWhole(const std::string& path) {
+    errno = 0;
     std::FILE* f = plat::OpenFile(path.c_str(), "rb");
-    if (!f) Fail(Shown(path) + ": cannot be opened");
+    if (!f) Fail(Shown(path) + ": cannot be opened: " + Reason(errno));
     std::vector<std::uint8_t> bytes;
     std::uint8_t block[1 << 16];
     std::size_t n;
     while ((n = std::fread(block, 1, sizeof block, f)) > 0) bytes.insert(bytes.end(), block, block + n);
     bool bad = std::ferror(f) != 0;
+    int error = errno;
     std::fclose(f);
-    if (bad) Fail(Shown(path) + ": read error");
+    if (bad) Fail(Shown(path) + ": cannot be read: " + Reason(error));
     return bytes;
+}
+
+// Renames a finished temporary file to its name, replacing an older file.
+void PutInPlace(const std::string& temporary, const std::string& path) {
+#ifdef _WIN32
+    // The system's reason for a failed rename comes as an error code.
+    std::error_code error;
+    std::filesystem::rename(SystemPath(temporary), SystemPath(path), error);
+    if (!error) return;
+    std::string reason = error.message();
+#else
+    errno = 0;
+    if (plat::MoveFileReplaceA(temporary.c_str(), path.c_str())) return;
+    std::string reason = Reason(errno);
+#endif
+    plat::DeleteFileA(temporary.c_str());
+    Fail(Shown(path) + ": cannot be written: " + reason);
 }
 
 // Writes under a temporary name, then puts the file in place.
 void WriteWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::string temporary = path + ".tmp";
+    errno = 0;
     std::FILE* f = plat::OpenFile(temporary.c_str(), "wb");
-    if (!f) Fail(Shown(path) + ": cannot be written");
+    if (!f) Fail(Shown(temporary) + ": cannot be written: " + Reason(errno));
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || !plat::MoveFileReplaceA(temporary.c_str(), path.c_str())) {
-        plat::DeleteFileA(temporary.c_str());
-        Fail(Shown(path) + ": cannot be written");
+    int error = ok ? 0 : errno;
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        error = errno;
     }
+    if (!ok) {
+        plat::DeleteFileA(temporary.c_str());
+        Fail(Shown(temporary) + ": cannot be written: " + Reason(error));
+    }
+    PutInPlace(temporary, path);
 }
 
 // The files of a folder whose names end in `extension` (any case).
@@ -169,15 +258,29 @@ void MakeBitmapPack(const std::string& pack, const std::string& folder) {
         if (name.size() >= elDraw::pack::kNameBuffer) Fail(Shown(path) + ": name too long for a pack");
         elDraw::pack::AppendEntry(out, name, info.bmWidth, info.bmHeight, pixels);
     }
+    progress.Finish();
+    MakeFolder(FolderOf(pack));
     WriteWhole(pack, out);
     std::printf("%s: %zu pictures, %zu bytes\n", Shown(pack).c_str(), names.size(), out.size());
+}
+
+// Whether the bytes read whole as a pack of the other kind, for naming a
+// pack given with the wrong kind.
+bool IsSoundPack(const std::vector<std::uint8_t>& bytes);
+bool IsBitmapPack(const std::vector<std::uint8_t>& bytes) {
+    std::vector<elDraw::pack::Entry> entries;
+    std::string problem;
+    return !bytes.empty() && elDraw::pack::ReadEntries(bytes.data(), bytes.size(), &entries, &problem);
 }
 
 std::vector<elDraw::pack::Entry> BitmapEntries(const std::string& pack, const std::vector<std::uint8_t>& bytes) {
     std::vector<elDraw::pack::Entry> entries;
     std::string problem;
-    if (!elDraw::pack::ReadEntries(bytes.data(), bytes.size(), &entries, &problem))
+    if (!elDraw::pack::ReadEntries(bytes.data(), bytes.size(), &entries, &problem)) {
+        if (IsSoundPack(bytes))
+            Fail(Shown(pack) + ": a sound pack, not a bitmap pack (use elpack wav ...)");
         Fail(Shown(pack) + ": damaged bitmap pack: " + problem);
+    }
     return entries;
 }
 
@@ -220,6 +323,23 @@ std::vector<std::uint8_t> BmpFile(const std::uint8_t* pixels, int width, int hei
 
 // ---- Sound packs ------------------------------------------------------------------
 
+// Why the library cannot play a wave of this format ("" when it can): its
+// mixer takes 8- or 16-bit PCM, mono or stereo, at 100 to 100,000 frames a
+// second, in a plain (not extensible) format block.
+std::string Unplayable(const elSound::pack::Format& f) {
+    std::string what = std::to_string(f.bits) + "-bit " + std::to_string(f.channels) + "-channel";
+    if (f.tag == 0xFFFE) return what + " wave in an extensible format block";
+    if (f.tag != 1) return what + " wave of format " + std::to_string(f.tag) + ", not PCM";
+    if (f.channels != 1 && f.channels != 2) return what + " PCM: only mono or stereo plays";
+    if (f.bits != 8 && f.bits != 16) return what + " PCM: only 8- or 16-bit samples play";
+    if (f.blockAlign != f.channels * f.bits / 8) return what + " PCM with a frame size of " +
+                                                        std::to_string(f.blockAlign) + " bytes";
+    if (f.rate < 100 || f.rate > 100000) return what + " PCM at " + std::to_string(f.rate) + " Hz";
+    return "";
+}
+const char* kPlayableHint =
+    "the library plays 8- or 16-bit PCM, mono or stereo (convert it, e.g. sox IN.WAV -b 16 OUT.WAV)";
+
 void MakeSoundPack(const std::string& pack, const std::string& folder) {
     std::vector<std::string> names = FilesOf(folder, ".WAV");
     std::vector<std::uint8_t> out;
@@ -230,10 +350,14 @@ void MakeSoundPack(const std::string& pack, const std::string& folder) {
         std::vector<std::uint8_t> format, samples;
         if (!elSound::detail::ReadWaveFile(path.c_str(), &format, &samples))
             Fail(Shown(path) + ": not a readable WAV file");
+        std::string unplayable = Unplayable(elSound::pack::ReadFormat(format.data()));
+        if (!unplayable.empty()) Fail(Shown(path) + ": " + unplayable + ", which the library cannot play; " + kPlayableHint);
         std::string name = Upper(names[i]);
         if (name.size() >= elSound::pack::kNameBuffer) Fail(Shown(path) + ": name too long for a pack");
         elSound::pack::AppendEntry(out, name, format, samples.data(), static_cast<std::uint32_t>(samples.size()));
     }
+    progress.Finish();
+    MakeFolder(FolderOf(pack));
     WriteWhole(pack, out);
     std::printf("%s: %zu sounds, %zu bytes\n", Shown(pack).c_str(), names.size(), out.size());
 }
@@ -241,14 +365,22 @@ void MakeSoundPack(const std::string& pack, const std::string& folder) {
 std::vector<elSound::pack::Entry> SoundEntries(const std::string& pack, const std::vector<std::uint8_t>& bytes) {
     std::vector<elSound::pack::Entry> entries;
     std::string problem;
-    if (!elSound::pack::ReadEntries(bytes.data(), bytes.size(), &entries, &problem))
+    if (!elSound::pack::ReadEntries(bytes.data(), bytes.size(), &entries, &problem)) {
+        if (IsBitmapPack(bytes)) Fail(Shown(pack) + ": a bitmap pack, not a sound pack (use elpack bmp ...)");
         Fail(Shown(pack) + ": damaged sound pack: " + problem);
+    }
     for (const auto& e : entries) {
         elSound::pack::Format f = elSound::pack::ReadFormat(bytes.data() + e.format);
         if (f.blockAlign == 0 || f.bytesPerSecond == 0)
             Fail(Shown(pack) + ": damaged sound pack: entry " + Shown(e.name) + " has a format of 0 bytes a second");
     }
     return entries;
+}
+
+bool IsSoundPack(const std::vector<std::uint8_t>& bytes) {
+    std::vector<elSound::pack::Entry> entries;
+    std::string problem;
+    return !bytes.empty() && elSound::pack::ReadEntries(bytes.data(), bytes.size(), &entries, &problem);
 }
 
 // A WAV file of one entry: its format block as the "fmt " chunk (16 bytes
@@ -278,58 +410,239 @@ std::vector<std::uint8_t> WavFile(const std::uint8_t* format, std::uint32_t form
 
 // ---- Commands -----------------------------------------------------------------------
 
+const char* kUsage = "usage: elpack bmp|wav make PACK FOLDER | list PACK | check PACK | unpack PACK FOLDER\n"
+                     "       elpack --help | elpack bmp|wav COMMAND --help";
+
+const char* kHelp =
+    "elpack makes, lists, checks and unpacks the library's bitmap packs (bmp) and\n"
+    "sound packs (wav). A game loads their entries by file name with\n"
+    "elDraw::LoadPack and elSound::LoadPack.\n"
+    "\n"
+    "  elpack bmp make   PACK FOLDER   pack every .BMP file of FOLDER\n"
+    "  elpack wav make   PACK FOLDER   pack every .WAV file of FOLDER\n"
+    "  elpack bmp|wav list   PACK      name, size and format of every entry\n"
+    "  elpack bmp|wav check  PACK      every entry complete and usable\n"
+    "  elpack bmp|wav unpack PACK FOLDER   every entry back to a file in FOLDER\n"
+    "\n"
+    "elpack bmp|wav COMMAND --help tells more of one command. Exit status: 0 done,\n"
+    "1 bad input (one line on standard error names the file and the reason),\n"
+    "2 a wrong command line.\n";
+
+const char* CommandHelp(const std::string& command) {
+    if (command == "make")
+        return "elpack bmp|wav make PACK FOLDER\n"
+               "  Packs every .BMP (bmp) or .WAV (wav) file of FOLDER, in the order the folder\n"
+               "  lists them, under its upper-case name. Pictures are stored as 15-bit pixels;\n"
+               "  a wave keeps its samples exactly, so a wave the library cannot play (anything\n"
+               "  but 8- or 16-bit PCM, mono or stereo, such as sox's 32-bit extensible\n"
+               "  default) is refused: convert it first (sox IN.WAV -b 16 OUT.WAV). The pack is\n"
+               "  written under a temporary name and replaces PACK only when complete; its\n"
+               "  folder is made when missing.\n";
+    if (command == "list")
+        return "elpack bmp|wav list PACK\n"
+               "  One line an entry: its name, then for pictures the size in pixels and bytes,\n"
+               "  for sounds the sample bytes, the format and the length in seconds. A sound\n"
+               "  the library cannot play is marked \"cannot be played\".\n";
+    if (command == "check")
+        return "elpack bmp|wav check PACK\n"
+               "  Reads every entry and says whether the pack is complete. Fails (exit 1) on a\n"
+               "  damaged pack, on a pack of the other kind, and on a sound pack holding a\n"
+               "  wave the library cannot play (each such entry named on standard error).\n";
+    if (command == "unpack")
+        return "elpack bmp|wav unpack PACK FOLDER\n"
+               "  Writes every entry to FOLDER (made when missing) as a 24-bit BMP file or a\n"
+               "  WAV file of its name. A pack with an entry name that is not a plain file\n"
+               "  name (a folder part such as ..\\X.BMP, a drive, . or .., a control character\n"
+               "  or a Windows device name such as NUL) is refused before anything is written.\n"
+               "  Of entries of one name the library loads the first: that one is written and\n"
+               "  each later one is named on standard error and left out.\n";
+    return nullptr;
+}
+
+// Why an entry name cannot be written as a file of the output folder ("" when
+// it can): a name from a pack may not reach outside the folder on any system,
+// nor name a device on Windows. Separators are looked for as whole
+// characters, since the second byte of a Shift-JIS character may be 0x5C.
+std::string NotPlainName(const std::string& name) {
+    if (name.empty()) return "an empty name";
+    bool onlyDots = true;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        auto b = static_cast<unsigned char>(name[i]);
+        if (LeadByte(b) && i + 1 < name.size()) {
+            ++i;
+            onlyDots = false;
+            continue;
+        }
+        if (b == '/' || b == '\\' || b == ':') return "a folder or drive part";
+        if (b < 0x20 || b == 0x7F) return "a control character";
+        if (b != '.' && b != ' ') onlyDots = false;
+    }
+    if (onlyDots) return "a name of dots and spaces only";
+    std::string base = Upper(name.substr(0, name.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    static const std::set<std::string> devices = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                                  "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                                  "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+    if (devices.count(base)) return "a device name on Windows";
+    return "";
+}
+
+// Refuses the whole unpack when one entry's name is not a plain file name.
+template <class Entries>
+void CheckNames(const std::string& pack, const Entries& entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        std::string problem = NotPlainName(entries[i].name);
+        if (!problem.empty())
+            Fail(Shown(pack) + ": entry " + std::to_string(i + 1) + " \"" + Shown(entries[i].name) + "\" has " +
+                 problem + ", not a plain file name; nothing unpacked");
+    }
+}
+
+// Whether an entry is the first of its name (upper-cased, as the library
+// asks for names and as names meet on a Windows folder); a later one is
+// named on standard error.
+bool FirstOfName(const std::string& pack, std::set<std::string>& seen, const std::string& name, std::size_t index) {
+    if (seen.insert(Upper(name)).second) return true;
+    std::fprintf(stderr, "elpack: %s: entry %zu repeats the name %s; the library loads the first, so it is left out\n",
+                 Shown(pack).c_str(), index + 1, Shown(name).c_str());
+    return false;
+}
+
+// The column width of a name: on a terminal a Shift-JIS character takes as
+// many columns as it has bytes (one for ASCII and half-width katakana, two
+// for the rest), so the byte count of the Shift-JIS name is its width.
+std::size_t NameColumn(const std::vector<std::string>& names) {
+    std::size_t width = 24;
+    for (const auto& n : names) width = std::max(width, n.size());
+    return width;
+}
+void PrintName(const std::string& name, std::size_t column) {
+    std::printf("%s%*s", Shown(name).c_str(), static_cast<int>(column - name.size() + 1), "");
+}
+
+template <class Entries>
+std::vector<std::string> NamesOf(const Entries& entries) {
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(e.name);
+    return names;
+}
+
+void BitmapCommand(const std::string& command, const std::string& pack, const std::string& folder) {
+    std::vector<std::uint8_t> bytes = ReadWhole(pack);
+    auto entries = BitmapEntries(pack, bytes);
+    if (command == "list") {
+        std::size_t column = NameColumn(NamesOf(entries));
+        for (const auto& e : entries) {
+            PrintName(e.name, column);
+            std::printf("%5d x %-5d %10zu bytes  15-bit\n", e.width, e.height,
+                        static_cast<std::size_t>(e.width) * static_cast<std::size_t>(e.height) * 2);
+        }
+        return;
+    }
+    if (command == "check") {
+        std::printf("%s: %zu pictures, complete\n", Shown(pack).c_str(), entries.size());
+        return;
+    }
+    CheckNames(pack, entries);
+    MakeFolder(folder);
+    Progress progress(entries.size());
+    std::set<std::string> seen;
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        progress.Step(i + 1, entries[i].name);
+        if (!FirstOfName(pack, seen, entries[i].name, i)) continue;
+        WriteWhole(Join(folder, entries[i].name),
+                   BmpFile(bytes.data() + entries[i].pixels, entries[i].width, entries[i].height));
+        ++written;
+    }
+    progress.Finish();
+    std::printf("%s: %zu pictures, %zu written to %s\n", Shown(pack).c_str(), entries.size(), written,
+                Shown(folder).c_str());
+}
+
+void SoundCommand(const std::string& command, const std::string& pack, const std::string& folder) {
+    std::vector<std::uint8_t> bytes = ReadWhole(pack);
+    auto entries = SoundEntries(pack, bytes);
+    if (command == "list") {
+        std::size_t column = NameColumn(NamesOf(entries));
+        for (const auto& e : entries) {
+            elSound::pack::Format f = elSound::pack::ReadFormat(bytes.data() + e.format);
+            PrintName(e.name, column);
+            std::printf("%10u bytes  %u Hz %u-bit %s%s  %.2f s%s\n", e.size, f.rate, f.bits,
+                        f.channels == 2 ? "stereo" : f.channels == 1 ? "mono" : "multi",
+                        f.tag == 1 ? "" : " (not PCM)", static_cast<double>(e.size) / f.bytesPerSecond,
+                        Unplayable(f).empty() ? "" : "  cannot be played");
+        }
+        return;
+    }
+    if (command == "check") {
+        std::size_t unplayable = 0;
+        for (const auto& e : entries) {
+            std::string why = Unplayable(elSound::pack::ReadFormat(bytes.data() + e.format));
+            if (why.empty()) continue;
+            ++unplayable;
+            std::fprintf(stderr, "elpack: %s: entry %s: %s, which the library cannot play\n", Shown(pack).c_str(),
+                         Shown(e.name).c_str(), why.c_str());
+        }
+        if (unplayable)
+            Fail(Shown(pack) + ": " + std::to_string(unplayable) + " of " + std::to_string(entries.size()) +
+                 " sounds cannot be played; " + kPlayableHint);
+        std::printf("%s: %zu sounds, complete\n", Shown(pack).c_str(), entries.size());
+        return;
+    }
+    CheckNames(pack, entries);
+    MakeFolder(folder);
+    Progress progress(entries.size());
+    std::set<std::string> seen;
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto& e = entries[i];
+        progress.Step(i + 1, e.name);
+        if (!FirstOfName(pack, seen, e.name, i)) continue;
+        WriteWhole(Join(folder, e.name), WavFile(bytes.data() + e.format, e.formatSize, bytes.data() + e.samples, e.size));
+        ++written;
+    }
+    progress.Finish();
+    std::printf("%s: %zu sounds, %zu written to %s\n", Shown(pack).c_str(), entries.size(), written,
+                Shown(folder).c_str());
+}
+
+bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "help"; }
+
 int Run(int argc, char** argv) {
-    const char* usage =
-        "usage: elpack bmp|wav make PACK FOLDER | list PACK | check PACK | unpack PACK FOLDER";
-    if (argc < 4) {
-        std::fprintf(stderr, "%s\n", usage);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || IsHelp(args[0]) || (args.size() == 2 && IsHelp(args[1]))) {
+        if (!args.empty()) {
+            std::printf("%s\n\n%s", kUsage, kHelp);
+            return 0;
+        }
+        std::fprintf(stderr, "%s\n", kUsage);
         return 2;
     }
-    std::string kind = argv[1], command = argv[2];
-    std::string pack = LibraryName(argv[3]);
-    bool bitmaps = kind == "bmp";
-    bool withFolder = command == "make" || command == "unpack";
-    if ((!bitmaps && kind != "wav") || argc != (withFolder ? 5 : 4) ||
-        (!withFolder && command != "list" && command != "check")) {
-        std::fprintf(stderr, "%s\n", usage);
-        return 2;
-    }
-    std::string folder = withFolder ? LibraryName(argv[4]) : "";
-    if (command == "make") {
-        if (bitmaps) MakeBitmapPack(pack, folder);
-        else MakeSoundPack(pack, folder);
+    if (args.size() >= 3 && IsHelp(args[2]) && CommandHelp(args[1])) {
+        std::printf("%s", CommandHelp(args[1]));
         return 0;
     }
-    std::vector<std::uint8_t> bytes = ReadWhole(pack);
-    if (bitmaps) {
-        auto entries = BitmapEntries(pack, bytes);
-        if (command == "list")
-            for (const auto& e : entries)
-                std::printf("%-32s %5d x %-5d %10zu bytes  15-bit\n", Shown(e.name).c_str(), e.width, e.height,
-                            static_cast<std::size_t>(e.width) * e.height * 2);
-        Progress progress(command == "unpack" ? entries.size() : 0);
-        for (std::size_t i = 0; command == "unpack" && i < entries.size(); ++i) {
-            progress.Step(i + 1, entries[i].name);
-            WriteWhole(Join(folder, entries[i].name),
-                       BmpFile(bytes.data() + entries[i].pixels, entries[i].width, entries[i].height));
-        }
-        if (command != "list") std::printf("%s: %zu pictures, complete\n", Shown(pack).c_str(), entries.size());
+    if (args.size() < 3) {
+        std::fprintf(stderr, "%s\n", kUsage);
+        return 2;
+    }
+    const std::string& kind = args[0];
+    const std::string& command = args[1];
+    bool withFolder = command == "make" || command == "unpack";
+    if ((kind != "bmp" && kind != "wav") || !CommandHelp(command) || args.size() != (withFolder ? 4u : 3u)) {
+        std::fprintf(stderr, "%s\n", kUsage);
+        return 2;
+    }
+    std::string pack = LibraryName(args[2].c_str());
+    std::string folder = withFolder ? LibraryName(args[3].c_str()) : "";
+    if (command == "make") {
+        if (kind == "bmp") MakeBitmapPack(pack, folder);
+        else MakeSoundPack(pack, folder);
+    } else if (kind == "bmp") {
+        BitmapCommand(command, pack, folder);
     } else {
-        auto entries = SoundEntries(pack, bytes);
-        if (command == "list")
-            for (const auto& e : entries) {
-                elSound::pack::Format f = elSound::pack::ReadFormat(bytes.data() + e.format);
-                std::printf("%-32s %10u bytes  %u Hz %u-bit %s%s  %.2f s\n", Shown(e.name).c_str(), e.size, f.rate,
-                            f.bits, f.channels == 2 ? "stereo" : f.channels == 1 ? "mono" : "multi",
-                            f.tag == 1 ? "" : " (not PCM)", static_cast<double>(e.size) / f.bytesPerSecond);
-            }
-        Progress progress(command == "unpack" ? entries.size() : 0);
-        for (std::size_t i = 0; command == "unpack" && i < entries.size(); ++i) {
-            const auto& e = entries[i];
-            progress.Step(i + 1, e.name);
-            WriteWhole(Join(folder, e.name), WavFile(bytes.data() + e.format, e.formatSize, bytes.data() + e.samples, e.size));
-        }
-        if (command != "list") std::printf("%s: %zu sounds, complete\n", Shown(pack).c_str(), entries.size());
+        SoundCommand(command, pack, folder);
     }
     return 0;
 }

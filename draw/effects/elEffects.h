@@ -7,6 +7,9 @@
 // return 1 when done or when nothing was to be drawn, 0 when a surface could
 // not be locked, the slot holds no surface or the display is not 16-bit.
 // An object pixel of value 0 is transparent and leaves the back surface as it is.
+//
+// The shared machinery below (ObjectPass to Pack5, the noise cursors and run
+// counters, the tunnel table) is internal: the effects use it, a game does not.
 #pragma once
 
 #include <cstddef>
@@ -24,17 +27,17 @@ namespace elDraw {
 // the pass starts past the origin left after cutting to ClipRect (non-zero
 // only when the rectangle also had to be cut to the surfaces themselves).
 struct ObjectPass {
-    const std::uint16_t* source = nullptr;
-    std::uint16_t* dest = nullptr;
-    std::ptrdiff_t sourcePitch = 0;
-    std::ptrdiff_t destPitch = 0;
-    int width = 0;
-    int height = 0;
-    int firstColumn = 0;
-    int firstRow = 0;
-    plat::IDirectDrawSurface* objectSurface = nullptr;
-    void* objectBits = nullptr;
-    void* backBits = nullptr;
+    const std::uint16_t* source = nullptr;  // first source pixel of the pass
+    std::uint16_t* dest = nullptr;          // first back-surface pixel of the pass
+    std::ptrdiff_t sourcePitch = 0;         // source row step in pixels
+    std::ptrdiff_t destPitch = 0;           // back-surface row step in pixels
+    int width = 0;                          // pixels per row
+    int height = 0;                         // rows
+    int firstColumn = 0;                    // columns cut away at the left (see above)
+    int firstRow = 0;                       // rows cut away at the top (see above)
+    plat::IDirectDrawSurface* objectSurface = nullptr;  // the locked object surface
+    void* objectBits = nullptr;             // the object's locked bits
+    void* backBits = nullptr;               // the back surface's locked bits
 };
 
 // Result of BeginObjectPass when both surfaces are locked.
@@ -74,41 +77,51 @@ int RunObjectEffect(int x, int y, int slot, int left, int top, int right, int bo
 // entries in order; after the last one it goes on at rand() % 1000, so later
 // passes differ from the first.
 struct NoiseCursor {
-    int index = 0;
-    std::uint8_t Next();
+    int index = 0;       // next entry of NoiseTable
+    std::uint8_t Next(); // the next noise value (0-2)
 };
 
 // The object rectangle cut to ClipRect: first at the right and bottom, then at
 // the left and top, moving the source corner with the destination. False when
 // nothing is left (a width or height below 0; exactly 0 still counts).
 struct ClippedRect {
-    std::int64_t x = 0, y = 0;          // destination corner
-    std::int64_t left = 0, top = 0;     // source corner
-    std::int64_t width = 0, height = 0;
+    std::int64_t x = 0;       // destination corner x
+    std::int64_t y = 0;       // destination corner y
+    std::int64_t left = 0;    // source corner x
+    std::int64_t top = 0;     // source corner y
+    std::int64_t width = 0;   // width left after the cut
+    std::int64_t height = 0;  // height left after the cut
 };
+// Cuts the rectangle as described above into `cut`.
 bool CutToClip(int x, int y, int left, int top, int right, int bottom, ClippedRect& cut);
 
 // Locks the slot's surface, then the back surface. 0 (nothing locked) when
 // the slot is empty or either lock fails, else kPassLocked; UnlockPair undoes
 // it in the same order.
 int LockPair(int slot, LockedPixels& object, LockedPixels& back);
+// Unlocks what LockPair locked.
 void UnlockPair(LockedPixels& object, LockedPixels& back);
 
 // The part [first, end) of the span [start, start + length) that lies inside
 // [0, limit); empty (first == end) when none does.
 struct Span {
-    int first = 0;
-    int end = 0;
-    int size() const { return end - first; }
+    int first = 0;                             // first position inside
+    int end = 0;                               // one past the last position inside
+    int size() const { return end - first; }   // positions inside
 };
+// The part of [start, start + length) inside [0, limit) (see Span).
 Span CutSpan(std::int64_t start, std::int64_t length, std::int64_t limit);
 
 // Visible part of a destination rectangle: columns [i0, i1) and rows
 // [j0, j1) counted from its corner (x1, y1), cut to ClipRect and to the back
 // surface of the given size. False when no pixel is visible.
 struct VisibleRange {
-    std::int64_t i0 = 0, i1 = 0, j0 = 0, j1 = 0;
+    std::int64_t i0 = 0;  // first visible column
+    std::int64_t i1 = 0;  // one past the last visible column
+    std::int64_t j0 = 0;  // first visible row
+    std::int64_t j1 = 0;  // one past the last visible row
 };
+// Finds the visible part of a destination rectangle (see VisibleRange).
 bool CutDestination(std::int64_t x1, std::int64_t y1, std::int64_t width, std::int64_t height,
                     int surfaceWidth, int surfaceHeight, VisibleRange& range);
 
@@ -123,34 +136,53 @@ inline std::uint16_t Pack5(unsigned r, unsigned g, unsigned b) {
 
 // ---- Blended draws (mix the object with the back surface) -------------------------
 
+// Each pixel half the object's and half the back surface's.
 int DrawHalfBlend(int x, int y, int slot, int left, int top, int right, int bottom);
+// The object over the back surface at `opacity` (0.0 back surface only to
+// 1.0 object only; held in range).
 int DrawAlphaBlend(int x, int y, float opacity, int slot, int left, int top, int right, int bottom);
+// As DrawAlphaBlend with an opacity of its own for each channel (0.0-1.0).
 int DrawAlphaBlendRGB(int x, int y, float red, float green, float blue, int slot, int left, int top,
                       int right, int bottom);
+// A cross fade in 5-bit steps: `level` 31 shows the object alone, 0 the back
+// surface alone (0-31; held in range).
 int DrawFadeBlend(int x, int y, int level, int slot, int left, int top, int right, int bottom);
+// As DrawFadeBlend with a level of its own for each channel (0-31).
 int DrawFadeBlendRGB(int x, int y, int red, int green, int blue, int slot, int left, int top,
                      int right, int bottom);
 // The object's share grows by 1/32 every step positions after start (its low
 // 16 bits), along each row (direction 0) or down the rows.
 int DrawGradientAlpha(int x, int y, float red, float green, float blue, int direction,
                       unsigned start, int step, int slot, int left, int top, int right, int bottom);
+// As DrawFadeBlendRGB, each level (0-31) rising by 1 towards 31 (the object
+// alone) every `step` positions (at least 1) after `start` (its low 16
+// bits), along each row (direction 0) or down the rows.
 int DrawGradientFade(int x, int y, int red, int green, int blue, int direction, unsigned start,
                      int step, int slot, int left, int top, int right, int bottom);
+// Adds the object's channels to the back surface's, each held at 31.
 int DrawAdd(int x, int y, int slot, int left, int top, int right, int bottom);
+// As DrawAdd with the object first scaled by `strength` (0.0-1.0).
 int DrawAddLevel(int x, int y, float strength, int slot, int left, int top, int right, int bottom);
 // Darkens every channel of the back surface by the object's red channel.
 int DrawSubtract(int x, int y, int slot, int left, int top, int right, int bottom);
 
 // ---- Recoloured draws (replace the back surface) -------------------------------------
 
+// The object with only the channels whose flag is non-zero.
 int DrawChannelMask(int x, int y, int red, int green, int blue, int slot, int left, int top,
                     int right, int bottom);
+// The object with every channel scaled by `factor` (0.0 black to 1.0 as it is).
 int DrawBright(int x, int y, float factor, int slot, int left, int top, int right, int bottom);
+// As DrawBright with a factor of its own for each channel (0.0-1.0).
 int DrawBrightRGB(int x, int y, float red, float green, float blue, int slot, int left, int top,
                   int right, int bottom);
+// The object with every 5-bit channel lowered by 31 - level (level 31 as it
+// is, 0 black; 0-31, held in range).
 int DrawDark(int x, int y, int level, int slot, int left, int top, int right, int bottom);
+// As DrawDark with a level of its own for each channel (0-31).
 int DrawDarkRGB(int x, int y, int red, int green, int blue, int slot, int left, int top, int right,
                 int bottom);
+// The object in grey.
 int DrawGray(int x, int y, int slot, int left, int top, int right, int bottom);
 
 // ---- Screen region effects (rework a region of the back surface in place) -------
@@ -162,8 +194,12 @@ int DrawGray(int x, int y, int slot, int left, int top, int right, int bottom);
 
 // Noise cursors and run counters of the region effects, one each per
 // operation, kept for the whole program.
-extern NoiseCursor RiseNoise, RiseFadeNoise, ScreenNoiseCursor, ScreenNoiseRGBCursor;
-extern int RiseRunCounter, RiseFadeRunCounter;
+extern NoiseCursor RiseNoise;             // noise of ScreenRise
+extern NoiseCursor RiseFadeNoise;         // noise of ScreenRiseFade
+extern NoiseCursor ScreenNoiseCursor;     // noise of ScreenNoise
+extern NoiseCursor ScreenNoiseRGBCursor;  // noise of ScreenNoiseRGB
+extern int RiseRunCounter;                // runs of ScreenRise
+extern int RiseFadeRunCounter;            // runs of ScreenRiseFade
 
 // Rows 1 to height - 2 rise by one row, each pixel copied from below or
 // replaced by the four-neighbour average of the pixel below, as the noise
@@ -174,11 +210,13 @@ int ScreenRiseFade(int red, int green, int blue, int x, int y, int width, int he
 // In-place four-neighbour average of the inner pixels, left to right and top
 // to bottom (so left and upper neighbours are already smoothed).
 int ScreenBlur(int x, int y, int width, int height);
+// As ScreenBlur; averaged pixels lose 1 in each flagged 5-bit channel.
 int ScreenBlurFade(int red, int green, int blue, int x, int y, int width, int height);
 // Magnify the region 2x or 4x through the Buffer object (slot 0) and draw it
 // solid at (x, y), cut to ClipRect. Dotted: one pixel (2x) or a 2 x 2 dot
 // (4x) per source pixel; the rest of each block keeps what the Buffer held.
 int ScreenZoom2(int x, int y, int width, int height, int dotted);
+// The 4x magnification (see ScreenZoom2).
 int ScreenZoom4(int x, int y, int width, int height, int dotted);
 // Blocks of block x block pixels, each the colour of its top-left pixel,
 // inside the circle of the radius around (cx, cy).
@@ -186,6 +224,7 @@ int ScreenMosaicCircle(int cx, int cy, int radius, int block);
 // Adds noise (0-2, shifted left by shift) to every 5-bit channel, or to the
 // flagged ones, saturating at 31.
 int ScreenNoise(int shift, int x, int y, int width, int height);
+// As ScreenNoise, only to the channels whose flag is non-zero.
 int ScreenNoiseRGB(int red, int green, int blue, int shift, int x, int y, int width, int height);
 
 // ---- Rotated and warped draws ---------------------------------------------------------
@@ -196,12 +235,16 @@ int ScreenNoiseRGB(int red, int green, int blue, int shift, int x, int y, int wi
 // cut draw shows exactly the pixels of the whole one. The tiled variants
 // repeat the source over the whole rectangle, mirrored at its origin.
 
+// The source turned by `angle` degrees (any value) into the rectangle.
 int DrawRotate(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top, int right,
                int bottom);
+// As DrawRotate, the source repeated over the whole rectangle.
 int DrawRotateTile(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top,
                    int right, int bottom);
+// As DrawRotate, magnified `zoom` times.
 int DrawRotateZoom(int x1, int y1, int x2, int y2, int angle, float zoom, int slot, int left,
                    int top, int right, int bottom);
+// As DrawRotateTile, magnified `zoom` times.
 int DrawRotateZoomTile(int x1, int y1, int x2, int y2, int angle, float zoom, int slot, int left,
                        int top, int right, int bottom);
 // A tiled floor: the zooms grow by their steps after every row, and every
@@ -268,14 +311,18 @@ void MakeTunnel(int textureWidth, int textureHeight, int tableWidth, int tableHe
 // texture is smaller than the tunnel was made for.
 int DrawTunnel(int x, int y, int du, int dv, int slot);
 // The sizes MakeTunnel last stored.
-extern int TunnelTextureWidth, TunnelTextureHeight, TunnelWidth, TunnelHeight;
+extern int TunnelTextureWidth;   // texture width MakeTunnel last stored
+extern int TunnelTextureHeight;  // texture height MakeTunnel last stored
+extern int TunnelWidth;          // table width MakeTunnel last stored
+extern int TunnelHeight;         // table height MakeTunnel last stored
 
 }  // namespace elDraw
 
 // Texture coordinates of the tunnel, row-major with the table width as stride.
 struct TunnelCell {
-    std::int16_t u;
-    std::int16_t v;
+    std::int16_t u;  // texture column
+    std::int16_t v;  // texture row
 };
 constexpr int kTunnelCells = 307200;  // room for 640 x 480
+// Internal: the table MakeTunnel fills and DrawTunnel reads.
 extern TunnelCell TunnelTable[kTunnelCells];

@@ -14,7 +14,7 @@ namespace plat::headless {
 // One display device as DirectDrawEnumerateA reports it. The first device is
 // the primary one (null GUID, the one DirectDrawCreate(nullptr) opens).
 struct DisplayDevice {
-    std::string description = "Display";
+    std::string description = "Display";  // the name DirectDrawEnumerateA reports
     bool threeD = false;            // driver caps DDCAPS_3D
     bool textures = false;          // driver surface caps DDSCAPS_TEXTURE
     bool hardwareStretch = false;   // driver caps DDCAPS_BLTSTRETCH
@@ -41,6 +41,7 @@ void ReportPalettisedFormat(bool on);
 // report DDERR_SURFACELOST until the surface is restored, and the contents
 // are scrambled.
 void LoseSurfaces();
+// Surfaces created and not yet released.
 int LiveSurfaces();
 
 // Bitmap resources of the program, by name (compared without case) or as
@@ -53,15 +54,18 @@ void AddBitmapResource(const std::string& name, std::vector<std::uint8_t> bmpFil
 // Presents and vertical-blank waits. Each wait advances the virtual clock to
 // the next 60 Hz boundary.
 int VerticalBlankWaits();
+// Blits to the window (presents) since the last reset.
 int Presents();
 // The last picture presented to the window (client area), as pixel values of
 // the display format, row-major; empty before the first present.
 struct Frame {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
+    int width = 0;                      // width in pixels
+    int height = 0;                     // height in pixels
+    std::vector<std::uint32_t> pixels;  // width x height pixel values
+    // The pixel value at (x, y) (inside the frame).
     std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
+// The last presented picture (see Frame).
 const Frame& PresentedFrame();
 
 }  // namespace plat::headless

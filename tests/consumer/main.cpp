@@ -1,6 +1,8 @@
 // A tiny game built against the installed library: it draws a moving box
-// for the number of frames given on its command line, writes "frames=N"
-// into consumer.txt beside itself and ends.
+// and a Japanese text for the number of frames given on its command line,
+// writes "frames=N" and the bytes of its Japanese literal ("text=82a0" when
+// the build made it Shift-JIS, as the README tells a game to) into
+// consumer.txt beside itself and ends.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,6 +17,7 @@ namespace {
 
 int Frames = 0;
 int Wanted = 10;
+const char* const kText = "あ";  // Shift-JIS 82 A0 once converted
 
 void Init() {
     elDraw::Screen(800, 600, 1);
@@ -29,6 +32,9 @@ void Frame() {
             if (c == '\\') c = '/';
         if (std::FILE* f = std::fopen(path.c_str(), "w")) {
             std::fprintf(f, "frames=%d\n", Frames);
+            std::fprintf(f, "text=");
+            for (const char* c = kText; *c; ++c) std::fprintf(f, "%02x", static_cast<unsigned char>(*c));
+            std::fprintf(f, "\n");
             std::fclose(f);
         }
         elSystem::Quit();
@@ -37,14 +43,14 @@ void Frame() {
     ++Frames;
     elDraw::Clear();
     elDraw::Box(10 * Frames, 100, 10 * Frames + 40, 140, 0x00FF00, 0, 1);
-    elText::Printf(8, 8, "frame %d", Frames);
+    elText::Printf(8, 8, "%s frame %d", kText, Frames);
     elDraw::Present();
 }
 
 int Body(const char* commandLine, int show) {
     if (int n = std::atoi(commandLine); n > 0) Wanted = n;
     elSystem::Program program;
-    program.title = "consumer";
+    program.title = "consumer ゲーム";
     program.init = Init;
     program.scenes = {{1, Frame}};
     return elSystem::Run(program, commandLine, show);

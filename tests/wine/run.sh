@@ -442,6 +442,27 @@ if [ -f "$build/tools/elpack.exe" ]; then
     else
         bad "elpack.exe on a damaged pack: exit $code, $(cat "$work/cut.txt")"
     fi
+    # Entry names from a pack never leave the output folder on Windows: a
+    # pack with an entry named ..\X.BMP is refused and nothing is written;
+    # the output folder is made.
+    mkdir -p "$work/escape"
+    printf '\x01\x00\x01\x00A.BMP\x00\x1f\x00\x01\x00\x01\x00..\\X.BMP\x00\x1f\x00' > "$work/escape/back.bpk"
+    timeout 60 wine ./elpack.exe bmp unpack "$(winepath -w "$work/escape/back.bpk")" \
+        "$(winepath -w "$work/escape")\\out\\deep" > /dev/null 2> "$work/escape.txt"
+    code=$?
+    if [ $code -eq 1 ] && [ ! -e "$work/escape/X.BMP" ] && [ ! -e "$work/escape/out/X.BMP" ]; then
+        ok "elpack.exe refuses an entry named ..\\X.BMP: $(tr -d '\r' < "$work/escape.txt")"
+    else
+        bad "elpack.exe unpacked an entry named ..\\X.BMP (exit $code)"
+    fi
+    printf '\x01\x00\x01\x00A.BMP\x00\x1f\x00' > "$work/escape/good.bpk"
+    timeout 60 wine ./elpack.exe bmp unpack "$(winepath -w "$work/escape/good.bpk")" \
+        "$(winepath -w "$work/escape")\\out\\deep" > /dev/null 2>> "$work/escape.txt"
+    if [ -f "$work/escape/out/deep/A.BMP" ]; then
+        ok "elpack.exe unpacks into an output folder it makes"
+    else
+        bad "elpack.exe did not make its output folder: $(tr -d '\r' < "$work/escape.txt")"
+    fi
     rm -f elpack.exe
     timeout 60 wineserver -w
 else
@@ -470,8 +491,8 @@ if [ -f "$consumer" ]; then
     cp "$consumer" "$work/consumer/"
     cd "$work/consumer"
     if timeout 120 wine ./consumer.exe 10 > "$work/consumer.out" 2> "$work/consumer.err" &&
-        tr -d '\r' < consumer.txt | grep -qx "frames=10"; then
-        ok "a game built against the installed library runs 10 frames"
+        tr -d '\r' < consumer.txt | grep -qx "frames=10" && tr -d '\r' < consumer.txt | grep -qx "text=82a0"; then
+        ok "a game built against the installed library runs 10 frames, its Japanese literal in Shift-JIS"
     else
         bad "the game built against the installed library"
     fi
