@@ -10,17 +10,20 @@
 
 namespace elDraw {
 
+// Internal: the effects' view of a locked surface; a game draws through the
+// effect functions instead.
 struct LockedPixels {
-    plat::IDirectDrawSurface* surface = nullptr;
-    std::uint16_t* bits = nullptr;
-    std::ptrdiff_t pitch = 0;  // in pixels
-    int width = 0;
-    int height = 0;
+    plat::IDirectDrawSurface* surface = nullptr;  // the locked surface, or null when none is locked
+    std::uint16_t* bits = nullptr;                // its first pixel (top left)
+    std::ptrdiff_t pitch = 0;                     // distance between rows, in pixels
+    int width = 0;                                // size in pixels
+    int height = 0;                               // size in pixels
 
+    // The first pixel of row y (0 = top); y is not checked.
     std::uint16_t* Row(std::ptrdiff_t y) const { return bits + y * pitch; }
 };
 
-// Locks the whole surface. False when there is no surface, the lock fails or
+// Internal. Locks the whole surface. False when there is no surface, the lock fails or
 // the pixels are not 16-bit (the surface is then unlocked again).
 inline bool LockPixels(plat::IDirectDrawSurface* surface, LockedPixels& out) {
     out = LockedPixels{};
@@ -41,6 +44,8 @@ inline bool LockPixels(plat::IDirectDrawSurface* surface, LockedPixels& out) {
     return true;
 }
 
+// Unlocks what LockPixels locked (nothing when nothing is locked) and empties
+// the view.
 inline void UnlockPixels(LockedPixels& locked) {
     if (locked.surface) locked.surface->Unlock(locked.bits);
     locked = LockedPixels{};

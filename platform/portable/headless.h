@@ -51,10 +51,13 @@ void SetCursorScreenPos(int x, int y);
 // border: the picture is shown in it enlarged (plat::GetScaleMode) and the
 // presented frame has this size. Until set, the window is the picture's size.
 void SetWindowSize(int width, int height);
+// A window's size in pixels.
 struct WindowPixels {
-    int width = 0;
-    int height = 0;
+    int width = 0;   // in pixels
+    int height = 0;  // in pixels
 };
+// The main window's size now: the picture's size until the window is resized
+// (SetWindowSize, AltEnter or a scale set before the screen opened).
 WindowPixels WindowSize();
 // Alt+Enter as the user presses it: the window to the whole desktop
 // (1024 x 768 here) and back to the size it had.
