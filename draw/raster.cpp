@@ -15,6 +15,7 @@
 
 #include "draw/elDraw.h"
 #include "system/elSystem.h"
+#include "system/random.h"
 
 using namespace plat;
 
@@ -259,9 +260,9 @@ void DrawSkipRows(int x, int y, int step, int slot, int sx, int sy, int ex, int 
         return;
     }
     const long long range = -static_cast<long long>(step);  // -INT_MIN does not fit an int
-    long long r = sy + std::rand() % range + 1;
+    long long r = sy + elSystem::Random() % range + 1;
     if (r < 0) r %= range;  // rows above the object draw nothing: start within one gap of row 0
-    for (; r < rowsEnd; r += std::rand() % range + 1)
+    for (; r < rowsEnd; r += elSystem::Random() % range + 1)
         DrawRowAt(x, static_cast<long long>(y) + (r - sy), slot, sx, ex, r);
 }
 
@@ -275,7 +276,7 @@ void DrawShake(int x, int y, int range, int slot, int sx, int sy, int ex, int ey
     // Source rows outside the object draw nothing and are skipped.
     const long long end = std::min<long long>(ey, ObjectRows(slot));
     for (long long r = std::max(sy, 0); r < end; ++r) {
-        const long long jitter = std::rand() % span - range;
+        const long long jitter = elSystem::Random() % span - range;
         DrawRowAt(std::clamp<long long>(x + jitter, INT_MIN, INT_MAX), static_cast<long long>(y) + (r - sy), slot, sx,
                   ex, r);
     }
@@ -492,7 +493,7 @@ int StartWipe(int closing, int type, float speed, int band) {
     if (type < 0 || type > 9) return 0;  // no such shape
     if (ClipWipeState == -1) ClipRect = ClipWipeSaved;
     ClipWipeSaved = ClipRect;
-    if (type == 0) type = std::rand() % 9 + 1;
+    if (type == 0) type = elSystem::Random() % 9 + 1;
     ClipWipeOpened = 0;
     ClipWipeClosed = 0;
     ClipWipeClosing = closing ? 1 : 0;

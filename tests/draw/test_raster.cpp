@@ -8,6 +8,7 @@
 #include "draw/elDraw.h"
 #include "support/draw_support.h"
 #include "system/elSystem.h"
+#include "system/random.h"
 
 using test::PixelAt;
 
@@ -184,7 +185,7 @@ TEST_F(DrawRaster, BlockAndSkipRowsPickTheRightSourceRows) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Back(200, 10 + i), drawn[i] ? Pattern(0, i) : kBackground) << i;
 
     // Random gaps of 1 .. -step; every row drawn sits in its own place.
-    std::srand(7);
+    elSystem::SeedRandom(7);
     int obj2 = PatternObject(2, 60);
     elDraw::DrawSkipRows(300, 100, -3, obj2, 0, 0, 2, 60);
     int last = -1;
@@ -207,7 +208,7 @@ TEST_F(DrawRaster, ShakeWithoutRangeIsAPlainDrawAndRowsStayWithinRange) {
     for (int y = 0; y < 5; ++y)
         for (int x = -1; x <= 6; ++x) EXPECT_EQ(Back(10 + x, 10 + y), Back(100 + x, 10 + y));
 
-    std::srand(3);
+    elSystem::SeedRandom(3);
     elDraw::DrawShake(300, 50, 4, obj, 0, 0, 6, 5);
     for (int r = 0; r < 5; ++r) {
         int at = FindRowStart(50 + r, r, 290, 310);

@@ -1,0 +1,78 @@
+# The browser build (emscripten): the portable platform layer on SDL2 and
+# FreeType built for wasm from Debian's sources (tools/web/deps.sh puts them
+# in EL_WEB_PREFIX), with stand-ins for what wasm lacks: fontconfig (the IPA
+# fonts packed with the page), FluidSynth (no MIDI device) and iconv's CP932
+# (a table made from glibc's at build time). Every program becomes a page:
+# NAME.html, NAME.js, NAME.wasm and NAME.data (its pictures and sounds),
+# with the fonts in one fonts.data shared by every page.
+set(EL_WEB_PREFIX "${CMAKE_BINARY_DIR}/deps/prefix" CACHE PATH
+    "Folder of zlib, libpng, FreeType and SDL2 built for wasm (tools/web/deps.sh)")
+foreach(lib SDL2 freetype z)
+  if(NOT EXISTS ${EL_WEB_PREFIX}/lib/lib${lib}.a)
+    message(FATAL_ERROR "lib${lib}.a is not in ${EL_WEB_PREFIX}/lib: run tools/web/deps.sh first")
+  endif()
+endforeach()
+
+add_library(el_web_system INTERFACE)
+target_include_directories(el_web_system SYSTEM INTERFACE ${EL_WEB_PREFIX}/include
+  ${EL_WEB_PREFIX}/include/SDL2 ${EL_WEB_PREFIX}/include/freetype2)
+target_link_libraries(el_web_system INTERFACE ${EL_WEB_PREFIX}/lib/libSDL2.a
+  ${EL_WEB_PREFIX}/lib/libfreetype.a ${EL_WEB_PREFIX}/lib/libz.a)
+# The blocking frame loop runs unchanged under ASYNCIFY (SDL_Delay yields to
+# the browser); memory grows for the fonts; static data starts above 0x10000
+# so no name pointer is taken for an integer resource id.
+target_link_options(el_web_system INTERFACE -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+  -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sGLOBAL_BASE=65536 -sEXIT_RUNTIME=1
+  -sENVIRONMENT=web,node -sFORCE_FILESYSTEM=1
+  "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=['$autoResumeAudioContext','$dynCall']"
+  "-sEXPORTED_RUNTIME_METHODS=['FS','ENV']"
+  -lnodefs.js --pre-js ${PROJECT_SOURCE_DIR}/platform/portable/web/pre.js)
+set(EL_PLATFORM_LIBRARIES el_web_system)
+set(EL_PLATFORM_WEB_DIR ${PROJECT_SOURCE_DIR}/platform/portable/web)
+
+# The code page 932 table, made on the build machine from its glibc.
+set(EL_CP932_TABLE_TOOL ${CMAKE_BINARY_DIR}/host/cp932_table)
+set(EL_CP932_TABLE ${CMAKE_BINARY_DIR}/generated/cp932_table.inc)
+add_custom_command(OUTPUT ${EL_CP932_TABLE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host ${CMAKE_BINARY_DIR}/generated
+  COMMAND c++ -std=c++20 -O2 ${PROJECT_SOURCE_DIR}/tools/cp932_table.cpp -o ${EL_CP932_TABLE_TOOL}
+  COMMAND ${EL_CP932_TABLE_TOOL} ${EL_CP932_TABLE}
+  DEPENDS ${PROJECT_SOURCE_DIR}/tools/cp932_table.cpp
+  COMMENT "Making the code page 932 table from the build machine's iconv"
+  VERBATIM)
+add_custom_target(el_cp932_table DEPENDS ${EL_CP932_TABLE})
+
+# The stand-ins' sources, and the portable encoding through iconv replaced
+# by the table's.
+file(GLOB EL_WEB_SOURCES CONFIGURE_DEPENDS ${EL_PLATFORM_WEB_DIR}/*.cpp)
+set(EL_WEB_REPLACED_SOURCES ${PROJECT_SOURCE_DIR}/platform/portable/encoding.cpp)
+
+# el_web_page(target [DATA host@page ...]): makes the program a page whose
+# file system holds the given files; the program starts in the folder named
+# like the page's own (/game for game/tiles.html, see pre.js).
+function(el_web_page target)
+  cmake_parse_arguments(PAGE "" "" "DATA" ${ARGN})
+  set_target_properties(${target} PROPERTIES SUFFIX ".html")
+  set(options --shell-file ${EL_PLATFORM_WEB_DIR}/shell.html)
+  foreach(item ${PAGE_DATA})
+    list(APPEND options "SHELL:--preload-file ${item}")
+  endforeach()
+  target_link_options(${target} PRIVATE ${options})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${EL_PLATFORM_WEB_DIR}/shell.html
+               ${EL_PLATFORM_WEB_DIR}/pre.js)
+endfunction()
+
+# The IPA fonts, packed once for every page.
+set(EL_WEB_FONTS ${CMAKE_BINARY_DIR}/fonts/fonts.data ${CMAKE_BINARY_DIR}/fonts/fonts.js)
+find_program(EL_FILE_PACKAGER NAMES file_packager file_packager.py
+  PATHS /usr/share/emscripten/tools ${EMSCRIPTEN_ROOT_PATH}/tools)
+add_custom_command(OUTPUT ${EL_WEB_FONTS}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/fonts
+  COMMAND ${EL_FILE_PACKAGER} ${CMAKE_BINARY_DIR}/fonts/fonts.data
+          --preload /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf@/fonts/ipag.ttf
+                    /usr/share/fonts/opentype/ipafont-mincho/ipam.ttf@/fonts/ipam.ttf
+          --js-output=${CMAKE_BINARY_DIR}/fonts/fonts.js
+  COMMENT "Packing the IPA fonts for the pages"
+  VERBATIM)
+add_custom_target(el_web_fonts ALL DEPENDS ${EL_WEB_FONTS})
+configure_file(${EL_PLATFORM_WEB_DIR}/index.html ${CMAKE_BINARY_DIR}/index.html COPYONLY)
