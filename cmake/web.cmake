@@ -24,7 +24,9 @@ target_link_libraries(el_web_system INTERFACE ${EL_WEB_PREFIX}/lib/libSDL2.a
 target_link_options(el_web_system INTERFACE -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864 -sGLOBAL_BASE=65536 -sEXIT_RUNTIME=1
   -sENVIRONMENT=web,node -sFORCE_FILESYSTEM=1
-  "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=['$autoResumeAudioContext','$dynCall']"
+  # SDL 2.26's audio and events call two of emscripten 3.1.6's JavaScript
+  # helpers it does not pull in by itself (a file: CMake would escape '$').
+  -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${PROJECT_SOURCE_DIR}/platform/portable/web/library_funcs.json
   "-sEXPORTED_RUNTIME_METHODS=['FS','ENV']"
   -lnodefs.js --pre-js ${PROJECT_SOURCE_DIR}/platform/portable/web/pre.js)
 set(EL_PLATFORM_LIBRARIES el_web_system)
@@ -52,14 +54,18 @@ set(EL_WEB_REPLACED_SOURCES ${PROJECT_SOURCE_DIR}/platform/portable/encoding.cpp
 # like the page's own (/game for game/tiles.html, see pre.js).
 function(el_web_page target)
   cmake_parse_arguments(PAGE "" "" "DATA" ${ARGN})
-  set_target_properties(${target} PROPERTIES SUFFIX ".html")
-  set(options --shell-file ${EL_PLATFORM_WEB_DIR}/shell.html)
+  set(options "")
   foreach(item ${PAGE_DATA})
     list(APPEND options "SHELL:--preload-file ${item}")
   endforeach()
   target_link_options(${target} PRIVATE ${options})
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${EL_PLATFORM_WEB_DIR}/shell.html
-               ${EL_PLATFORM_WEB_DIR}/pre.js)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${EL_PLATFORM_WEB_DIR}/pre.js)
+  # The page beside NAME.js (emcc's own page minifier fails in Debian's
+  # emscripten 3.1.6, so the page is made here from the same shell).
+  get_target_property(folder ${target} RUNTIME_OUTPUT_DIRECTORY)
+  set(EL_PAGE_SCRIPT "<script src=\"${target}.js\"></script>")
+  set(EL_PAGE_TITLE ${target})
+  configure_file(${EL_PLATFORM_WEB_DIR}/shell.html ${folder}/${target}.html @ONLY)
 endfunction()
 
 # The IPA fonts, packed once for every page.

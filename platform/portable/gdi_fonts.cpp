@@ -42,12 +42,12 @@ constexpr char32_t kReplacement = 0xFFFD;
 // ---------------------------------------------------------------------------
 // Shift-JIS decoding.
 
-bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
 #ifdef __EMSCRIPTEN__
 // Emscripten's iconv has no CP932: the table made from glibc's at build time.
 char32_t DecodeDoubleByte(unsigned char lead, unsigned char trail) { return cp932::DecodeDoubleByte(lead, trail); }
 #else
+bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
 // Two-byte characters are converted by iconv's CP932 table, which holds the
 // NEC and IBM extensions of Windows; the converter is opened once.
 char32_t DecodeDoubleByte(unsigned char lead, unsigned char trail) {
