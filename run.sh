@@ -84,8 +84,13 @@ case "$what" in
         # the Wine run starts it.
         tests/consumer/run.sh build/win cmake/mingw-w64.cmake || windows=$?
         timeout 900 tests/wine/run.sh build/win || windows=$?
-        echo "Linux tests: $([ $linux -eq 0 ] && echo passed || echo FAILED); Windows tests: $([ $windows -eq 0 ] && echo passed || echo FAILED)"
-        [ $linux -eq 0 ] && [ $windows -eq 0 ]
+        # The browser build: the headless suite under node, the pages in
+        # headless Chromium.
+        install_web_packages
+        web=0
+        timeout 1500 tools/web/test.sh build/web-test || web=$?
+        echo "Linux tests: $([ $linux -eq 0 ] && echo passed || echo FAILED); Windows tests: $([ $windows -eq 0 ] && echo passed || echo FAILED); browser tests: $([ $web -eq 0 ] && echo passed || echo FAILED)"
+        [ $linux -eq 0 ] && [ $windows -eq 0 ] && [ $web -eq 0 ]
         ;;
     web)
         install_packages "${packages[@]}"

@@ -31,8 +31,8 @@ target_link_options(el_web_system INTERFACE -sASYNCIFY -sASYNCIFY_STACK_SIZE=655
   -lnodefs.js --pre-js ${PROJECT_SOURCE_DIR}/platform/portable/web/pre.js)
 set(EL_PLATFORM_LIBRARIES el_web_system)
 # Binaryen's -O3 over an ASYNCIFY program takes minutes a program on two
-# cores; -O2 gives nearly the same code in a fraction of the time.
-string(REPLACE "-O3" "-O2" CMAKE_EXE_LINKER_FLAGS_RELEASE "${CMAKE_EXE_LINKER_FLAGS_RELEASE}")
+# cores; the link's -O2 (after the compile flags, so it wins) is much faster.
+target_link_options(el_web_system INTERFACE -O2)
 set(EL_PLATFORM_WEB_DIR ${PROJECT_SOURCE_DIR}/platform/portable/web)
 
 include(${PROJECT_SOURCE_DIR}/cmake/cp932_table.cmake)
@@ -42,11 +42,16 @@ include(${PROJECT_SOURCE_DIR}/cmake/cp932_table.cmake)
 file(GLOB EL_WEB_SOURCES CONFIGURE_DEPENDS ${EL_PLATFORM_WEB_DIR}/*.cpp)
 set(EL_WEB_REPLACED_SOURCES ${PROJECT_SOURCE_DIR}/platform/portable/encoding.cpp)
 
-# el_web_page(target [DATA host@page ...]): makes the program a page whose
-# file system holds the given files; the program starts in the folder named
-# like the page's own (/game for game/tiles.html, see pre.js).
+# el_web_page(target [FONTS gothic|mincho ...] [DATA host@page ...]): makes
+# the program a page whose file system holds the given files and fonts (IPA
+# Gothic alone unless told: IPA Mincho adds 8 MB to the page's load); the
+# program starts in the folder named like the page's own (/game for
+# game/tiles.html, see pre.js).
 function(el_web_page target)
-  cmake_parse_arguments(PAGE "" "" "DATA" ${ARGN})
+  cmake_parse_arguments(PAGE "" "" "FONTS;DATA" ${ARGN})
+  if(NOT PAGE_FONTS)
+    set(PAGE_FONTS gothic)
+  endif()
   set(options "")
   foreach(item ${PAGE_DATA})
     list(APPEND options "SHELL:--preload-file ${item}")
@@ -56,22 +61,33 @@ function(el_web_page target)
   # The page beside NAME.js (emcc's own page minifier fails in Debian's
   # emscripten 3.1.6, so the page is made here from the same shell).
   get_target_property(folder ${target} RUNTIME_OUTPUT_DIRECTORY)
-  set(EL_PAGE_SCRIPT "<script src=\"${target}.js\"></script>")
+  set(EL_PAGE_SCRIPT "")
+  foreach(font ${PAGE_FONTS})
+    string(APPEND EL_PAGE_SCRIPT "<script src=\"../fonts/${font}.js\"></script>\n")
+  endforeach()
+  string(APPEND EL_PAGE_SCRIPT "<script src=\"${target}.js\"></script>")
   set(EL_PAGE_TITLE ${target})
   configure_file(${EL_PLATFORM_WEB_DIR}/shell.html ${folder}/${target}.html @ONLY)
 endfunction()
 
-# The IPA fonts, packed once for every page.
-set(EL_WEB_FONTS ${CMAKE_BINARY_DIR}/fonts/fonts.data ${CMAKE_BINARY_DIR}/fonts/fonts.js)
+# The IPA fonts, each packed once for every page that loads it.
 find_program(EL_FILE_PACKAGER NAMES file_packager file_packager.py
   PATHS /usr/share/emscripten/tools ${EMSCRIPTEN_ROOT_PATH}/tools)
-add_custom_command(OUTPUT ${EL_WEB_FONTS}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/fonts
-  COMMAND ${EL_FILE_PACKAGER} ${CMAKE_BINARY_DIR}/fonts/fonts.data
-          --preload /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf@/fonts/ipag.ttf
-                    /usr/share/fonts/opentype/ipafont-mincho/ipam.ttf@/fonts/ipam.ttf
-          --js-output=${CMAKE_BINARY_DIR}/fonts/fonts.js
-  COMMENT "Packing the IPA fonts for the pages"
-  VERBATIM)
+set(EL_WEB_FONTS "")
+foreach(font gothic:ipafont-gothic/ipag.ttf mincho:ipafont-mincho/ipam.ttf)
+  string(REPLACE ":" ";" parts ${font})
+  list(GET parts 0 name)
+  list(GET parts 1 file)
+  get_filename_component(base ${file} NAME)
+  set(outputs ${CMAKE_BINARY_DIR}/fonts/${name}.data ${CMAKE_BINARY_DIR}/fonts/${name}.js)
+  add_custom_command(OUTPUT ${outputs}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/fonts
+    COMMAND ${EL_FILE_PACKAGER} ${CMAKE_BINARY_DIR}/fonts/${name}.data
+            --preload /usr/share/fonts/opentype/${file}@/fonts/${base}
+            --js-output=${CMAKE_BINARY_DIR}/fonts/${name}.js
+    COMMENT "Packing ${base} for the pages"
+    VERBATIM)
+  list(APPEND EL_WEB_FONTS ${outputs})
+endforeach()
 add_custom_target(el_web_fonts ALL DEPENDS ${EL_WEB_FONTS})
 configure_file(${EL_PLATFORM_WEB_DIR}/index.html ${CMAKE_BINARY_DIR}/index.html COPYONLY)

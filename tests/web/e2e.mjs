@@ -12,11 +12,13 @@ import path from 'node:path';
 import zlib from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
-const [buildDir, goldenDir, outDir = path.join(buildDir, 'e2e')] = process.argv.slice(2);
-if (!buildDir || !goldenDir) {
+const [buildArg, goldenDir, outArg] = process.argv.slice(2);
+if (!buildArg || !goldenDir) {
   console.error('usage: node e2e.mjs BUILD_DIR GOLDEN_DIR [OUT_DIR]');
   process.exit(2);
 }
+const buildDir = path.resolve(buildArg);
+const outDir = path.resolve(outArg || path.join(buildDir, 'e2e'));
 fs.mkdirSync(outDir, { recursive: true });
 let failures = 0;
 function check(ok, what) {
@@ -30,7 +32,7 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
   '.data': 'application/octet-stream', '.png': 'image/png' };
 const server = http.createServer((req, res) => {
   const file = path.join(buildDir, decodeURIComponent(new URL(req.url, 'http://x').pathname));
-  if (!file.startsWith(path.resolve(buildDir)) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+  if (!file.startsWith(buildDir + path.sep) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
     res.writeHead(404).end();
     return;
   }
@@ -138,6 +140,8 @@ async function openPage(url) {
   const errors = [];
   page.on('pageerror', (e) => errors.push(String(e)));
   page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+  // A box (alert or confirm) would wait for a player: answer it, and note it.
+  page.on('dialog', async (d) => { errors.push(`box: ${d.message()}`); await d.accept(); });
   await page.goto(`${base}/${url}`, { waitUntil: 'load' });
   await page.waitForFunction(() => window.elFrames > 0, { timeout: 30000 });
   return { page, errors };
@@ -205,7 +209,7 @@ try {
     check(String(at(405, 305)) === '255,0,0', `marker inside is ${at(405, 305)}`);
     check(String(at(400, 300)) === '0,0,0', `marker outline is ${at(400, 300)}`);
     await holdKey(page, 'Escape');
-    const code = await page.waitForFunction(() => window.elExited, { timeout: 20000 })
+    const code = await page.waitForFunction(() => window.elExited !== undefined, { timeout: 20000 })
       .then(() => page.evaluate(() => window.elExited)).catch(() => null);
     check(code === 0, `the game ended after Escape with ${code}`);
     check(errors.length === 0, `the game's page reported no errors ${errors.join('; ')}`);
@@ -241,7 +245,7 @@ try {
 }
 
 // Sizes of what a page loads, gzipped as a server would send them.
-for (const file of ['game/tiles.wasm', 'game/tiles.js', 'game/tiles.data', 'fonts/fonts.data']) {
+for (const file of ['game/tiles.wasm', 'game/tiles.js', 'game/tiles.data', 'fonts/gothic.data']) {
   const bytes = fs.readFileSync(path.join(buildDir, file));
   console.log(`${file}: ${(bytes.length / 1e6).toFixed(2)} MB, ${(zlib.gzipSync(bytes).length / 1e6).toFixed(2)} MB gzipped`);
 }
