@@ -48,7 +48,7 @@ TEST(Cp932Table, EqualsGlibcIconv) {
     for (char32_t c = 0; c <= 0xFFFF; ++c) {
         if (c >= 0xD800 && c <= 0xDFFF) continue;
         const std::string utf8 = Utf8Of(c);
-        ASSERT_EQ(plat::cp932::FromUtf8(utf8), plat::Utf8ToSjis(utf8)) << c;
+        ASSERT_EQ(plat::cp932::FromUtf8(utf8), plat::Utf8ToSjis(utf8)) << static_cast<unsigned>(c);
     }
     // Malformed, overlong, surrogate, beyond the BMP, cut off.
     for (const std::string text : {"a\x82\xA0z\x82", "\xC0\xAF!", "\xED\xA0\x80x", "\xF0\x9F\x98\x80y",
