@@ -20,6 +20,9 @@
 #include "platform/portable/headless_display.h"
 #include "platform/portable/gdi_objects.h"
 #include "platform/portable/state.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/portable/web/frame.h"
+#endif
 
 namespace plat {
 namespace portable {
@@ -572,6 +575,10 @@ private:
 // Waits, outside headless mode, for the next tick of the display's refresh
 // (the software renderer cannot synchronise its presents itself).
 void SleepToNextRefresh(SDL_Window* window) {
+#ifdef __EMSCRIPTEN__
+    (void)window;
+    web::WaitForAnimationFrame();  // the browser's own refresh tick
+#else
     SDL_DisplayMode mode{};
     int hz = (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) ? mode.refresh_rate : 60;
     Uint64 frequency = SDL_GetPerformanceFrequency();
@@ -581,6 +588,7 @@ void SleepToNextRefresh(SDL_Window* window) {
     Uint64 next = (now / period + 1) * period;
     Uint32 ms = static_cast<Uint32>((next - now) * 1000 / frequency);
     if (ms > 0) SDL_Delay(ms);
+#endif
 }
 
 void ShowInWindow(DeviceState& st, const PixelView& picture) {
