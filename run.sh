@@ -1,6 +1,7 @@
 #!/bin/bash
 # Sets up a Debian 12 machine (as root), builds, and then either starts the
-# game ("./run.sh game") or runs every test ("./run.sh test").
+# game ("./run.sh game"), runs every test ("./run.sh test") or builds the
+# browser pages and serves them on 127.0.0.1 ("./run.sh web [PORT]").
 set -euo pipefail
 cd "$(dirname "$0")"
 what=${1:-game}
@@ -13,6 +14,16 @@ packages=(build-essential cmake pkg-config libsdl2-dev libfreetype-dev libfontco
 # The Windows build's cross compiler, GoogleTest sources and Wine; Wine wants
 # its recommended X libraries and fonts.
 windows_packages=(g++-mingw-w64-x86-64 googletest wine wine64)
+
+# The browser build: Debian's emscripten (its libraries are built from
+# Debian's source packages by tools/web/deps.sh), node and npm for the
+# tests' DevTools client, and Chromium to run the pages headless.
+web_packages=(emscripten nodejs chromium python3 fonts-ipafont-gothic fonts-ipafont-mincho googletest)
+# Debian's npm, unless node came with its own.
+install_web_packages() {
+    install_packages "${web_packages[@]}"
+    command -v npm > /dev/null || install_packages npm
+}
 
 # install_packages [--with-recommends] package...
 install_packages() {
@@ -73,11 +84,24 @@ case "$what" in
         # the Wine run starts it.
         tests/consumer/run.sh build/win cmake/mingw-w64.cmake || windows=$?
         timeout 900 tests/wine/run.sh build/win || windows=$?
-        echo "Linux tests: $([ $linux -eq 0 ] && echo passed || echo FAILED); Windows tests: $([ $windows -eq 0 ] && echo passed || echo FAILED)"
-        [ $linux -eq 0 ] && [ $windows -eq 0 ]
+        # The browser build: the headless suite under node, the pages in
+        # headless Chromium.
+        install_web_packages
+        web=0
+        timeout 1500 tools/web/test.sh build/web-test || web=$?
+        echo "Linux tests: $([ $linux -eq 0 ] && echo passed || echo FAILED); Windows tests: $([ $windows -eq 0 ] && echo passed || echo FAILED); browser tests: $([ $web -eq 0 ] && echo passed || echo FAILED)"
+        [ $linux -eq 0 ] && [ $windows -eq 0 ] && [ $web -eq 0 ]
+        ;;
+    web)
+        install_packages "${packages[@]}"
+        install_web_packages
+        tools/web/build.sh build/web
+        port=${2:-8080}
+        echo "The pages are served at http://127.0.0.1:$port/ (Ctrl+C ends)"
+        cd build/web && exec python3 -m http.server "$port" --bind 127.0.0.1
         ;;
     *)
-        echo "usage: $0 game|test" >&2
+        echo "usage: $0 game|test|web [PORT]" >&2
         exit 2
         ;;
 esac

@@ -10,7 +10,7 @@ include(CMakePackageConfigHelpers)
 
 # What a game includes, with the platform interfaces those headers use.
 set(EL_PUBLIC_HEADERS
-  system/elSystem.h
+  system/elSystem.h system/random.h
   draw/elDraw.h draw/primitives.h draw/effects/elEffects.h draw/effects/locked_pixels.h
   sound/elSound.h
   text/elText.h

@@ -62,7 +62,7 @@ extern std::uint16_t CrossFadeTable[3][32][32][32];       // (max(0,b-a) + max(0
 extern std::uint16_t DarkenAddTable[3][32][32][32];       // min(31, max(0,b-a) + c) << 5-bit shift
 extern std::uint16_t SubtractTable[3][32][32];            // max(0, b-c) << 5-bit shift
 extern std::uint16_t Average3Table[94];                   // s / 3
-extern std::uint8_t NoiseTable[10000];                    // rand() % 3, in order
+extern std::uint8_t NoiseTable[10000];                    // elSystem::Random() % 3, in order
 
 // ---- The object table ---------------------------------------------------------
 

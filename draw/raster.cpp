@@ -15,6 +15,7 @@
 
 #include "draw/elDraw.h"
 #include "system/elSystem.h"
+#include "system/random.h"
 
 using namespace plat;
 
@@ -114,7 +115,7 @@ void DrawRow(int x, int y, int slot, int sx, int ex, int row) { Draw(x, y, slot,
 
 bool FitsInt(long long v) { return v >= INT_MIN && v <= INT_MAX; }
 
-// Rows a shake takes a rand() for one by one (a few milliseconds' worth).
+// Rows a shake takes a random number for one by one (a few milliseconds' worth).
 constexpr long long kMostShakenRows = 1LL << 20;
 
 // Draws source row `row` at (x, y) given in 64 bits; a place beyond the int
@@ -267,9 +268,9 @@ void DrawSkipRows(int x, int y, int step, int slot, int sx, int sy, int ex, int 
         return;
     }
     const long long range = -static_cast<long long>(step);  // -INT_MIN does not fit an int
-    long long r = sy + std::rand() % range + 1;
+    long long r = sy + elSystem::Random() % range + 1;
     if (r < 0) r %= range;  // rows above the object draw nothing: start within one gap of row 0
-    for (; r < rowsEnd; r += std::rand() % range + 1)
+    for (; r < rowsEnd; r += elSystem::Random() % range + 1)
         DrawRowAt(x, static_cast<long long>(y) + (r - sy), slot, sx, ex, r);
 }
 
@@ -281,18 +282,18 @@ void DrawShake(int x, int y, int range, int slot, int sx, int sy, int ex, int ey
     if (!ObjectSurface(slot)) return;
     const long long span = 2LL * range;  // 2 x range overflows an int for large ranges
     const long long objectRows = ObjectRows(slot);
-    // Every source row from sy takes its own rand(), drawn or not, so the
+    // Every source row from sy takes its own random number, drawn or not, so the
     // rows inside the object shake by the same amounts wherever sy starts and
     // the numbers left for the program are the same. Rows outside the object
     // draw nothing. A rectangle of more than a million rows (far beyond any
-    // object) would take seconds of rand(): then only the object's own rows
+    // object) would take seconds of random numbers: then only the object's own rows
     // take numbers.
     const long long rows = static_cast<long long>(ey) - sy;
     const bool everyRow = rows <= kMostShakenRows;
     const long long first = everyRow ? sy : std::max(sy, 0);
     const long long end = everyRow ? ey : std::min<long long>(ey, objectRows);
     for (long long r = first; r < end; ++r) {
-        const long long jitter = std::rand() % span - range;
+        const long long jitter = elSystem::Random() % span - range;
         if (r < 0 || r >= objectRows) continue;
         DrawRowAt(std::clamp<long long>(x + jitter, INT_MIN, INT_MAX), static_cast<long long>(y) + (r - sy), slot, sx,
                   ex, r);
@@ -513,7 +514,7 @@ int StartWipe(int closing, int type, float speed, int band) {
     if (type < 0 || type > 9) return 0;  // no such shape
     if (ClipWipeState == -1) ClipRect = ClipWipeSaved;
     ClipWipeSaved = ClipRect;
-    if (type == 0) type = std::rand() % 9 + 1;
+    if (type == 0) type = elSystem::Random() % 9 + 1;
     ClipWipeOpened = 0;
     ClipWipeClosed = 0;
     ClipWipeClosing = closing ? 1 : 0;

@@ -14,6 +14,7 @@
 #include "sound/elSound.h"
 #include "system/elSystem.h"
 #include "text/elText.h"
+#include "system/random.h"
 
 using namespace plat;
 
@@ -172,7 +173,7 @@ void Build16BitTables() {
         for (int b = 0; b < 32; ++b)
             for (int c = 0; c < 32; ++c) SubtractTable[ch][b][c] = place(ch, std::max(0, b - c));
     for (int s = 0; s < 94; ++s) Average3Table[s] = static_cast<std::uint16_t>(s / 3);
-    for (std::uint8_t& n : NoiseTable) n = static_cast<std::uint8_t>(std::rand() % 3);
+    for (std::uint8_t& n : NoiseTable) n = static_cast<std::uint8_t>(elSystem::Random() % 3);
 }
 
 // Releases every surface, the clipper and DirectDraw, leaving the display

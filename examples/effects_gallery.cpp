@@ -536,7 +536,7 @@ void Show(int screen) {
 void Init() {
     // A fixed seed makes a run repeatable (the noise table and the random
     // effects); by default the start-up seeds from the clock.
-    if (Seed >= 0) std::srand(static_cast<unsigned>(Seed));
+    if (Seed >= 0) elSystem::SeedRandom(static_cast<unsigned>(Seed));
     if (!elDraw::Screen(kW, kH, 1)) return;
     MakePictures();
     elSystem::QuitIfError();

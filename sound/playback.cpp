@@ -7,6 +7,7 @@
 #include "sound/elSound.h"
 #include "sound/sound_internal.h"
 #include "system/elSystem.h"
+#include "system/random.h"
 
 using namespace plat;
 
@@ -102,7 +103,7 @@ void PlayCommon(int slot, int m, bool loop) {
         s->echoTimer = 0.0f;
         s->echoLoops = loop ? 1 : 0;
         s->echoPan = static_cast<float>(s->mixes[std::clamp(s->NextMix, 0, kMaxMixes - 1)].pan);
-        s->echoPanDirection = std::rand() % 2 == 0 ? -1 : 1;
+        s->echoPanDirection = elSystem::Random() % 2 == 0 ? -1 : 1;
     }
     if (s->NextMix < 0 || s->NextMix >= s->mixCount) s->NextMix = 0;
     if (MixBuffer* mb = Mix(*s, s->NextMix)) StartMix(*s, slot, *mb, loop);

@@ -10,6 +10,7 @@
 #include "sound/elSound.h"
 #include "system/elSystem.h"
 #include "text/elText.h"
+#include "system/random.h"
 
 using namespace plat;
 
@@ -282,7 +283,7 @@ bool Startup(const Program& program, const char* commandLine, int showCommand) {
         SetWindowPos(MainWindow, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
     InstanceHandle = GetModuleHandleA(nullptr);
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    elSystem::SeedRandom(static_cast<unsigned>(std::time(nullptr)));
     EnableIME(0);
     if (program.init) program.init();
     // A set-up that failed has been reported; running frames on a missing

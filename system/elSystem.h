@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win.h"
+#include "system/random.h"  // SeedRandom and Random: the effects' random numbers
 
 // ---- Shared values of the application frame --------------------------------
 

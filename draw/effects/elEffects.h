@@ -74,7 +74,7 @@ int RunObjectEffect(int x, int y, int slot, int left, int top, int right, int bo
 }
 
 // A cursor into NoiseTable, kept by each effect that reads noise. Reads the
-// entries in order; after the last one it goes on at rand() % 1000, so later
+// entries in order; after the last one it goes on at elSystem::Random() % 1000, so later
 // passes differ from the first.
 struct NoiseCursor {
     int index = 0;       // next entry of NoiseTable

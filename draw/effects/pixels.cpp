@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "draw/effects/elEffects.h"
+#include "system/random.h"
 
 using namespace plat;
 
@@ -149,7 +150,7 @@ int NormalizeAngle(int angle) {
 std::uint8_t NoiseCursor::Next() {
     if (index < 0 || index > 9999) index = 0;
     const std::uint8_t value = NoiseTable[index];
-    index = index == 9999 ? std::rand() % 1000 : index + 1;
+    index = index == 9999 ? elSystem::Random() % 1000 : index + 1;
     return value;
 }
 

@@ -24,6 +24,9 @@
 #include "platform/portable/gdi_objects.h"
 #include "platform/portable/state.h"
 #include "platform/portable/window_picture.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/portable/web/frame.h"
+#endif
 
 namespace plat {
 namespace portable {
@@ -568,6 +571,10 @@ private:
 // Waits, outside headless mode, for the next tick of the display's refresh
 // (a window's own framebuffer has no vertical sync of its own).
 void SleepToNextRefresh(SDL_Window* window) {
+#ifdef __EMSCRIPTEN__
+    (void)window;
+    web::WaitForAnimationFrame();  // the browser's own refresh tick
+#else
     SDL_DisplayMode mode{};
     int hz = (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) ? mode.refresh_rate : 60;
     Uint64 frequency = SDL_GetPerformanceFrequency();
@@ -577,6 +584,7 @@ void SleepToNextRefresh(SDL_Window* window) {
     Uint64 next = (now / period + 1) * period;
     Uint32 ms = static_cast<Uint32>((next - now) * 1000 / frequency);
     if (ms > 0) SDL_Delay(ms);
+#endif
 }
 
 // The window's format, when the picture can be written straight into it.

@@ -2,6 +2,7 @@
 // rasteriser and text rendering.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace plat::portable {

@@ -21,6 +21,9 @@
 #include <unordered_map>
 
 #include "platform/encoding.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/portable/web/cp932.h"
+#endif
 
 namespace plat::portable::fonts {
 namespace {
@@ -39,6 +42,10 @@ constexpr char32_t kReplacement = 0xFFFD;
 // ---------------------------------------------------------------------------
 // Shift-JIS decoding.
 
+#ifdef __EMSCRIPTEN__
+// Emscripten's iconv has no CP932: the table made from glibc's at build time.
+char32_t DecodeDoubleByte(unsigned char lead, unsigned char trail) { return cp932::DecodeDoubleByte(lead, trail); }
+#else
 bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
 // Two-byte characters are converted by iconv's CP932 table, which holds the
@@ -59,6 +66,7 @@ char32_t DecodeDoubleByte(unsigned char lead, unsigned char trail) {
         return kReplacement;
     return static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) | (out[3] << 24));
 }
+#endif
 
 // ---------------------------------------------------------------------------
 // FreeType and fontconfig, shared by all fonts. Everything below runs under

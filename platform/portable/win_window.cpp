@@ -15,6 +15,9 @@
 #include "platform/display.h"
 #include "platform/encoding.h"
 #include "platform/portable/state.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/portable/web/boxes.h"
+#endif
 
 namespace plat {
 namespace portable {
@@ -703,6 +706,12 @@ int MessageBoxA(HWND, const char* text, const char* caption, UINT type) {
     std::string c = SjisToUtf8(caption ? caption : "");
     // Windows boxes take "\r\n" line breaks; the X11 dialog would show the CR.
     t.erase(std::remove(t.begin(), t.end(), '\r'), t.end());
+#ifdef __EMSCRIPTEN__
+    // The page's alert and confirm (modal to the page; nothing is system modal there).
+    bool accepted = web::ShowBox(c, t, yesNo);
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_KEYUP);
+    return yesNo ? (accepted ? IDYES : IDNO) : IDOK;
+#endif
     Uint32 flags = (type & 0xF0) == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
                                                        : SDL_MESSAGEBOX_INFORMATION;
     SDL_MessageBoxButtonData buttons[2];

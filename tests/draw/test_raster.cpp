@@ -9,6 +9,7 @@
 #include "draw/elDraw.h"
 #include "support/draw_support.h"
 #include "system/elSystem.h"
+#include "system/random.h"
 
 using test::PixelAt;
 
@@ -185,7 +186,7 @@ TEST_F(DrawRaster, BlockAndSkipRowsPickTheRightSourceRows) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Back(200, 10 + i), drawn[i] ? Pattern(0, i) : kBackground) << i;
 
     // Random gaps of 1 .. -step; every row drawn sits in its own place.
-    std::srand(7);
+    elSystem::SeedRandom(7);
     int obj2 = PatternObject(2, 60);
     elDraw::DrawSkipRows(300, 100, -3, obj2, 0, 0, 2, 60);
     int last = -1;
@@ -208,7 +209,7 @@ TEST_F(DrawRaster, ShakeWithoutRangeIsAPlainDrawAndRowsStayWithinRange) {
     for (int y = 0; y < 5; ++y)
         for (int x = -1; x <= 6; ++x) EXPECT_EQ(Back(10 + x, 10 + y), Back(100 + x, 10 + y));
 
-    std::srand(3);
+    elSystem::SeedRandom(3);
     elDraw::DrawShake(300, 50, 4, obj, 0, 0, 6, 5);
     for (int r = 0; r < 5; ++r) {
         int at = FindRowStart(50 + r, r, 290, 310);
@@ -412,12 +413,12 @@ TEST_F(DrawRaster, ShakeTakesOneRandomNumberForEveryRowFromTheTop) {
     int obj = PatternObject(6, 5);
     // Rows -3 to 6 of the rectangle: the three above the object and the two
     // below it take their numbers too, so row r shakes by number r + 3.
-    std::srand(11);
+    elSystem::SeedRandom(11);
     std::vector<int> numbers;
-    for (int k = 0; k < 11; ++k) numbers.push_back(std::rand());
-    std::srand(11);
+    for (int k = 0; k < 11; ++k) numbers.push_back(elSystem::Random());
+    elSystem::SeedRandom(11);
     elDraw::DrawShake(300, 50, 4, obj, 0, -3, 6, 7);
-    EXPECT_EQ(std::rand(), numbers[10]);
+    EXPECT_EQ(elSystem::Random(), numbers[10]);
     for (int r = 0; r < 5; ++r)
         EXPECT_EQ(FindRowStart(53 + r, r, 290, 310), 300 + numbers[r + 3] % 8 - 4) << r;
 }

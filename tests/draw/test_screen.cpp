@@ -10,6 +10,7 @@
 #include "platform/portable/headless.h"
 #include "platform/portable/headless_display.h"
 #include "support/draw_support.h"
+#include "system/random.h"
 
 using namespace plat;
 namespace hl = plat::headless;
@@ -143,7 +144,7 @@ TEST_F(DrawScreen, PixelFormatOf565And555Displays) {
 
 TEST_F(DrawScreen, EffectTablesHoldTheirFormulas) {
     StartBare();
-    std::srand(4321);
+    elSystem::SeedRandom(4321);
     ASSERT_EQ(elDraw::Screen(800, 600, 1), 1);
     EXPECT_EQ(SinTable[0], 0);
     EXPECT_EQ(SinTable[90], 360);
@@ -166,8 +167,8 @@ TEST_F(DrawScreen, EffectTablesHoldTheirFormulas) {
     EXPECT_EQ(SubtractTable[1][9][7], 2 << 6);
     EXPECT_EQ(Average3Table[93], 31);
     EXPECT_EQ(Average3Table[5], 1);
-    std::srand(4321);
-    for (int i = 0; i < 10000; ++i) ASSERT_EQ(NoiseTable[i], std::rand() % 3) << i;
+    elSystem::SeedRandom(4321);
+    for (int i = 0; i < 10000; ++i) ASSERT_EQ(NoiseTable[i], elSystem::Random() % 3) << i;
 }
 
 TEST_F(DrawScreen, FullColourProgramOnA32BitDisplayBuildsOnlyTheSineTable) {

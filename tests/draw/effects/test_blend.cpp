@@ -11,6 +11,7 @@
 #include "platform/display.h"
 #include "platform/portable/headless_display.h"
 #include "support/draw_support.h"
+#include "system/random.h"
 
 using namespace plat;
 namespace hl = plat::headless;
@@ -330,9 +331,9 @@ TEST_F(EffectDraws, RecolouringReplacesTheBackSurface) {
 TEST_F(EffectDraws, NoiseCursorRunsThroughTheTableThenRestartsAtRandom) {
     elDraw::NoiseCursor cursor;
     for (int i = 0; i < 9999; ++i) ASSERT_EQ(cursor.Next(), NoiseTable[i]) << i;
-    std::srand(99);
-    const int restart = std::rand() % 1000;
-    std::srand(99);
+    elSystem::SeedRandom(99);
+    const int restart = elSystem::Random() % 1000;
+    elSystem::SeedRandom(99);
     EXPECT_EQ(cursor.Next(), NoiseTable[9999]);
     EXPECT_EQ(cursor.index, restart);
     EXPECT_EQ(cursor.Next(), NoiseTable[restart]);

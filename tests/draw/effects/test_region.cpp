@@ -13,6 +13,7 @@
 
 #include "platform/portable/headless_display.h"
 #include "support/effect_surfaces.h"
+#include "system/random.h"
 
 using namespace plat;
 namespace hl = plat::headless;
@@ -37,7 +38,7 @@ protected:
         test::FillSurface(elDraw::BackSurface, 0);
     }
     static void ResetNoise() {
-        std::srand(1);  // a cursor that passes the last entry restarts at rand() % 1000
+        elSystem::SeedRandom(1);  // a cursor that passes the last entry restarts at rand() % 1000
         elDraw::RiseNoise = elDraw::RiseFadeNoise = elDraw::ScreenNoiseCursor =
             elDraw::ScreenNoiseRGBCursor = elDraw::NoiseCursor{};
         elDraw::RiseRunCounter = elDraw::RiseFadeRunCounter = 0;
@@ -129,9 +130,9 @@ TEST_F(RegionEffects, RiseCarriesItsRunCounterAndCursorIntoTheNextCall) {
 TEST_F(RegionEffects, RiseCursorRestartsAtARandomEntryAfterTheLast) {
     std::fill(NoiseTable, NoiseTable + 10000, 0);  // every visit copies and advances
     elDraw::RiseNoise.index = 9998;
-    std::srand(77);
-    const int expected = std::rand() % 1000;
-    std::srand(77);
+    elSystem::SeedRandom(77);
+    const int expected = elSystem::Random() % 1000;
+    elSystem::SeedRandom(77);
     EXPECT_EQ(elDraw::ScreenRise(100, 100, 4, 3), 1);  // two visits
     EXPECT_EQ(elDraw::RiseNoise.index, expected);
 }

@@ -402,7 +402,7 @@ TEST_F(VectorRows, RegionEffectsMatchThePlainLoopsOnRandomRegions) {
             const unsigned seed = static_cast<unsigned>(random.Next());
             const int op = round % 6;
             const Draw draw = [=](int, int, int, int, int, int, int) {
-                std::srand(seed);
+                elSystem::SeedRandom(seed);
                 elDraw::NoiseCursor* cursor = nullptr;
                 int* runCounter = nullptr;
                 int result = 0;
