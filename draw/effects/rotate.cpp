@@ -394,6 +394,22 @@ bool FillTiledMap(AxisMap& map, std::int64_t low, std::int64_t high, std::int64_
     return true;
 }
 
+std::vector<std::int32_t> AlongU, AlongV;
+
+// True when u and v of every visible pixel lie within +-2^30 (they are
+// linear in the position, so at the corners), where the vector quotients
+// apply, and the maps' first quotients fit 32 bits.
+bool SmallFrame(const Rotation& r) {
+    constexpr std::int64_t kLimit = std::int64_t{1} << 30;
+    const VisibleRange& vis = r.visible;
+    for (std::int64_t j : {vis.j0, vis.j1 - 1})
+        for (std::int64_t i : {vis.i0, vis.i1 - 1}) {
+            const std::int64_t u = r.rowU - j * r.sine + i * r.cosine, v = r.rowV + j * r.cosine + i * r.sine;
+            if (u < -kLimit || u > kLimit || v < -kLimit || v > kLimit) return false;
+        }
+    return true;
+}
+
 // The visible pixels through the maps: put(p, dest) for each source pixel p
 // that exists; rowStart(j) before each visible row may refill the maps and
 // returns false to skip the row. Unlocks; returns 1.
@@ -401,6 +417,35 @@ template <class RowStart, class Put, class Pixel = std::uint16_t>
 int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put, const Pixel* bits = nullptr) {
     const VisibleRange& vis = r.visible;
     if (!bits) bits = reinterpret_cast<const Pixel*>(r.object.bits);
+    const EffectKernels* kernels = VectorEffects();
+    if (kernels && SmallFrame(r)) {
+        // The quotients of a row from the vector rows, then two look-ups per pixel.
+        const auto count = static_cast<std::size_t>(vis.i1 - vis.i0);
+        AlongU.resize(count + kMaxLanes);
+        AlongV.resize(count + kMaxLanes);
+        for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
+            if (!rowStart(j)) continue;
+            const std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
+            const std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
+            kernels->rotationQuotients(AlongU.data(), static_cast<std::int32_t>(u), static_cast<std::int32_t>(r.cosine),
+                                       static_cast<std::int32_t>(ColumnMap.low), static_cast<int>(count));
+            kernels->rotationQuotients(AlongV.data(), static_cast<std::int32_t>(v), static_cast<std::int32_t>(r.sine),
+                                       static_cast<std::int32_t>(RowMap.low), static_cast<int>(count));
+            std::uint16_t* dest = r.back.Row(r.y1 + j) + (r.x1 + vis.i0);
+            const std::int64_t* columns = ColumnMap.entries.data();
+            const std::int64_t* rows = RowMap.entries.data();
+            const std::int32_t* qu = AlongU.data();
+            const std::int32_t* qv = AlongV.data();
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::int64_t column = columns[qu[k]], row = rows[qv[k]];
+                if ((column | row) < 0) continue;
+                const Pixel p = bits[row + column];
+                if (p) put(p, dest[k]);
+            }
+        }
+        UnlockPair(r.object, r.back);
+        return 1;
+    }
     for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
         if (!rowStart(j)) continue;
         std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;

@@ -338,11 +338,49 @@ void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, con
     }
 }
 
+// trunc(u / 360) without a division: u + 359 for negative u makes it a
+// floor, and a bias of 360 * kBias (above 2^30) makes the numerator
+// positive, so the compiler's unsigned division by a constant (a multiply
+// and shifts per lane) gives floor, less kBias. Lanes run in unsigned
+// arithmetic, so the lanes past the row's end may wrap harmlessly.
+template <int Bytes>
+struct WordLanes;
+template <>
+struct WordLanes<16> {
+    using U32 = std::uint32_t __attribute__((vector_size(16)));
+    using I32 = std::int32_t __attribute__((vector_size(16)));
+};
+template <>
+struct WordLanes<32> {
+    using U32 = std::uint32_t __attribute__((vector_size(32)));
+    using I32 = std::int32_t __attribute__((vector_size(32)));
+};
+
+template <int Bytes>
+void RotationQuotientsRow(std::int32_t* out, std::int32_t start, std::int32_t step, std::int32_t low, int width) {
+    // 32-bit lanes of one register: the compiler turns the division into
+    // multiplies only at the width the unit has.
+    using W = typename WordLanes<Bytes>::U32;
+    using I = typename WordLanes<Bytes>::I32;
+    constexpr int n = Bytes / 4;
+    constexpr std::uint32_t kBias = 2982617;  // 360 * kBias = 1073742120 > 2^30
+    W u = W{};
+    for (int l = 0; l < n; ++l)
+        u[l] = static_cast<std::uint32_t>(start) + static_cast<std::uint32_t>(l) * static_cast<std::uint32_t>(step);
+    const W advance = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(step);
+    const std::uint32_t offset = kBias + static_cast<std::uint32_t>(low);
+    for (int x = 0; x < width; x += n, u += advance) {
+        const W negative = (W)((I)u >> 31);
+        const W numerator = u + (negative & 359u) + 360u * kBias;
+        Store(out + x, (W)(numerator / 360u - offset));
+    }
+}
+
 template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
                              RiseRow<Bytes>, BlurColumnsRow<Bytes>, BlurBoxesRow<Bytes>, BlurStoreRow<Bytes>,
-                             FieldSumsRow<Bytes>, PackFieldsRow<Bytes>};
+                             FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>};
 };
 
 }  // namespace

@@ -114,6 +114,12 @@ struct EffectKernels {
                       const std::uint16_t* down, int width, const RowParams& p);
     // d[i] = the 5-bit channels held in the fields of fields[i], packed.
     void (*packFields)(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& p);
+    // The rotations' source quotients along a row: out[i] = trunc((start +
+    // i * step) / 360) - low, truncated toward zero, for values within
+    // +-2^30 (the caller keeps them there). Writes whole vectors: out needs
+    // room for kMaxLanes entries past width.
+    void (*rotationQuotients)(std::int32_t* out, std::int32_t start, std::int32_t step, std::int32_t low,
+                              int width);
 };
 
 // Channel fields of a 32-bit word: red at bit 0, green at 10, blue at 20,
