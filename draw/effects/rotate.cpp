@@ -307,6 +307,8 @@ struct TilePlace {
 // that is not whole lies at least 1/m (m < 2^24) from the next integer,
 // farther than the division's rounding error (quotient * 2^-53) moves it.
 // The sign of n and of the zoom drop out with the abs.
+std::vector<std::int64_t> WalkScratch;
+
 struct TileWalk {
     static constexpr int kLanes = 4;  // independent walks, interleaved
     std::uint64_t m = 1, size = 1;
@@ -339,6 +341,23 @@ struct TileWalk {
              const TilePlace& place) const {
         if (place.first > 0 || place.end < place.size) return Walk(a, count, out, step, place);
         const std::int64_t base = place.base, scale = place.scale;
+        const EffectKernels* kernels = VectorEffects();
+        if (kernels && size < (std::uint64_t{1} << 31)) {
+            // The same walk in the lanes of a vector row; a backward run is
+            // walked into a scratch row and copied in reverse.
+            const std::uint64_t scaled = static_cast<std::uint64_t>(a) << shift;
+            std::int64_t* target = out;
+            if (step < 0) {
+                WalkScratch.resize(static_cast<std::size_t>(count) + kMaxLanes);
+                target = WalkScratch.data();
+            }
+            kernels->tileWalk(target, static_cast<std::uint32_t>((scaled / m) % size),
+                              static_cast<std::uint32_t>(scaled % m), static_cast<std::uint32_t>(m),
+                              static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(onePosition),
+                              static_cast<std::uint32_t>(oneRemainder), base, scale, static_cast<int>(count));
+            if (step < 0) std::reverse_copy(target, target + count, out - (count - 1));
+            return;
+        }
         Walk(a, count, out, step, [base, scale](std::int64_t s) { return base + s * scale; });
     }
     template <class Place>
@@ -378,7 +397,8 @@ bool FillTiledMap(AxisMap& map, std::int64_t low, std::int64_t high, std::int64_
     const auto most = static_cast<std::uint64_t>(std::max(-first, last));
     if ((most << z.shift) / z.numerator >= (std::uint64_t{1} << 28)) return false;
     map.low = low;
-    map.entries.resize(static_cast<std::size_t>(high - low + 1));
+    // Room past the end for the vector walk's whole vectors.
+    map.entries.resize(static_cast<std::size_t>(high - low + 1) + kMaxLanes);
     std::int64_t* entries = map.entries.data();
     const TileWalk walk(z, place.size);
     // Negative numerators: |n| grows as q falls, so they are walked from

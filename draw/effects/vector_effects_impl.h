@@ -349,11 +349,13 @@ template <>
 struct WordLanes<16> {
     using U32 = std::uint32_t __attribute__((vector_size(16)));
     using I32 = std::int32_t __attribute__((vector_size(16)));
+    using I64 = std::int64_t __attribute__((vector_size(32)));  // as many lanes, twice as wide
 };
 template <>
 struct WordLanes<32> {
     using U32 = std::uint32_t __attribute__((vector_size(32)));
     using I32 = std::int32_t __attribute__((vector_size(32)));
+    using I64 = std::int64_t __attribute__((vector_size(64)));
 };
 
 template <int Bytes>
@@ -377,10 +379,50 @@ void RotationQuotientsRow(std::int32_t* out, std::int32_t start, std::int32_t st
 }
 
 template <int Bytes>
+void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
+                 std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
+                 std::int64_t scale, int count) {
+    using W = typename WordLanes<Bytes>::U32;
+    using L = typename WordLanes<Bytes>::I64;
+    constexpr int n = Bytes / 4;
+    auto advance = [divisor, size](std::uint32_t& p, std::uint32_t& r, std::uint32_t byP, std::uint32_t byR) {
+        r += byR;
+        p += byP;
+        if (r >= divisor) {
+            r -= divisor;
+            ++p;
+        }
+        if (p >= size) p -= size;
+    };
+    // Lane l starts l entries on; every lane advances n entries at a time.
+    W lanePosition, laneRemainder;
+    std::uint32_t jumpPosition = 0, jumpRemainder = 0;
+    for (int l = 0; l < n; ++l) {
+        lanePosition[l] = position;
+        laneRemainder[l] = remainder;
+        advance(position, remainder, stepPosition, stepRemainder);
+        advance(jumpPosition, jumpRemainder, stepPosition, stepRemainder);
+    }
+    const W byPosition = W{} + jumpPosition, byRemainder = W{} + jumpRemainder;
+    const W divisors = W{} + divisor, sizes = W{} + size;
+    for (int x = 0; x < count; x += n) {
+        const L place = base + __builtin_convertvector(lanePosition, L) * scale;
+        std::memcpy(out + x, &place, sizeof place);  // wider than a register: not through Store
+        laneRemainder += byRemainder;
+        lanePosition += byPosition;
+        const W carry = (W)(laneRemainder >= divisors);  // all ones where it carries
+        laneRemainder -= carry & divisors;
+        lanePosition -= carry;
+        lanePosition -= (W)(lanePosition >= sizes) & sizes;
+    }
+}
+
+template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
                              RiseRow<Bytes>, BlurColumnsRow<Bytes>, BlurBoxesRow<Bytes>, BlurStoreRow<Bytes>,
-                             FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>};
+                             FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
+                             TileWalkRow<Bytes>};
 };
 
 }  // namespace

@@ -120,6 +120,15 @@ struct EffectKernels {
     // room for kMaxLanes entries past width.
     void (*rotationQuotients)(std::int32_t* out, std::int32_t start, std::int32_t step, std::int32_t low,
                               int width);
+    // The tiled floor's walk: a position in 0..size-1 and a remainder in
+    // 0..divisor-1 start at (position, remainder) and advance per entry by
+    // stepRemainder (carrying 1 into the position when it reaches divisor)
+    // and stepPosition (wrapping at size); out[i] = base + position * scale
+    // for each of `count` entries. Writes whole vectors: out needs room for
+    // kMaxLanes entries past count. divisor below 2^24, size below 2^31.
+    void (*tileWalk)(std::int64_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
+                     std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
+                     std::int64_t scale, int count);
 };
 
 // Channel fields of a 32-bit word: red at bit 0, green at 10, blue at 20,
