@@ -405,8 +405,13 @@ void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remain
     }
     const W byPosition = W{} + jumpPosition, byRemainder = W{} + jumpRemainder;
     const W divisors = W{} + divisor, sizes = W{} + size;
+    // Places below 2^31 are worked out in the 32-bit lanes, the others
+    // in 64-bit ones.
+    const bool narrow = base >= 0 && scale >= 0 && base + static_cast<std::int64_t>(size - 1) * scale < (std::int64_t{1} << 31);
+    const W narrowBase = W{} + static_cast<std::uint32_t>(base), narrowScale = W{} + static_cast<std::uint32_t>(scale);
     for (int x = 0; x < count; x += n) {
-        const L place = base + __builtin_convertvector(lanePosition, L) * scale;
+        const L place = narrow ? __builtin_convertvector((W)(narrowBase + lanePosition * narrowScale), L)
+                               : base + __builtin_convertvector(lanePosition, L) * scale;
         std::memcpy(out + x, &place, sizeof place);  // wider than a register: not through Store
         laneRemainder += byRemainder;
         lanePosition += byPosition;
