@@ -255,6 +255,43 @@ void VectorBlur(const EffectKernels& kernels, const LockedPixels& back, Span col
             kernels.packFields(under + 1, lower, inner, params);
         }
     }
+    if (fadeBits == 0) {
+        // Two rows side by side as well, each two pixels per step of its
+        // chain, the lower two pixels behind the upper: two independent
+        // chains keep the processor busy where one waits on itself.
+        for (; j + 1 < rows.size() - 1; j += 2) {
+            std::uint16_t* upper = back.Row(rows.first + j) + columns.first;
+            std::uint16_t* under = upper + pitch;
+            kernels.fieldSums(sums, upper + 2, upper + 1 - pitch, upper + 1 + pitch, inner, params);
+            kernels.fieldSums(lower, under + 2, none, under + 1 + pitch, inner, params);
+            std::uint32_t a = fields(upper[0]), b = fields(under[0]);
+            int i = 0, k = 0;  // the next pixels of the upper and the lower row
+            for (; i + 1 < inner; i += 2) {
+                const std::uint32_t x = sums[i], y = sums[i + 1];
+                sums[i] = ((a + x) >> 2) & kMask;
+                a = ((a + x + 4 * y) >> 4) & kMask;
+                sums[i + 1] = a;
+                if (k + 1 < i) {
+                    // The upper row's new pixels are the lower row's upper neighbours.
+                    const std::uint32_t p = lower[k] + sums[k], q = lower[k + 1] + sums[k + 1];
+                    lower[k] = ((b + p) >> 2) & kMask;
+                    b = ((b + p + 4 * q) >> 4) & kMask;
+                    lower[k + 1] = b;
+                    k += 2;
+                }
+            }
+            for (; i < inner; ++i) {
+                a = step(a + sums[i]);
+                sums[i] = a;
+            }
+            for (; k < inner; ++k) {
+                b = step(b + lower[k] + sums[k]);
+                lower[k] = b;
+            }
+            kernels.packFields(upper + 1, sums, inner, params);
+            kernels.packFields(under + 1, lower, inner, params);
+        }
+    }
     for (; j < rows.size() - 1; ++j) {
         std::uint16_t* row = back.Row(rows.first + j) + columns.first;
         kernels.fieldSums(sums, row + 2, row + 1 - pitch, row + 1 + pitch, inner, params);

@@ -269,6 +269,167 @@ bool FillMaps(const Rotation& r, Column&& column, Row&& row) {
                    [&r](std::int64_t s) { return (r.top + s) * r.object.pitch; });
 }
 
+// A float zoom as a fraction: |zoom| = numerator / 2^shift, the numerator
+// odd unless the shift is 0. False for zooms of 2^24 or more and below
+// about 2^-7 (their numerators would not fit the exact walk below).
+struct ZoomFraction {
+    std::uint64_t numerator = 1;
+    int shift = 0;
+};
+bool SplitZoom(float zoom, ZoomFraction& out) {
+    int exponent = 0;
+    const double fraction = std::frexp(std::fabs(static_cast<double>(zoom)), &exponent);
+    auto numerator = static_cast<std::uint64_t>(std::ldexp(fraction, 24));  // exact: 24 bits
+    int power = exponent - 24;
+    while (numerator != 0 && (numerator & 1) == 0 && power < 0) {
+        numerator >>= 1;
+        ++power;
+    }
+    if (numerator == 0 || power > 0 || power < -30) return false;
+    out.numerator = numerator;
+    out.shift = -power;
+    return true;
+}
+
+// Where a tiled source position goes in a map: base + s * scale when s lies
+// in [first, end), else -1.
+struct TilePlace {
+    std::int64_t size, first, end, base, scale;
+    std::int64_t operator()(std::int64_t s) const { return s >= first && s < end ? base + s * scale : -1; }
+};
+
+// The tiled floor's positions abs(trunc(n / zoom)) mod size, walked over
+// |n| without a division per entry. With |zoom| = m / 2^k, |n| / |zoom| =
+// (|n| * 2^k) / m exactly, so the quotient (taken mod size) and the
+// remainder of that integer division advance by fixed amounts per step of
+// |n|. The caller keeps every quotient below 2^28, where the double
+// division of the plain rule truncates to the same integer: a quotient
+// that is not whole lies at least 1/m (m < 2^24) from the next integer,
+// farther than the division's rounding error (quotient * 2^-53) moves it.
+// The sign of n and of the zoom drop out with the abs.
+std::vector<std::int64_t> WalkScratch;
+
+struct TileWalk {
+    static constexpr int kLanes = 4;  // independent walks, interleaved
+    std::uint64_t m = 1, size = 1;
+    int shift = 0;
+    // The advance of one step of |n| and of kLanes steps.
+    std::uint64_t oneRemainder = 0, onePosition = 0, lanesRemainder = 0, lanesPosition = 0;
+
+    TileWalk(const ZoomFraction& z, std::int64_t tileSize)
+        : m(z.numerator), size(static_cast<std::uint64_t>(tileSize)), shift(z.shift) {
+        const std::uint64_t unit = std::uint64_t{1} << shift;
+        oneRemainder = unit % m;
+        onePosition = (unit / m) % size;
+        lanesRemainder = (unit * kLanes) % m;
+        lanesPosition = (unit * kLanes / m) % size;
+    }
+    void Advance(std::uint64_t& remainder, std::uint64_t& position, std::uint64_t byRemainder,
+                 std::uint64_t byPosition) const {
+        remainder += byRemainder;
+        position += byPosition;
+        if (remainder >= m) {
+            remainder -= m;
+            ++position;
+        }
+        if (position >= size) position -= size;
+    }
+    // out[0], out[step], ... (count of them) receive the places of
+    // |n| = a, a + 1, ...; a tile whose positions all exist in the object
+    // skips the test.
+    void Run(std::int64_t a, std::int64_t count, std::int64_t* out, std::ptrdiff_t step,
+             const TilePlace& place) const {
+        if (place.first > 0 || place.end < place.size) return Walk(a, count, out, step, place);
+        const std::int64_t base = place.base, scale = place.scale;
+        const EffectKernels* kernels = VectorEffects();
+        if (kernels && size < (std::uint64_t{1} << 31)) {
+            // The same walk in the lanes of a vector row; a backward run is
+            // walked into a scratch row and copied in reverse.
+            const std::uint64_t scaled = static_cast<std::uint64_t>(a) << shift;
+            std::int64_t* target = out;
+            if (step < 0) {
+                WalkScratch.resize(static_cast<std::size_t>(count) + kMaxLanes);
+                target = WalkScratch.data();
+            }
+            kernels->tileWalk(target, static_cast<std::uint32_t>((scaled / m) % size),
+                              static_cast<std::uint32_t>(scaled % m), static_cast<std::uint32_t>(m),
+                              static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(onePosition),
+                              static_cast<std::uint32_t>(oneRemainder), base, scale, static_cast<int>(count));
+            if (step < 0) std::reverse_copy(target, target + count, out - (count - 1));
+            return;
+        }
+        Walk(a, count, out, step, [base, scale](std::int64_t s) { return base + s * scale; });
+    }
+    template <class Place>
+    void Walk(std::int64_t a, std::int64_t count, std::int64_t* out, std::ptrdiff_t step, const Place& place) const {
+        std::uint64_t remainder[kLanes], position[kLanes];
+        const std::uint64_t scaled = static_cast<std::uint64_t>(a) << shift;
+        remainder[0] = scaled % m;
+        position[0] = (scaled / m) % size;
+        for (int l = 1; l < kLanes; ++l) {
+            remainder[l] = remainder[l - 1];
+            position[l] = position[l - 1];
+            Advance(remainder[l], position[l], oneRemainder, onePosition);
+        }
+        std::int64_t k = 0;
+        for (; k + kLanes <= count; k += kLanes)
+            for (int l = 0; l < kLanes; ++l) {
+                out[(k + l) * step] = place(static_cast<std::int64_t>(position[l]));
+                Advance(remainder[l], position[l], lanesRemainder, lanesPosition);
+            }
+        for (int l = 0; k + l < count; ++l) out[(k + l) * step] = place(static_cast<std::int64_t>(position[l]));
+    }
+};
+
+// The floor's map for the quotients low..high of one row: entry q holds the
+// place of abs(trunc((q - offset) / zoom)) mod size, as the per-pixel rule
+// gives it. False (nothing filled) when the exact walk does not apply: a
+// zoom SplitZoom refuses, numerators of 2^31 or more, or quotients of 2^28
+// or more.
+bool FillTiledMap(AxisMap& map, std::int64_t low, std::int64_t high, std::int64_t offset, float zoom,
+                  const TilePlace& place) {
+    ZoomFraction z;
+    if (high < low || high - low >= kMapLimit || !SplitZoom(zoom, z)) return false;
+    constexpr std::int64_t kLimit = std::int64_t{1} << 31;
+    if (low < -kLimit || high > kLimit || offset < -kLimit || offset > kLimit) return false;
+    const std::int64_t first = low - offset, last = high - offset;
+    if (first <= -kLimit || last >= kLimit) return false;
+    const auto most = static_cast<std::uint64_t>(std::max(-first, last));
+    if ((most << z.shift) / z.numerator >= (std::uint64_t{1} << 28)) return false;
+    map.low = low;
+    // Room past the end for the vector walk's whole vectors.
+    map.entries.resize(static_cast<std::size_t>(high - low + 1) + kMaxLanes);
+    std::int64_t* entries = map.entries.data();
+    const TileWalk walk(z, place.size);
+    // Negative numerators: |n| grows as q falls, so they are walked from
+    // the one nearest 0 down to the first.
+    if (first < 0) {
+        const std::int64_t end = std::min<std::int64_t>(last, -1);
+        walk.Run(-end, end - first + 1, entries + (end - first), -1, place);
+    }
+    if (last >= 0) {
+        const std::int64_t start = std::max<std::int64_t>(first, 0);
+        walk.Run(start, last - start + 1, entries + (start - first), 1, place);
+    }
+    return true;
+}
+
+std::vector<std::int32_t> AlongU, AlongV;
+
+// True when u and v of every visible pixel lie within +-2^30 (they are
+// linear in the position, so at the corners), where the vector quotients
+// apply, and the maps' first quotients fit 32 bits.
+bool SmallFrame(const Rotation& r) {
+    constexpr std::int64_t kLimit = std::int64_t{1} << 30;
+    const VisibleRange& vis = r.visible;
+    for (std::int64_t j : {vis.j0, vis.j1 - 1})
+        for (std::int64_t i : {vis.i0, vis.i1 - 1}) {
+            const std::int64_t u = r.rowU - j * r.sine + i * r.cosine, v = r.rowV + j * r.cosine + i * r.sine;
+            if (u < -kLimit || u > kLimit || v < -kLimit || v > kLimit) return false;
+        }
+    return true;
+}
+
 // The visible pixels through the maps: put(p, dest) for each source pixel p
 // that exists; rowStart(j) before each visible row may refill the maps and
 // returns false to skip the row. Unlocks; returns 1.
@@ -276,6 +437,35 @@ template <class RowStart, class Put, class Pixel = std::uint16_t>
 int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put, const Pixel* bits = nullptr) {
     const VisibleRange& vis = r.visible;
     if (!bits) bits = reinterpret_cast<const Pixel*>(r.object.bits);
+    const EffectKernels* kernels = VectorEffects();
+    if (kernels && SmallFrame(r)) {
+        // The quotients of a row from the vector rows, then two look-ups per pixel.
+        const auto count = static_cast<std::size_t>(vis.i1 - vis.i0);
+        AlongU.resize(count + kMaxLanes);
+        AlongV.resize(count + kMaxLanes);
+        for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
+            if (!rowStart(j)) continue;
+            const std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
+            const std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
+            kernels->rotationQuotients(AlongU.data(), static_cast<std::int32_t>(u), static_cast<std::int32_t>(r.cosine),
+                                       static_cast<std::int32_t>(ColumnMap.low), static_cast<int>(count));
+            kernels->rotationQuotients(AlongV.data(), static_cast<std::int32_t>(v), static_cast<std::int32_t>(r.sine),
+                                       static_cast<std::int32_t>(RowMap.low), static_cast<int>(count));
+            std::uint16_t* dest = r.back.Row(r.y1 + j) + (r.x1 + vis.i0);
+            const std::int64_t* columns = ColumnMap.entries.data();
+            const std::int64_t* rows = RowMap.entries.data();
+            const std::int32_t* qu = AlongU.data();
+            const std::int32_t* qv = AlongV.data();
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::int64_t column = columns[qu[k]], row = rows[qv[k]];
+                if ((column | row) < 0) continue;
+                const Pixel p = bits[row + column];
+                if (p) put(p, dest[k]);
+            }
+        }
+        UnlockPair(r.object, r.back);
+        return 1;
+    }
     for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
         if (!rowStart(j)) continue;
         std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
@@ -463,14 +653,19 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
             const std::int64_t u0 = r.rowU - j * r.sine, v0 = r.rowV + j * r.cosine;
             const std::int64_t ua = (u0 + vis.i0 * r.cosine) / 360, ub = (u0 + (vis.i1 - 1) * r.cosine) / 360;
             const std::int64_t va = (v0 + vis.i0 * r.sine) / 360, vb = (v0 + (vis.i1 - 1) * r.sine) / 360;
-            FillMap(
-                ColumnMap, std::min(ua, ub), std::max(ua, ub), r.firstU, r.endU,
-                [&](std::int64_t q, std::int64_t& su) { return tiled(wrapU, rowXZoom, inverseX, q - ox, su); },
-                [&](std::int64_t s) { return premade ? s : r.left + s; });
-            FillMap(
-                RowMap, std::min(va, vb), std::max(va, vb), r.firstV, r.endV,
-                [&](std::int64_t q, std::int64_t& sv) { return tiled(wrapV, rowYZoom, inverseY, q - oy, sv); },
-                [&](std::int64_t s) { return premade ? s * r.sourceWidth : (r.top + s) * r.object.pitch; });
+            const TilePlace columnPlace{r.sourceWidth, r.firstU, r.endU, premade ? 0 : r.left, 1};
+            const TilePlace rowPlace{r.sourceHeight, r.firstV, r.endV, premade ? 0 : r.top * r.object.pitch,
+                                     premade ? r.sourceWidth : r.object.pitch};
+            if (!FillTiledMap(ColumnMap, std::min(ua, ub), std::max(ua, ub), ox, rowXZoom, columnPlace))
+                FillMap(
+                    ColumnMap, std::min(ua, ub), std::max(ua, ub), r.firstU, r.endU,
+                    [&](std::int64_t q, std::int64_t& su) { return tiled(wrapU, rowXZoom, inverseX, q - ox, su); },
+                    [&](std::int64_t s) { return premade ? s : r.left + s; });
+            if (!FillTiledMap(RowMap, std::min(va, vb), std::max(va, vb), oy, rowYZoom, rowPlace))
+                FillMap(
+                    RowMap, std::min(va, vb), std::max(va, vb), r.firstV, r.endV,
+                    [&](std::int64_t q, std::int64_t& sv) { return tiled(wrapV, rowYZoom, inverseY, q - oy, sv); },
+                    [&](std::int64_t s) { return premade ? s * r.sourceWidth : (r.top + s) * r.object.pitch; });
             return true;
         };
         if (premade)

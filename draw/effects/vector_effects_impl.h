@@ -338,11 +338,96 @@ void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, con
     }
 }
 
+// trunc(u / 360) without a division: u + 359 for negative u makes it a
+// floor, and a bias of 360 * kBias (above 2^30) makes the numerator
+// positive, so the compiler's unsigned division by a constant (a multiply
+// and shifts per lane) gives floor, less kBias. Lanes run in unsigned
+// arithmetic, so the lanes past the row's end may wrap harmlessly.
+template <int Bytes>
+struct WordLanes;
+template <>
+struct WordLanes<16> {
+    using U32 = std::uint32_t __attribute__((vector_size(16)));
+    using I32 = std::int32_t __attribute__((vector_size(16)));
+    using I64 = std::int64_t __attribute__((vector_size(32)));  // as many lanes, twice as wide
+};
+template <>
+struct WordLanes<32> {
+    using U32 = std::uint32_t __attribute__((vector_size(32)));
+    using I32 = std::int32_t __attribute__((vector_size(32)));
+    using I64 = std::int64_t __attribute__((vector_size(64)));
+};
+
+template <int Bytes>
+void RotationQuotientsRow(std::int32_t* out, std::int32_t start, std::int32_t step, std::int32_t low, int width) {
+    // 32-bit lanes of one register: the compiler turns the division into
+    // multiplies only at the width the unit has.
+    using W = typename WordLanes<Bytes>::U32;
+    using I = typename WordLanes<Bytes>::I32;
+    constexpr int n = Bytes / 4;
+    constexpr std::uint32_t kBias = 2982617;  // 360 * kBias = 1073742120 > 2^30
+    W u = W{};
+    for (int l = 0; l < n; ++l)
+        u[l] = static_cast<std::uint32_t>(start) + static_cast<std::uint32_t>(l) * static_cast<std::uint32_t>(step);
+    const W advance = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(step);
+    const std::uint32_t offset = kBias + static_cast<std::uint32_t>(low);
+    for (int x = 0; x < width; x += n, u += advance) {
+        const W negative = (W)((I)u >> 31);
+        const W numerator = u + (negative & 359u) + 360u * kBias;
+        Store(out + x, (W)(numerator / 360u - offset));
+    }
+}
+
+template <int Bytes>
+void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
+                 std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
+                 std::int64_t scale, int count) {
+    using W = typename WordLanes<Bytes>::U32;
+    using L = typename WordLanes<Bytes>::I64;
+    constexpr int n = Bytes / 4;
+    auto advance = [divisor, size](std::uint32_t& p, std::uint32_t& r, std::uint32_t byP, std::uint32_t byR) {
+        r += byR;
+        p += byP;
+        if (r >= divisor) {
+            r -= divisor;
+            ++p;
+        }
+        if (p >= size) p -= size;
+    };
+    // Lane l starts l entries on; every lane advances n entries at a time.
+    W lanePosition, laneRemainder;
+    std::uint32_t jumpPosition = 0, jumpRemainder = 0;
+    for (int l = 0; l < n; ++l) {
+        lanePosition[l] = position;
+        laneRemainder[l] = remainder;
+        advance(position, remainder, stepPosition, stepRemainder);
+        advance(jumpPosition, jumpRemainder, stepPosition, stepRemainder);
+    }
+    const W byPosition = W{} + jumpPosition, byRemainder = W{} + jumpRemainder;
+    const W divisors = W{} + divisor, sizes = W{} + size;
+    // Places below 2^31 are worked out in the 32-bit lanes, the others
+    // in 64-bit ones.
+    const bool narrow = base >= 0 && scale >= 0 && base + static_cast<std::int64_t>(size - 1) * scale < (std::int64_t{1} << 31);
+    const W narrowBase = W{} + static_cast<std::uint32_t>(base), narrowScale = W{} + static_cast<std::uint32_t>(scale);
+    for (int x = 0; x < count; x += n) {
+        const L place = narrow ? __builtin_convertvector((W)(narrowBase + lanePosition * narrowScale), L)
+                               : base + __builtin_convertvector(lanePosition, L) * scale;
+        std::memcpy(out + x, &place, sizeof place);  // wider than a register: not through Store
+        laneRemainder += byRemainder;
+        lanePosition += byPosition;
+        const W carry = (W)(laneRemainder >= divisors);  // all ones where it carries
+        laneRemainder -= carry & divisors;
+        lanePosition -= carry;
+        lanePosition -= (W)(lanePosition >= sizes) & sizes;
+    }
+}
+
 template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
                              RiseRow<Bytes>, BlurColumnsRow<Bytes>, BlurBoxesRow<Bytes>, BlurStoreRow<Bytes>,
-                             FieldSumsRow<Bytes>, PackFieldsRow<Bytes>};
+                             FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
+                             TileWalkRow<Bytes>};
 };
 
 }  // namespace

@@ -114,6 +114,21 @@ struct EffectKernels {
                       const std::uint16_t* down, int width, const RowParams& p);
     // d[i] = the 5-bit channels held in the fields of fields[i], packed.
     void (*packFields)(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& p);
+    // The rotations' source quotients along a row: out[i] = trunc((start +
+    // i * step) / 360) - low, truncated toward zero, for values within
+    // +-2^30 (the caller keeps them there). Writes whole vectors: out needs
+    // room for kMaxLanes entries past width.
+    void (*rotationQuotients)(std::int32_t* out, std::int32_t start, std::int32_t step, std::int32_t low,
+                              int width);
+    // The tiled floor's walk: a position in 0..size-1 and a remainder in
+    // 0..divisor-1 start at (position, remainder) and advance per entry by
+    // stepRemainder (carrying 1 into the position when it reaches divisor)
+    // and stepPosition (wrapping at size); out[i] = base + position * scale
+    // for each of `count` entries. Writes whole vectors: out needs room for
+    // kMaxLanes entries past count. divisor below 2^24, size below 2^31.
+    void (*tileWalk)(std::int64_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
+                     std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
+                     std::int64_t scale, int count);
 };
 
 // Channel fields of a 32-bit word: red at bit 0, green at 10, blue at 20,

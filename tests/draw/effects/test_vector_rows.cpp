@@ -380,6 +380,59 @@ TEST_F(VectorRows, RotationsMatchThePlainLoopOnRandomDraws) {
     }
 }
 
+// The floor's maps walked without divisions against the division per pixel:
+// zooms that divide some numerators exactly (powers of two, small whole
+// numbers and halves), random ones, negative ones, steps that cross 0 and
+// zooms too small or too large for the walk, source rectangles inside and
+// partly outside the object, in both layouts.
+TEST_F(VectorRows, FloorMatchesThePlainLoopOnRandomZooms) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 51u : 52u};
+        const int object = Object(37, 29, [&random](int, int) {
+            const std::uint64_t v = random.Next();
+            return static_cast<std::uint16_t>((v & 7) ? (v >> 8) : 0);
+        });
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        const float exact[] = {1.0f, 0.5f, 0.25f, 2.0f, 3.0f, 1.5f, 0.75f, 5.0f, -1.0f, -0.5f, 1.0f / 3.0f};
+        auto pick = [&](int kind) {
+            switch (kind) {
+                case 0: return exact[random.Below(11)];
+                case 1: return 0.02f + 4.0f * random.Unit();
+                case 2: return -0.02f - 2.0f * random.Unit();
+                case 3: return 0.001f * random.Unit();
+                default: return 1.0e8f * (0.5f + random.Unit());
+            }
+        };
+        for (int round = 0; round < 40; ++round) {
+            const int angle = random.Between(0, 359);
+            const float xz = pick(round < 24 ? round % 3 : random.Below(5));
+            const float yz = pick(round < 24 ? (round / 3) % 3 : random.Below(5));
+            const float xs = round % 4 == 0 ? 0.0f : 0.02f * random.Unit() - 0.01f;
+            const float ys = round % 4 == 0 ? 0.0f : round % 4 == 1 ? -0.05f * random.Unit() : 0.03f * random.Unit();
+            const float cr = random.Unit(), cg = random.Unit(), cb = random.Unit();
+            const int wide = random.Between(20, 400), tall = random.Between(20, 300);
+            const Draw draw = [=](int x, int y, int s, int l, int t, int r, int b) {
+                return elDraw::DrawRotateFloor(x, y, x + wide, y + tall, angle, xz, xs, yz, ys, cr, cg, cb, s, l, t,
+                                               r, b);
+            };
+            const bool inside = round % 2 == 0;
+            const int left = inside ? random.Between(0, 10) : random.Between(-8, 20);
+            const int top = inside ? random.Between(0, 10) : random.Between(-8, 20);
+            const int right = inside ? random.Between(left + 1, 37) : random.Between(left + 1, 50);
+            const int bottom = inside ? random.Between(top + 1, 29) : random.Between(top + 1, 40);
+            elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
+                            random.Between(200, 630));
+            ExpectSameAtEveryLevel(back, draw, random.Between(-100, 600), random.Between(-100, 400), object, left,
+                                   top, right, bottom,
+                                   std::string(Name(format)) + " floor " + std::to_string(xz) + " " +
+                                       std::to_string(yz) + " round " + std::to_string(round));
+        }
+    }
+}
+
 // The vector rows of the region effects (rise, noise, blur) against the
 // plain loops: random back surfaces and regions (some reaching past the surface), fade and
 // channel flags, shifts, noise cursors near the table's end (the restart
