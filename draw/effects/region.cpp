@@ -13,6 +13,7 @@
 
 #include "draw/effects/elEffects.h"
 #include "draw/effects/vector_rows.h"
+#include "system/random.h"
 
 namespace elDraw {
 
@@ -112,7 +113,7 @@ void ChooseRiseRow(std::uint8_t* average, int count, NoiseCursor& cursor, int& r
             } else {
                 average[i++] = 0;
                 counter = 0;
-                index = index == 9999 ? std::rand() % 1000 : index + 1;
+                index = index == 9999 ? elSystem::Random() % 1000 : index + 1;
             }
             continue;
         }
@@ -123,7 +124,7 @@ void ChooseRiseRow(std::uint8_t* average, int count, NoiseCursor& cursor, int& r
         const int end = first + take;
         if (end == Pattern.start[10000]) {
             // The last entry's copy was taken: the cursor restarts.
-            index = std::rand() % 1000;
+            index = elSystem::Random() % 1000;
             continue;
         }
         const int entry = Pattern.entryOf[static_cast<std::size_t>(end - 1)];
