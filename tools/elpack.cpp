@@ -527,6 +527,29 @@ std::vector<std::string> NamesOf(const Entries& entries) {
     return names;
 }
 
+// Writes each entry into the folder as the file the library would load for
+// its name (the first entry of a name; later ones are named and left out),
+// after checking every name, then prints the summary. fileOf makes an
+// entry's file bytes.
+template <class Entries, class FileOf>
+void Unpack(const std::string& pack, const std::string& folder, const Entries& entries, const char* what,
+            FileOf fileOf) {
+    CheckNames(pack, entries);
+    MakeFolder(folder);
+    Progress progress(entries.size());
+    std::set<std::string> seen;
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        progress.Step(i + 1, entries[i].name);
+        if (!FirstOfName(pack, seen, entries[i].name, i)) continue;
+        WriteWhole(Join(folder, entries[i].name), fileOf(entries[i]));
+        ++written;
+    }
+    progress.Finish();
+    std::printf("%s: %zu %s, %zu written to %s\n", Shown(pack).c_str(), entries.size(), what, written,
+                Shown(folder).c_str());
+}
+
 void BitmapCommand(const std::string& command, const std::string& pack, const std::string& folder) {
     std::vector<std::uint8_t> bytes = ReadWhole(pack);
     auto entries = BitmapEntries(pack, bytes);
@@ -543,21 +566,9 @@ void BitmapCommand(const std::string& command, const std::string& pack, const st
         std::printf("%s: %zu pictures, complete\n", Shown(pack).c_str(), entries.size());
         return;
     }
-    CheckNames(pack, entries);
-    MakeFolder(folder);
-    Progress progress(entries.size());
-    std::set<std::string> seen;
-    std::size_t written = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        progress.Step(i + 1, entries[i].name);
-        if (!FirstOfName(pack, seen, entries[i].name, i)) continue;
-        WriteWhole(Join(folder, entries[i].name),
-                   BmpFile(bytes.data() + entries[i].pixels, entries[i].width, entries[i].height));
-        ++written;
-    }
-    progress.Finish();
-    std::printf("%s: %zu pictures, %zu written to %s\n", Shown(pack).c_str(), entries.size(), written,
-                Shown(folder).c_str());
+    Unpack(pack, folder, entries, "pictures", [&](const auto& e) {
+        return BmpFile(bytes.data() + e.pixels, e.width, e.height);
+    });
 }
 
 void SoundCommand(const std::string& command, const std::string& pack, const std::string& folder) {
@@ -590,21 +601,9 @@ void SoundCommand(const std::string& command, const std::string& pack, const std
         std::printf("%s: %zu sounds, complete\n", Shown(pack).c_str(), entries.size());
         return;
     }
-    CheckNames(pack, entries);
-    MakeFolder(folder);
-    Progress progress(entries.size());
-    std::set<std::string> seen;
-    std::size_t written = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const auto& e = entries[i];
-        progress.Step(i + 1, e.name);
-        if (!FirstOfName(pack, seen, e.name, i)) continue;
-        WriteWhole(Join(folder, e.name), WavFile(bytes.data() + e.format, e.formatSize, bytes.data() + e.samples, e.size));
-        ++written;
-    }
-    progress.Finish();
-    std::printf("%s: %zu sounds, %zu written to %s\n", Shown(pack).c_str(), entries.size(), written,
-                Shown(folder).c_str());
+    Unpack(pack, folder, entries, "sounds", [&](const auto& e) {
+        return WavFile(bytes.data() + e.format, e.formatSize, bytes.data() + e.samples, e.size);
+    });
 }
 
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "help"; }
