@@ -111,7 +111,8 @@ void Beep();
 // (sound/pack_format.h); lookups ignore case and the first entry of a name
 // wins. Pack slots are reloaded by Restore and SelectFormat, each from the
 // pack it was loaded from, whichever pack is selected at that moment.
-// Between Release and Restore the loaders return -1, as without a device.
+// Without a device, and between Release and Restore, the loaders return -1;
+// a pack or an entry that is not there is still reported.
 
 // Chooses the pack the loaders read (a name under the program folder).
 void SetPackFile(const char* name);

@@ -180,6 +180,14 @@ std::FILE* OpenEntry(const char* context, const char* path, const char* name, Fo
     return f;
 }
 
+// Without a device nothing is loaded, but a pack or an entry that is not
+// there is still the program's fault: it is reported as with a device.
+void ReportMissingWithoutDevice(const char* context, const char* name) {
+    if (Reloading) return;
+    Found found;
+    if (std::FILE* f = OpenEntry(context, SelectedPack, name, &found)) std::fclose(f);
+}
+
 // Copies bytes into the buffer at `offset`, wrapping round the ring; a
 // buffer lost to the system is restored once and locked again. Null data
 // writes silence.
@@ -335,9 +343,12 @@ void SetPackFile(const char* name) {
 
 int LoadPack(const char* name, int mix) {
     const char* context = "elSound::LoadPack";
-    if (!detail::DeviceReady()) return -1;
-    Register();
     if (!name) name = "";
+    if (!detail::DeviceReady()) {
+        ReportMissingWithoutDevice(context, name);
+        return -1;
+    }
+    Register();
     if (mix > kMaxMixes || mix < -kMaxMixes) {
         ReportError(context, "ミックス数が多過ぎます");
         return -1;
@@ -367,9 +378,12 @@ int LoadPack(const char* name, int mix) {
 
 int LoadStream(const char* name, std::uint32_t loopOffset) {
     const char* context = "elSound::LoadStream";
-    if (!detail::DeviceReady()) return -1;
-    Register();
     if (!name) name = "";
+    if (!detail::DeviceReady()) {
+        ReportMissingWithoutDevice(context, name);
+        return -1;
+    }
+    Register();
     if (!NameFits(context, name)) return -1;
     if (!Reloading && detail::TakeFreeSlot(context) < 0) return -1;
     int slot = WorkingSlot;

@@ -388,6 +388,12 @@ TEST_F(SoundPacks, ReleasedOrQuitThePackLoadersActAsWithoutADevice) {
     EXPECT_EQ(SoundTable[1].inUse, 0);
     EXPECT_EQ(SoundTable[stream].stream.dataSize, 6u * 16000);
     EXPECT_EQ(Boxes(), "");
+    // A name the pack does not hold is still the program's fault.
+    EXPECT_EQ(elSound::LoadPack("NONE.WAV", 1), -1);
+    EXPECT_EQ(elSound::LoadStream("NONE.WAV", 0), -1);
+    EXPECT_EQ(Boxes(), "elSound::LoadPack : WAVEファイルを読み込めませんelSound::LoadStream : WAVEファイルを読み込めません");
+    hl::ClearBoxes();
+    EXPECT_EQ(SoundTable[1].inUse, 0);
     elSound::Restore();
     ASSERT_NE(SoundTable[stream].mixes[0].buffer, nullptr);
     EXPECT_EQ(elSound::LoadPack("SHORT.WAV", 2), 1);
