@@ -1,5 +1,6 @@
 // MIDI music through the MCI sequencer, looped on its end notification.
 #include <cstdio>
+#include <string>
 
 #include "platform/mci.h"
 #include "sound/elSound.h"
@@ -32,6 +33,12 @@ void Play(const char* name, int loopFlag) {
     if (open) Stop();
     // A missing file or sequencer makes these fail quietly; the device
     // counts as open all the same, and a later Stop closes it harmlessly.
+    // A file that cannot be read is named in the debug output all the same.
+    std::string path = std::string(elSystem::GetProgramFolder(0)) + (name ? name : "");
+    if (std::FILE* f = plat::OpenFile(path.c_str(), "rb"))
+        std::fclose(f);
+    else
+        NoteFileProblem("elMusic::Play", "MIDIファイルを開けません", path.c_str());
     Send(command);
     Send("seek midi to start");
     Send("play midi notify", MainWindow);

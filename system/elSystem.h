@@ -36,6 +36,10 @@ int ReportError(const char* context, const char* message);
 // Returns 0.
 int ReportFileError(const char* context, const char* message, const char* path,
                     const char* problem = nullptr);
+// The programmer's line of ReportFileError alone, for a file whose absence
+// the program is not stopped for (no box, ErrorFlag unchanged).
+void NoteFileProblem(const char* context, const char* message, const char* path,
+                     const char* problem = nullptr);
 
 namespace elSystem {
 

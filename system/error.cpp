@@ -140,7 +140,7 @@ void DebugOutput(const std::string& sjis) {
 
 }  // namespace
 
-int ReportFileError(const char* context, const char* message, const char* path, const char* problem) {
+void NoteFileProblem(const char* context, const char* message, const char* path, const char* problem) {
     std::string file = path ? path : "";
     std::string reason = problem ? problem : FileProblem(file.c_str());
     std::string shown = file;
@@ -152,5 +152,9 @@ int ReportFileError(const char* context, const char* message, const char* path, 
     std::string folder = cut == std::string::npos ? "the working folder" : shown.substr(0, cut + 1);
     DebugOutput(std::string(context ? context : "") + " : " + (message ? message : "") + ": " + shown + ": " +
                 reason + " (looked up in " + folder + ")");
+}
+
+int ReportFileError(const char* context, const char* message, const char* path, const char* problem) {
+    NoteFileProblem(context, message, path, problem);
     return ReportError(context, message);
 }

@@ -102,6 +102,22 @@ TEST_F(Music, WithoutLoopTheDeviceClosesAtTheEndAndLaterNoticesAreIgnored) {
     EXPECT_TRUE(hl::MciCommands().empty());
 }
 
+// A piece that is not there fails quietly, as a missing sequencer does, but
+// the debug output names the file, its folder and the reason; a piece that
+// is there writes nothing.
+TEST_F(Music, AMissingPieceIsNamedInTheDebugOutputWithoutABox) {
+    testing::internal::CaptureStderr();
+    elMusic::Play("music.mid", 1);
+    elMusic::Play("none.mid", 1);
+    std::string written = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(elMusic::IsOpen(), 1);
+    EXPECT_EQ(ErrorFlag, 0);
+    EXPECT_EQ(Boxes(), "");
+    EXPECT_EQ(written.find("music.mid"), std::string::npos) << written;
+    EXPECT_NE(written.find("elMusic::Play"), std::string::npos) << written;
+    EXPECT_NE(written.find("none.mid: No such file or directory (looked up in "), std::string::npos) << written;
+}
+
 TEST_F(Music, NoLoopLetsTheCurrentPieceEnd) {
     elMusic::Play("music.mid", 1);
     Run(10);
