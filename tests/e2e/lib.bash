@@ -49,3 +49,11 @@ wait_for_exit() {
     done
     return 1
 }
+
+# The window's client area as a PNG. xwd reads the window's pixels directly;
+# ImageMagick's own capture can wait for an expose event that never comes
+# on a display without a window manager.
+# Uses $win (the window id) and $work (a scratch folder) of the caller.
+capture() {
+    timeout 10 xwd -silent -id "$win" -out "$work/shot.xwd" && convert "$work/shot.xwd" "$1"
+}

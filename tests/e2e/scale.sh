@@ -25,10 +25,6 @@ pid=$!
 win=$(wait_for_window "$pid") || fail "no window appeared"
 xdotool windowfocus --sync "$win"
 
-capture() {
-    timeout 10 xwd -silent -id "$win" -out "$work/shot.xwd" && convert "$work/shot.xwd" "$1"
-}
-
 geometry() {
     xdotool getwindowgeometry --shell "$win" | awk -F= '/WIDTH|HEIGHT/ {printf "%s%s", sep, $2; sep="x"}'
 }

@@ -21,12 +21,6 @@ xdotool windowfocus --sync "$win"
 # The marker hides behind the frame picture at the window's corner.
 xdotool mousemove --window "$win" 0 0
 
-# The window's client area as a PNG. xwd reads the window's pixels directly;
-# ImageMagick's own capture can wait for an expose event that never comes
-# on a display without a window manager.
-capture() {
-    timeout 10 xwd -silent -id "$win" -out "$work/shot.xwd" && convert "$work/shot.xwd" "$1"
-}
 
 # Waits until two screenshots a moment apart are the same picture, then
 # compares it with the golden frame.
