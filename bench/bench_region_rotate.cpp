@@ -54,17 +54,25 @@ void PaintBack() {
 
 // ---- Region effects ----------------------------------------------------------------
 
+// Runs `draw` for the benchmark's iterations with the plain per-pixel loops
+// (argument 1) or the best vector level the processor has (argument 0), and
+// labels the result so.
+template <class Draw>
+void AtLevel(benchmark::State& state, Draw draw) {
+    const bool plain = state.range(0) != 0;
+    elDraw::SetVectorLevel(plain ? elDraw::VectorLevel::Plain : elDraw::BestVectorLevel());
+    for (auto _ : state) draw();
+    elDraw::SetVectorLevel(elDraw::BestVectorLevel());
+    state.SetLabel(plain ? "plain" : "vector");
+}
+
 // The argument 1 runs the plain per-pixel loops instead of the vector rows
 // (the zooms and the mosaic have only the one path and run it both times).
-#define REGION_BENCH(name, call)                                                       \
-    void BM_##name(benchmark::State& state) {                                          \
-        PaintBack();                                                                   \
-        const bool plain = state.range(0) != 0;                                        \
-        elDraw::SetVectorLevel(plain ? elDraw::VectorLevel::Plain : elDraw::BestVectorLevel()); \
-        for (auto _ : state) call;                                                     \
-        elDraw::SetVectorLevel(elDraw::BestVectorLevel());                             \
-        state.SetLabel(plain ? "plain" : "vector");                                    \
-    }                                                                                  \
+#define REGION_BENCH(name, call)                                         \
+    void BM_##name(benchmark::State& state) {                            \
+        PaintBack();                                                     \
+        AtLevel(state, [] { call; });                                    \
+    }                                                                    \
     BENCHMARK(BM_##name)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)
 
 REGION_BENCH(ScreenRise, elDraw::ScreenRise(0, 0, 800, 599));
@@ -83,15 +91,11 @@ REGION_BENCH(ScreenNoiseRGB, elDraw::ScreenNoiseRGB(1, 0, 1, 1, 0, 0, 800, 600))
 
 // The argument 1 maps every pixel by the plain formulas (the ripple has no
 // such path).
-#define ROTATE_BENCH(name, call)                                                       \
-    void BM_##name(benchmark::State& state) {                                          \
-        const int o = Object();                                                        \
-        const bool plain = state.range(0) != 0;                                        \
-        elDraw::SetVectorLevel(plain ? elDraw::VectorLevel::Plain : elDraw::BestVectorLevel()); \
-        for (auto _ : state) call;                                                     \
-        elDraw::SetVectorLevel(elDraw::BestVectorLevel());                             \
-        state.SetLabel(plain ? "plain" : "vector");                                    \
-    }                                                                                  \
+#define ROTATE_BENCH(name, call)                                         \
+    void BM_##name(benchmark::State& state) {                            \
+        const int o = Object();                                          \
+        AtLevel(state, [o] { call; });                                   \
+    }                                                                    \
     BENCHMARK(BM_##name)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)
 
 ROTATE_BENCH(DrawRotate, elDraw::DrawRotate(100, 40, 612, 552, kAngle, o, 0, 0, kObject, kObject));
