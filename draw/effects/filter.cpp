@@ -323,32 +323,47 @@ struct Divider {
 // calls so that a draw allocates only when the width grows.
 std::vector<std::uint32_t> BlurColumns;
 
-// A multiplier and shift that divide every channel sum 0 .. 31 * divisor
-// exactly in 32 bits, checked on all of them; false when none does.
-bool ExactReciprocal(std::uint32_t divisor, std::uint32_t& multiplier, std::uint16_t& shift) {
-    static std::uint32_t lastDivisor = 0, lastMultiplier = 0;
-    static std::uint16_t lastShift = 0;
-    if (divisor == lastDivisor) {
-        multiplier = lastMultiplier;
-        shift = lastShift;
-        return true;
-    }
-    const std::uint64_t top = 31ull * divisor;
-    for (std::uint16_t s = 8; s < 32; ++s) {
-        const std::uint64_t m = ((std::uint64_t{1} << s) + divisor - 1) / divisor;
-        if (top * m > 0xFFFFFFFFull) break;
-        bool exact = true;
-        for (std::uint64_t sum = 0; sum <= top && exact; ++sum) exact = (sum * m) >> s == sum / divisor;
-        if (!exact) continue;
-        lastDivisor = divisor;
-        multiplier = lastMultiplier = static_cast<std::uint32_t>(m);
-        shift = lastShift = s;
-        return true;
-    }
-    return false;
+// Whether sum / divisor == (sum * multiplier) >> shift for every channel
+// sum 0 .. 31 * divisor (the caller keeps the products within 64 bits).
+bool DividesExactly(std::uint64_t divisor, std::uint64_t multiplier, int shift) {
+    const std::uint64_t top = 31 * divisor;
+    for (std::uint64_t sum = 0; sum <= top; ++sum)
+        if ((sum * multiplier) >> shift != sum / divisor) return false;
+    return true;
 }
 
-// Column sums and block sums of the vector blur, one row per channel.
+// A rounded-up reciprocal of the divisor and its shift that divide every
+// channel sum exactly, the smallest shift of 8 .. 31 whose product fits
+// `productBits`; the multiplier fits `multiplierBits`. False when none does.
+// The answer for the last divisor is kept, as a game blurs with one size.
+struct ExactReciprocal {
+    int multiplierBits, productBits, lowestShift;
+    std::uint32_t divisor = 0, multiplier = 0;
+    int shift = 0;
+    bool found = false;
+
+    bool Find(std::uint32_t d) {
+        if (d == divisor) return found;
+        divisor = d;
+        found = false;
+        const std::uint64_t top = 31ull * d;
+        for (int s = lowestShift; s < 32 && !found; ++s) {
+            const std::uint64_t m = ((std::uint64_t{1} << s) + d - 1) / d;
+            if (m >> multiplierBits != 0 || (top * m) >> productBits != 0) break;
+            if (!DividesExactly(d, m, s)) continue;
+            multiplier = static_cast<std::uint32_t>(m);
+            shift = s;
+            found = true;
+        }
+        return found;
+    }
+};
+// Sums times a 32-bit multiplier in 32-bit lanes, and the high half of a
+// 16-bit product (shift 16 and more), one instruction for a vector.
+ExactReciprocal WideReciprocal{32, 32, 8}, HighReciprocal{16, 32, 16};
+
+// Column sums of the vector blur, one row per channel, and the constant
+// box of the last columns.
 std::vector<std::uint16_t> BlurPlanes;
 
 // The blur with the vector rows: blocks of up to kVectorBlock columns whose
@@ -356,25 +371,40 @@ std::vector<std::uint16_t> BlurPlanes;
 constexpr int kVectorBlock = 16;
 bool VectorBlur(const ObjectPass& pass, int bw, int bh) {
     const EffectKernels* kernels = VectorEffects();
-    if (!kernels || bw > kVectorBlock || 31 * bw * bh > 0xFFFF) return false;
+    const auto divisor = static_cast<std::uint32_t>(bw * bh);
+    if (!kernels || bw > kVectorBlock || 31 * divisor > 0xFFFF || !WideReciprocal.Find(divisor)) return false;
     RowParams params = LayoutParams();
-    if (!ExactReciprocal(static_cast<std::uint32_t>(bw * bh), params.reciprocal, params.reciprocalShift)) return false;
+    params.reciprocal = WideReciprocal.multiplier;
+    params.reciprocalShift = static_cast<std::uint16_t>(WideReciprocal.shift);
+    if (HighReciprocal.Find(divisor)) {
+        params.highReciprocal = static_cast<std::uint16_t>(HighReciprocal.multiplier);
+        params.highShift = static_cast<std::uint16_t>(HighReciprocal.shift - 16);
+    }
     const int w = pass.width, h = pass.height;
     const std::size_t stride = static_cast<std::size_t>(w) + 4 * kMaxLanes;
     BlurPlanes.assign(6 * stride, 0);
     std::uint16_t* const column[3] = {BlurPlanes.data(), BlurPlanes.data() + stride, BlurPlanes.data() + 2 * stride};
-    std::uint16_t* const box[3] = {BlurPlanes.data() + 3 * stride, BlurPlanes.data() + 4 * stride,
-                                   BlurPlanes.data() + 5 * stride};
+    // The columns right of the last whole block take that block's sum: a
+    // box of one column holding it.
+    std::uint16_t* const lastBox[3] = {BlurPlanes.data() + 3 * stride, BlurPlanes.data() + 4 * stride,
+                                       BlurPlanes.data() + 5 * stride};
     auto sourceRow = [&](int row) { return pass.source + row * pass.sourcePitch; };
     for (int row = 0; row < bh; ++row) kernels->blurColumns(column, sourceRow(row), nullptr, w, params);
     int bandTop = 0;
     const int lastBlock = w - bw;  // blocks further right are moved back to start here
+    const int rest = bw - 1;       // the columns right of it
     for (int j = 0; j < h; ++j) {
         for (const int wantTop = std::min(j, h - bh); bandTop < wantTop; ++bandTop)
             kernels->blurColumns(column, sourceRow(bandTop + bh), sourceRow(bandTop), w, params);
-        kernels->blurBoxes(box, column, lastBlock + 1, bw);
-        for (int c = 0; c < 3; ++c) std::fill(box[c] + lastBlock + 1, box[c] + w, box[c][lastBlock]);
-        kernels->blurStore(pass.dest + j * pass.destPitch, sourceRow(j), box, w, params);
+        std::uint16_t* const dest = pass.dest + j * pass.destPitch;
+        kernels->blurStore(dest, sourceRow(j), column, lastBlock + 1, bw, params);
+        if (rest == 0) continue;
+        for (int c = 0; c < 3; ++c) {
+            unsigned sum = 0;
+            for (int i = 0; i < bw; ++i) sum += column[c][lastBlock + i];
+            std::fill(lastBox[c], lastBox[c] + rest, static_cast<std::uint16_t>(sum));
+        }
+        kernels->blurStore(dest + lastBlock + 1, sourceRow(j) + lastBlock + 1, lastBox, rest, 1, params);
     }
     return true;
 }

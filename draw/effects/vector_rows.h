@@ -31,6 +31,8 @@ struct RowParams {
     std::uint16_t channels;    // region effects: bit 0 red, 1 green, 2 blue take noise or fade
     std::uint32_t reciprocal;  // the blur: sum / divisor = (sum * reciprocal) >> reciprocalShift
     std::uint16_t reciprocalShift;
+    std::uint16_t highReciprocal;  // or, when not 0: sum / divisor = mulhi(sum, highReciprocal) >> highShift
+    std::uint16_t highShift;
     std::uint16_t mask;        // channel mask, or the half mask
     std::uint16_t level[3];    // cross-fade, darkening or add index per channel (0-31); the glow's shifts
     double sourceWeight[3];    // full-precision mixes
@@ -102,12 +104,11 @@ struct EffectKernels {
     // subtracts those of row `sub` (none when null) to column[c][i].
     void (*blurColumns)(std::uint16_t* const column[3], const std::uint16_t* add, const std::uint16_t* sub,
                         int width, const RowParams& p);
-    // box[c][i] = column[c][i] + ... + column[c][i + size - 1] for whole
-    // vectors covering width (columns readable that far, box writable).
-    void (*blurBoxes)(std::uint16_t* const box[3], const std::uint16_t* const column[3], int width, int size);
-    // d[i] = the boxes divided (reciprocal), packed, wherever s[i] is not 0.
-    void (*blurStore)(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const box[3], int width,
-                      const RowParams& p);
+    // d[i] = the box sum column[c][i] + ... + column[c][i + size - 1]
+    // divided (highReciprocal, else reciprocal), packed, wherever s[i] is
+    // not 0. Columns are read to whole vectors past width + size - 1.
+    void (*blurStore)(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const column[3], int width,
+                      int size, const RowParams& p);
     // The screen blur's neighbour sums: out[i] holds the 5-bit channel sums
     // of right[i], up[i] and down[i] in the fields of kFieldShift.
     void (*fieldSums)(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,

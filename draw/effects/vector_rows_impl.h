@@ -75,8 +75,7 @@ template <class U>
 struct Split5 {
     U c[3];
     [[gnu::always_inline]] Split5(U p, const RowParams& q) {
-        const U valid = (U)((p & q.foreign) == 0);
-        p &= valid;
+        if (q.foreign) p &= (U)((p & q.foreign) == 0);  // 5:6:5 has no such bits
         for (int i = 0; i < 3; ++i) c[i] = (p >> q.shift5[i]) & 31;
     }
 };
