@@ -57,6 +57,27 @@ inline bool InsideCircle(std::int64_t s, std::int64_t radius) {
     return static_cast<std::int64_t>(std::sqrt(static_cast<double>(s))) < radius;
 }
 
+// Whether (ox, oy) from the centre lies inside the circle. Offsets up to
+// 2^31 each keep the square sum below 2^63.
+bool InsideAt(std::int64_t ox, std::int64_t oy, std::int64_t radius) {
+    return InsideCircle(ox * ox + oy * oy, radius);
+}
+
+// The largest |ox| inside the circle on the row oy from the centre, or -1
+// when no pixel of the row is. The test only grows with ox^2 + oy^2, so
+// each row's inside is one interval around the centre; the root guesses
+// it and the test itself settles the last step.
+std::int64_t HalfChord(std::int64_t oy, std::int64_t radius) {
+    if (oy < -radius || oy > radius) return -1;
+    const std::int64_t rest = radius * radius - oy * oy;
+    auto half = static_cast<std::int64_t>(std::sqrt(static_cast<double>(rest)));
+    while (InsideAt(half + 1, oy, radius)) ++half;
+    while (half >= 0 && !InsideAt(half, oy, radius)) --half;
+    return half;
+}
+
+std::vector<std::uint16_t> MosaicBand;  // one band of blocks, a colour per column
+
 // The back surface, locked for a region effect; false (nothing locked) when
 // there is no back surface or the lock fails.
 bool LockBack(LockedPixels& back) { return BackSurface && LockPixels(BackSurface, back); }
@@ -502,21 +523,26 @@ int ScreenMosaicCircle(int cx, int cy, int radius, int block) {
     if (cx + r >= screenWidth) endX = screenWidth - cx;
     if (cy - r < 0) firstY = -static_cast<std::int64_t>(cy);
     if (cy + r >= screenHeight) endY = screenHeight - cy;
+    // Each block takes the colour of its top-left pixel before any of it is
+    // written. Blocks do not overlap, so a band of blocks is laid out once
+    // as a row of their colours, read before the band is written, and each
+    // of the band's rows copies that row over its chord of the circle.
+    MosaicBand.resize(static_cast<std::size_t>(screenWidth));
+    std::uint16_t* const band = MosaicBand.data();
     for (std::int64_t dy = firstY; dy < endY; dy += block) {
         const std::int64_t top = cy + dy;
         const std::int64_t blockHeight = top + block >= screenHeight ? screenHeight - top : block;
+        std::int64_t bandEnd = cx + firstX;  // one past the band's last column
         for (std::int64_t dx = firstX; dx < endX; dx += block) {
             const std::int64_t left = cx + dx;
-            const std::int64_t blockWidth = left + block >= screenWidth ? screenWidth - left : block;
-            const std::uint16_t colour = back.Row(top)[left];
-            for (std::int64_t b = 0; b < blockHeight; ++b) {
-                std::uint16_t* row = back.Row(top + b) + left;
-                const std::int64_t oy = dy + b;
-                for (std::int64_t a = 0; a < blockWidth; ++a) {
-                    const std::int64_t ox = dx + a;
-                    if (InsideCircle(ox * ox + oy * oy, r)) row[a] = colour;
-                }
-            }
+            bandEnd = left + block >= screenWidth ? screenWidth : left + block;
+            std::fill(band + left, band + bandEnd, back.Row(top)[left]);
+        }
+        for (std::int64_t b = 0; b < blockHeight; ++b) {
+            const std::int64_t half = HalfChord(dy + b, r);
+            const std::int64_t from = std::max(cx + firstX, cx - half), to = std::min(bandEnd, cx + half + 1);
+            if (from < to)
+                std::memcpy(back.Row(top + b) + from, band + from, static_cast<std::size_t>(to - from) * 2);
         }
     }
     UnlockPixels(back);

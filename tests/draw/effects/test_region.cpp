@@ -340,6 +340,44 @@ TEST_F(RegionEffects, MosaicNearTheEdgesStartsItsBlocksAtTheEdge) {
         EXPECT_EQ(elDraw::ScreenMosaicCircle(cx, cy, r, 7), 1);
 }
 
+// The mosaic against its rule pixel by pixel: every block inside the cut
+// takes the colour its top-left pixel had, wherever trunc(sqrt(dx^2 + dy^2))
+// of the pixel is below the radius. Centres near and past every edge, radii
+// whose rim crosses blocks, tiny and huge blocks.
+TEST_F(RegionEffects, MosaicMatchesItsRuleOnRandomCircles) {
+    test::PaintPicture(elDraw::BackSurface, 0, 0, 800, 600, false);
+    std::uint64_t state = 7;
+    auto below = [&state](int n) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(n));
+    };
+    for (int round = 0; round < 40; ++round) {
+        const int cx = below(1000) - 100, cy = below(800) - 100;
+        const int radius = round % 10 == 9 ? 400 + below(400) : 1 + below(120);
+        const int block = round % 7 == 6 ? 32 + below(600) : 1 + below(12);
+        Pixels want = Back();
+        const Pixels before = want;
+        const std::int64_t r = radius;
+        for (std::int64_t dy = std::max<std::int64_t>(-r, -cy); dy < std::min<std::int64_t>(r, 600 - cy); dy += block)
+            for (std::int64_t dx = std::max<std::int64_t>(-r, -cx); dx < std::min<std::int64_t>(r, 800 - cx);
+                 dx += block)
+                for (std::int64_t y = cy + dy; y < std::min<std::int64_t>(cy + dy + block, 600); ++y)
+                    for (std::int64_t x = cx + dx; x < std::min<std::int64_t>(cx + dx + block, 800); ++x) {
+                        const std::int64_t ox = x - cx, oy = y - cy;
+                        if (static_cast<std::int64_t>(std::sqrt(static_cast<double>(ox * ox + oy * oy))) < r)
+                            want.at(static_cast<int>(x), static_cast<int>(y)) =
+                                before.at(static_cast<int>(cx + dx), static_cast<int>(cy + dy));
+                    }
+        ASSERT_EQ(elDraw::ScreenMosaicCircle(cx, cy, radius, block), 1);
+        ASSERT_EQ(Back().p, want.p) << "centre " << cx << "," << cy << " radius " << radius << " block " << block;
+    }
+    // Centres and radii at the ends of int: nothing of the screen is inside.
+    const Pixels still = Back();
+    EXPECT_EQ(elDraw::ScreenMosaicCircle(INT32_MAX, INT32_MAX, INT32_MAX, 1), 1);
+    EXPECT_EQ(elDraw::ScreenMosaicCircle(INT32_MIN + 1, INT32_MIN + 1, INT32_MAX, 3), 1);
+    EXPECT_EQ(Back().p, still.p);
+}
+
 TEST_F(RegionEffects, NoiseWithShiftThreeAddsZeroEightOrSixteenSaturating) {
     InBothLayouts([&] {
         elDraw::FillBox(0, 0, 20, 4, P(20, 10, 0));
