@@ -8,6 +8,7 @@
 // reads or writes outside its surfaces.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "draw/effects/elEffects.h"
@@ -270,11 +271,64 @@ int DrawGlow(int x, int y, unsigned redShift, unsigned greenShift, unsigned blue
     return 1;
 }
 
+namespace {
+
+// Rows of the vector smooth edge: three object rows and three back rows
+// around the row being drawn, each with a pixel before column 0 and whole
+// vectors after its end.
+std::vector<std::uint16_t> SmoothEdgeRows;
+
+// Only transparent neighbours lend their back pixel, and those pixels are
+// never written by the pass, so every row can be worked out from copies of
+// the rows around it as they were.
+void VectorSmoothEdge(const EffectKernels& kernels, const ObjectPass& pass) {
+    const RowParams params = LayoutParams();
+    const int w = pass.width, h = pass.height;
+    const std::size_t stride = static_cast<std::size_t>(w) + 2 + kMaxLanes;
+    SmoothEdgeRows.assign(6 * stride, 0);
+    std::uint16_t* const base = SmoothEdgeRows.data();
+    // Row j of the pass goes to slot j mod 3; rows outside it are opaque.
+    auto copyRow = [&](int j) {
+        const std::size_t slot = static_cast<std::size_t>((j + 3) % 3);
+        std::uint16_t* source = base + slot * stride;
+        std::uint16_t* dest = base + (3 + slot) * stride;
+        if (j < 0 || j >= h) {
+            std::fill(source, source + stride, std::uint16_t{1});
+            return;
+        }
+        source[0] = 1;
+        std::memcpy(source + 1, pass.source + j * pass.sourcePitch, static_cast<std::size_t>(w) * 2);
+        source[w + 1] = 1;
+        std::memcpy(dest + 1, pass.dest + j * pass.destPitch, static_cast<std::size_t>(w) * 2);
+    };
+    copyRow(-1);
+    copyRow(0);
+    for (int j = 0; j < h; ++j) {
+        copyRow(j + 1);
+        const std::uint16_t* source[3];
+        const std::uint16_t* dest[3];
+        for (int k = 0; k < 3; ++k) {
+            const std::size_t slot = static_cast<std::size_t>((j + k + 2) % 3);  // rows j - 1, j, j + 1
+            source[k] = base + slot * stride + 1;
+            dest[k] = base + (3 + slot) * stride + 1;
+        }
+        kernels.smoothEdgeRow(pass.dest + j * pass.destPitch, pass.source + j * pass.sourcePitch, source, dest, w,
+                              params);
+    }
+}
+
+}  // namespace
+
 int DrawSmoothEdge(int x, int y, int slot, int left, int top, int right, int bottom) {
     ObjectPass pass;
     const int started = BeginObjectPass(x, y, slot, left, top, right, bottom, pass);
     if (started != kPassLocked) return started;
     const int w = pass.width, h = pass.height;
+    if (const EffectKernels* kernels = VectorEffects(); kernels && w > 0 && h > 0) {
+        VectorSmoothEdge(*kernels, pass);
+        EndObjectPass(pass);
+        return 1;
+    }
     for (int j = 0; j < h; ++j) {
         const std::uint16_t* source = pass.source + j * pass.sourcePitch;
         std::uint16_t* dest = pass.dest + j * pass.destPitch;

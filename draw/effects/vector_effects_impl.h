@@ -262,7 +262,10 @@ void BlurColumnsRow(std::uint16_t* const column[3], const std::uint16_t* add, co
 [[gnu::always_inline]] inline Lanes<16>::U16 MulHigh(Lanes<16>::U16 a, Lanes<16>::U16 b) {
     return (Lanes<16>::U16)_mm_mulhi_epu16((__m128i)a, (__m128i)b);
 }
+// Whether any lane of the mask is set.
+[[gnu::always_inline]] inline bool AnyLane(Lanes<16>::U16 mask) { return _mm_movemask_epi8((__m128i)mask) != 0; }
 #if defined(__AVX2__)
+[[gnu::always_inline]] inline bool AnyLane(Lanes<32>::U16 mask) { return _mm256_movemask_epi8((__m256i)mask) != 0; }
 [[gnu::always_inline]] inline Lanes<32>::U16 MulHigh(Lanes<32>::U16 a, Lanes<32>::U16 b) {
     return (Lanes<32>::U16)_mm256_mulhi_epu16((__m256i)a, (__m256i)b);
 }
@@ -304,6 +307,40 @@ void BlurStoreRow(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t*
             sum[i] = __builtin_convertvector((W)((wide * multiplier) >> shift), U);
         }
         return Place5(sum, q);
+    });
+}
+
+template <int Bytes>
+void SmoothEdgeRow(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const source[3],
+                   const std::uint16_t* const dest[3], int width, const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    RunRow<Bytes>(d, s, width, [&](U sv, U, int x) {
+        // The four neighbours: left, right, above, below.
+        U lends[4] = {Load<U>(source[1] + x - 1), Load<U>(source[1] + x + 1), Load<U>(source[0] + x),
+                      Load<U>(source[2] + x)};
+        for (U& l : lends) l = (U)(l == 0);  // all ones where the neighbour is transparent
+        // Inside the object and outside it nothing changes; only its border
+        // takes the average.
+        if (!AnyLane((U)((lends[0] | lends[1] | lends[2] | lends[3]) & (U)(sv != 0)))) return sv;
+        const U under[4] = {Load<U>(dest[1] + x - 1), Load<U>(dest[1] + x + 1), Load<U>(dest[0] + x),
+                            Load<U>(dest[2] + x)};
+        const Split5<U> own(sv, q);
+        U sum[3] = {own.c[0], own.c[1], own.c[2]};
+        U count = U{} + 1;
+        for (int k = 0; k < 4; ++k) {
+            const Split5<U> c(under[k], q);
+            for (int i = 0; i < 3; ++i) sum[i] += c.c[i] & lends[k];
+            count -= lends[k];
+        }
+        // Sums up to 5 * 31 divide exactly by the high half of a product
+        // with 2^16 / count rounded up.
+        U multiplier = U{} + 13108;  // five
+        multiplier = (U)(count == 4) ? (U)(U{} + 16384) : multiplier;
+        multiplier = (U)(count == 3) ? (U)(U{} + 21846) : multiplier;
+        multiplier = (U)(count == 2) ? (U)(U{} + 32768) : multiplier;
+        for (int i = 0; i < 3; ++i) sum[i] = MulHigh(sum[i], multiplier);
+        const U alone = (U)(count == 1);  // no transparent neighbour: the pixel stays as it is
+        return (U)((sv & alone) | (Place5(sum, q) & ~alone));
     });
 }
 
@@ -447,7 +484,7 @@ void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remain
 template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
-                             RiseRow<Bytes>, BlurColumnsRow<Bytes>, BlurStoreRow<Bytes>,
+                             RiseRow<Bytes>, SmoothEdgeRow<Bytes>, BlurColumnsRow<Bytes>, BlurStoreRow<Bytes>,
                              FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
                              TileWalkRow<Bytes>};
 };

@@ -100,6 +100,14 @@ struct EffectKernels {
     // Reads below[-1] to below[width] and the row under `below`.
     void (*riseRow)(std::uint16_t* target, const std::uint16_t* below, std::ptrdiff_t pitch,
                     const std::uint8_t* average, int width, const RowParams& p);
+    // One row of the smooth edge: d[i], where s[i] is opaque, becomes the
+    // average of s[i]'s channels and those of the back pixels under its
+    // transparent neighbours. source[0..2] and dest[0..2] are the object's
+    // and the back's rows above, at and below d, each readable from column
+    // -1 to whole vectors past width; source's column -1 and width hold an
+    // opaque guard, as do rows past the edge.
+    void (*smoothEdgeRow)(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const source[3],
+                          const std::uint16_t* const dest[3], int width, const RowParams& p);
     // The blur's column sums: adds the 5-bit channels of row `add` and
     // subtracts those of row `sub` (none when null) to column[c][i].
     void (*blurColumns)(std::uint16_t* const column[3], const std::uint16_t* add, const std::uint16_t* sub,
