@@ -526,6 +526,31 @@ int DrawBlur(int x, int y, int n, int slot, int left, int top, int right, int bo
     return 1;
 }
 
+namespace {
+
+std::vector<std::uint8_t> RefractShifts;  // one row's shifts
+
+// The shifts of a row worked out on the vector rows, then the moves. A
+// pixel is taken from a row further down, which the pass has not reached
+// yet, so every move reads the back as it was; a shift of 0 copies the
+// pixel onto itself.
+void VectorRefract(const EffectKernels& kernels, const ObjectPass& pass, int lowered) {
+    const RowParams params = LayoutParams();
+    const int w = pass.width;
+    RefractShifts.resize(static_cast<std::size_t>(w) + kMaxLanes);
+    std::uint8_t* const shifts = RefractShifts.data();
+    std::ptrdiff_t rowOffset[32];
+    for (int d = 0; d < 32; ++d) rowOffset[d] = d * pass.destPitch;
+    for (int j = 0; j < pass.height; ++j) {
+        kernels.refractShifts(shifts, pass.source + j * pass.sourcePitch, w, lowered, pass.height - j, params);
+        std::uint16_t* dest = pass.dest + j * pass.destPitch;
+        for (int i = 0; i < w; ++i)
+            if (shifts[i]) dest[i] = dest[i + rowOffset[shifts[i]]];
+    }
+}
+
+}  // namespace
+
 int DrawRefract(int x, int y, float strength, int slot, int left, int top, int right, int bottom) {
     // NaN counts as 0.
     const float f = strength > 0.0f ? std::min(strength, 1.0f) : 0.0f;
@@ -533,6 +558,11 @@ int DrawRefract(int x, int y, float strength, int slot, int left, int top, int r
     ObjectPass pass;
     const int started = BeginObjectPass(x, y, slot, left, top, right, bottom, pass);
     if (started != kPassLocked) return started;
+    if (const EffectKernels* kernels = VectorEffects(); kernels && pass.width > 0) {
+        VectorRefract(*kernels, pass, k);
+        EndObjectPass(pass);
+        return 1;
+    }
     for (int j = 0; j < pass.height; ++j) {
         const std::uint16_t* source = pass.source + j * pass.sourcePitch;
         std::uint16_t* dest = pass.dest + j * pass.destPitch;

@@ -345,6 +345,30 @@ void SmoothEdgeRow(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t
 }
 
 template <int Bytes>
+void RefractShiftsRow(std::uint8_t* shifts, const std::uint16_t* s, int width, int lowered, int below,
+                      const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    using H = typename ByteLanes<Bytes>::Half;
+    constexpr int n = Lanes<Bytes>::kCount;
+    const U k = U{} + static_cast<std::uint16_t>(lowered);
+    const U rows = U{} + static_cast<std::uint16_t>(below < 32 ? below : 32);  // shifts stay below 32
+    auto one = [&](const std::uint16_t* sp, std::uint8_t* out) {
+        const U sv = Load<U>(sp);
+        const U red = Split5<U>(sv, q).c[0];
+        const U d = red - k;
+        const U moves = (U)(red > k) & (U)(d < rows) & (U)(sv != 0);
+        Store(out, __builtin_convertvector((U)(d & moves), H));
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) one(s + x, shifts + x);
+    if (x < width) {
+        std::uint16_t sb[n] = {};
+        std::memcpy(sb, s + x, static_cast<std::size_t>(width - x) * 2);
+        one(sb, shifts + x);  // shifts has room for a whole vector
+    }
+}
+
+template <int Bytes>
 void FieldSumsRow(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,
                   const std::uint16_t* down, int width, const RowParams& q) {
     using U = typename Lanes<Bytes>::U16;
@@ -484,7 +508,7 @@ void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remain
 template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
-                             RiseRow<Bytes>, SmoothEdgeRow<Bytes>, BlurColumnsRow<Bytes>, BlurStoreRow<Bytes>,
+                             RiseRow<Bytes>, SmoothEdgeRow<Bytes>, RefractShiftsRow<Bytes>, BlurColumnsRow<Bytes>, BlurStoreRow<Bytes>,
                              FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
                              TileWalkRow<Bytes>};
 };

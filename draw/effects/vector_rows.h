@@ -108,6 +108,11 @@ struct EffectKernels {
     // opaque guard, as do rows past the edge.
     void (*smoothEdgeRow)(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const source[3],
                           const std::uint16_t* const dest[3], int width, const RowParams& p);
+    // The refraction's shifts of one row: shifts[i] = the 5-bit red of s[i]
+    // less `lowered` where s[i] is opaque and that is 1 .. below - 1, else
+    // 0. shifts has room for whole vectors past width.
+    void (*refractShifts)(std::uint8_t* shifts, const std::uint16_t* s, int width, int lowered, int below,
+                          const RowParams& p);
     // The blur's column sums: adds the 5-bit channels of row `add` and
     // subtracts those of row `sub` (none when null) to column[c][i].
     void (*blurColumns)(std::uint16_t* const column[3], const std::uint16_t* add, const std::uint16_t* sub,

@@ -305,11 +305,11 @@ TEST_F(VectorRows, GlowMatchesThePlainLoopOnRandomDraws) {
     }
 }
 
-// The vector blur and smooth edge against the plain ones: random pictures
-// (half of the object transparent), block sizes (some wider or taller than
-// the visible part, some beyond the vector rows), positions, clips and
-// source rectangles, in both layouts.
-TEST_F(VectorRows, BlurAndSmoothEdgeMatchThePlainLoopOnRandomDraws) {
+// The vector blur, smooth edge and refraction against the plain ones:
+// random pictures (half of the object transparent), block sizes (some wider
+// or taller than the visible part, some beyond the vector rows), strengths,
+// positions, clips and source rectangles, in both layouts.
+TEST_F(VectorRows, ObjectFiltersMatchThePlainLoopOnRandomDraws) {
     if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
     for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
         Reopen(format);
@@ -320,19 +320,30 @@ TEST_F(VectorRows, BlurAndSmoothEdgeMatchThePlainLoopOnRandomDraws) {
         });
         std::vector<std::uint16_t> back(800 * 600);
         for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
-        for (int round = 0; round < 40; ++round) {
+        for (int round = 0; round < 44; ++round) {
             const int n = round < 20 ? random.Between(1, 9) : random.Between(10, 40);
-            const bool smooth = round >= 30;
-            const Draw draw = [n, smooth](int x, int y, int s, int l, int t, int r, int b) {
-                return smooth ? elDraw::DrawSmoothEdge(x, y, s, l, t, r, b) : elDraw::DrawBlur(x, y, n, s, l, t, r, b);
+            const float strength = static_cast<float>(random.Between(-2, 34)) / 32.0f;
+            std::string name = " blur " + std::to_string(n);
+            Draw draw = [n](int x, int y, int s, int l, int t, int r, int b) {
+                return elDraw::DrawBlur(x, y, n, s, l, t, r, b);
             };
+            if (round >= 30 && round < 37) {
+                name = " smooth edge";
+                draw = [](int x, int y, int s, int l, int t, int r, int b) {
+                    return elDraw::DrawSmoothEdge(x, y, s, l, t, r, b);
+                };
+            } else if (round >= 37) {
+                name = " refraction " + std::to_string(strength);
+                draw = [strength](int x, int y, int s, int l, int t, int r, int b) {
+                    return elDraw::DrawRefract(x, y, strength, s, l, t, r, b);
+                };
+            }
             const int left = random.Between(-10, 20), top = random.Between(-10, 20);
             elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
                             random.Between(200, 630));
             ExpectSameAtEveryLevel(back, draw, random.Between(-60, 780), random.Between(-60, 580), object, left, top,
                                    random.Between(left, 230), random.Between(top, 180),
-                                   std::string(Name(format)) + (smooth ? " smooth edge" : " blur " + std::to_string(n)) +
-                                       " round " + std::to_string(round));
+                                   std::string(Name(format)) + name + " round " + std::to_string(round));
         }
     }
 }
