@@ -588,6 +588,70 @@ inline std::int64_t StretchedIndex(int type, std::int64_t i, std::int64_t p) {
     return repeatsAfter ? std::min(i, p) : std::max(i, p);
 }
 
+// What a stretch draws: the type and the position, the source corner, the
+// destination corner, and the columns i0 .. i1 - 1 and rows j0 .. j1 - 1 of
+// the rectangle that lie on the back surface.
+struct StretchArea {
+    int type;
+    std::int64_t p, sl, st, dx, dy, i0, i1, j0, j1;
+};
+
+// The stretch a row at a time. Along the stretched axis a row is one run
+// copied from the object and one run of the repeated pixel, so the runs are
+// worked out once per row and copied with the keyed vector row instead of
+// finding each pixel's source.
+void StretchBySpans(const StretchArea& a, const LockedPixels& object, const LockedPixels& back, RowKernel keyed) {
+    const RowParams params = LayoutParams();
+    const std::int64_t ow = object.width, oh = object.height;
+    // The columns [from, to) of destination row `row` from the object's row
+    // sy, starting at source column sl + from; keyed or not.
+    auto copyRun = [&](std::int64_t row, std::int64_t sy, std::int64_t from, std::int64_t to, bool keyedCopy) {
+        from = std::max(from, -a.sl);
+        to = std::min(to, ow - a.sl);
+        if (from >= to) return;
+        std::uint16_t* d = back.Row(row) + a.dx + from;
+        const std::uint16_t* s = object.Row(sy) + a.sl + from;
+        if (keyedCopy)
+            keyed(d, s, static_cast<int>(to - from), params);
+        else
+            std::memcpy(d, s, static_cast<std::size_t>(to - from) * 2);
+    };
+    if (a.type >= 2) {
+        // Rows: every destination row is a source row, the stretched one
+        // repeated beyond (type 2) or before (type 3) the position.
+        const std::int64_t stretched = a.st + a.p;
+        if (a.type == 3)
+            for (std::int64_t row = 0; row < std::min(a.dy, std::int64_t{back.height}); ++row)
+                copyRun(row, stretched, a.i0, a.i1, false);  // the screen above, unkeyed
+        for (std::int64_t j = a.j0; j < a.j1; ++j) {
+            const std::int64_t sy = a.st + StretchedIndex(a.type, j, a.p);
+            if (sy >= 0 && sy < oh) copyRun(a.dy + j, sy, a.i0, a.i1, true);
+        }
+        return;
+    }
+    // Columns: the source columns up to the position (type 0) or from it
+    // (type 1), and the position's pixel repeated over the rest.
+    const std::int64_t sx = a.sl + a.p;
+    for (std::int64_t j = a.j0; j < a.j1; ++j) {
+        const std::int64_t sy = a.st + j;
+        if (sy < 0 || sy >= oh) continue;
+        const std::uint16_t v = object.Row(sy)[sx];
+        std::uint16_t* const row = back.Row(a.dy + j);
+        std::int64_t fillFrom = a.p + 1, fillTo = a.i1;  // type 0: right of the position
+        if (a.type == 0) {
+            copyRun(a.dy + j, sy, a.i0, std::min(a.i1, a.p + 1), true);
+        } else {
+            // Every screen column left of the rectangle shows the stretched column.
+            std::fill(row, row + std::clamp<std::int64_t>(a.dx, 0, back.width), v);
+            copyRun(a.dy + j, sy, std::max(a.i0, a.p), a.i1, true);
+            fillFrom = a.i0;
+            fillTo = std::min(a.i1, a.p);
+        }
+        fillFrom = std::max(fillFrom, a.i0);
+        if (v && fillFrom < fillTo) std::fill(row + a.dx + fillFrom, row + a.dx + fillTo, v);
+    }
+}
+
 }  // namespace
 
 int DrawStretchEdge(int x, int y, int type, unsigned position, int slot, int left, int top,
@@ -645,6 +709,13 @@ int DrawStretchEdge(int x, int y, int type, unsigned position, int slot, int lef
         const std::int64_t i1 = std::min<std::int64_t>(width, back.width - dx);
         const std::int64_t j0 = std::max<std::int64_t>(0, -dy);
         const std::int64_t j1 = std::min<std::int64_t>(height, back.height - dy);
+        const StretchArea area{type, p, sl, st, dx, dy, i0, i1, j0, j1};
+        if (const RowKernel keyed = VectorRow(RowOp::Keyed); keyed && i0 < i1) {
+            StretchBySpans(area, object, back, keyed);
+            UnlockPixels(object);
+            UnlockPixels(back);
+            return 1;
+        }
         std::int64_t sx = 0, sy = 0;
         if (type == 3) {
             // Every screen row above the rectangle shows the stretched row.

@@ -63,6 +63,7 @@ enum class RowOp {
     MixFixed,   // the same in integers: (s * fixedSource + d * fixedDest) >> kFixedBits
     MixFixedColumns,  // the same with the weights of each column
     FadeColumns,      // Fade with the levels of each column
+    Keyed,            // s: the keyed copy
     Count
 };
 

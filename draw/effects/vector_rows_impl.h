@@ -230,11 +230,17 @@ void MixFixedColumnsRow(std::uint16_t* d, const std::uint16_t* s, int w, const R
 }
 
 template <int Bytes>
+void KeyedRow(std::uint16_t* d, const std::uint16_t* s, int w, const RowParams&) {
+    using U = typename Lanes<Bytes>::U16;
+    RunRow<Bytes>(d, s, w, [](U a, U, int) { return a; });
+}
+
+template <int Bytes>
 struct RowTable {
     RowKernel rows[static_cast<int>(RowOp::Count)] = {
         HalfRow<Bytes>, FadeRow<Bytes>, DarkenAddRow<Bytes>, SubtractRow<Bytes>,
         MaskRow<Bytes>, DarkRow<Bytes>, GrayRow<Bytes>,     MixRow<Bytes>,
-        MixFixedRow<Bytes>, MixFixedColumnsRow<Bytes>, FadeColumnsRow<Bytes>};
+        MixFixedRow<Bytes>, MixFixedColumnsRow<Bytes>, FadeColumnsRow<Bytes>, KeyedRow<Bytes>};
 };
 
 }  // namespace

@@ -305,9 +305,10 @@ TEST_F(VectorRows, GlowMatchesThePlainLoopOnRandomDraws) {
     }
 }
 
-// The vector blur, smooth edge and refraction against the plain ones:
-// random pictures (half of the object transparent), block sizes (some wider
-// or taller than the visible part, some beyond the vector rows), strengths,
+// The vector blur, smooth edge, refraction and stretch against the plain
+// ones: random pictures (half of the object transparent), block sizes (some
+// wider or taller than the visible part, some beyond the vector rows),
+// strengths, stretch types and positions (some past the rectangle),
 // positions, clips and source rectangles, in both layouts.
 TEST_F(VectorRows, ObjectFiltersMatchThePlainLoopOnRandomDraws) {
     if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
@@ -320,7 +321,7 @@ TEST_F(VectorRows, ObjectFiltersMatchThePlainLoopOnRandomDraws) {
         });
         std::vector<std::uint16_t> back(800 * 600);
         for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
-        for (int round = 0; round < 44; ++round) {
+        for (int round = 0; round < 56; ++round) {
             const int n = round < 20 ? random.Between(1, 9) : random.Between(10, 40);
             const float strength = static_cast<float>(random.Between(-2, 34)) / 32.0f;
             std::string name = " blur " + std::to_string(n);
@@ -331,6 +332,13 @@ TEST_F(VectorRows, ObjectFiltersMatchThePlainLoopOnRandomDraws) {
                 name = " smooth edge";
                 draw = [](int x, int y, int s, int l, int t, int r, int b) {
                     return elDraw::DrawSmoothEdge(x, y, s, l, t, r, b);
+                };
+            } else if (round >= 44) {
+                const int type = round % 4;
+                const auto position = static_cast<unsigned>(random.Below(3) ? random.Between(0, 240) : random.Next());
+                name = " stretch " + std::to_string(type) + " at " + std::to_string(position);
+                draw = [type, position](int x, int y, int s, int l, int t, int r, int b) {
+                    return elDraw::DrawStretchEdge(x, y, type, position, s, l, t, r, b);
                 };
             } else if (round >= 37) {
                 name = " refraction " + std::to_string(strength);
