@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "draw/effects/elEffects.h"
 #include "draw/effects/locked_pixels.h"
+#include "draw/effects/vector_rows.h"
 #include "system/elSystem.h"
 
 TunnelCell TunnelTable[kTunnelCells];
@@ -20,6 +22,8 @@ int TunnelWidth = 0;
 int TunnelHeight = 0;
 
 namespace {
+
+std::vector<std::uint32_t> TunnelPlaces;  // one row's texture places
 
 constexpr double kPi = 3.141592653589793;
 constexpr int kLargestTexture = 32767;  // coordinates are stored in 16 bits
@@ -153,10 +157,22 @@ int DrawTunnel(int x, int y, int du, int dv, int slot) {
         const std::int64_t endRow = std::min<std::int64_t>(TunnelHeight, back.height - y64);
         const std::int64_t firstCol = std::clamp<std::int64_t>(-x64, 0, TunnelWidth);
         const std::int64_t endCol = std::min<std::int64_t>(TunnelWidth, back.width - x64);
+        const EffectKernels* kernels = texture.pitch < 32768 ? VectorEffects() : nullptr;
+        const int count = static_cast<int>(endCol - firstCol);
+        if (kernels) TunnelPlaces.resize(static_cast<std::size_t>(std::max(count, 0)) + kMaxLanes);
         for (std::int64_t i = firstRow; i < endRow && firstCol < endCol; ++i) {
             const TunnelCell* cells = TunnelTable + i * TunnelWidth;
             // From the first visible column: no pointer before the surface.
             std::uint16_t* dest = back.Row(y64 + i) + (x64 + firstCol);
+            // The texture places of a row on the vector rows, then the copy;
+            // a row with a cell changed by hand goes the plain way.
+            if (kernels && kernels->tunnelIndices(TunnelPlaces.data(), cells + firstCol, count, u0, v0, tw, th,
+                                                  static_cast<int>(texture.pitch))) {
+                const std::uint16_t* const bits = texture.Row(0);
+                const std::uint32_t* const places = TunnelPlaces.data();
+                for (int j = 0; j < count; ++j) dest[j] = bits[places[j]];
+                continue;
+            }
             for (std::int64_t j = firstCol; j < endCol; ++j, ++dest) {
                 int tu = u0 + cells[j].u;
                 int tv = v0 + cells[j].v;

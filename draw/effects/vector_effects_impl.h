@@ -262,6 +262,17 @@ void BlurColumnsRow(std::uint16_t* const column[3], const std::uint16_t* add, co
 [[gnu::always_inline]] inline Lanes<16>::U16 MulHigh(Lanes<16>::U16 a, Lanes<16>::U16 b) {
     return (Lanes<16>::U16)_mm_mulhi_epu16((__m128i)a, (__m128i)b);
 }
+// a[0] * b[0] + a[1] * b[1] of each pair of signed 16-bit lanes, in the
+// 32-bit lane they share.
+[[gnu::always_inline]] inline Lanes<16>::U16 MulAddPairs(Lanes<16>::U16 a, Lanes<16>::U16 b) {
+    return (Lanes<16>::U16)_mm_madd_epi16((__m128i)a, (__m128i)b);
+}
+#if defined(__AVX2__)
+[[gnu::always_inline]] inline Lanes<32>::U16 MulAddPairs(Lanes<32>::U16 a, Lanes<32>::U16 b) {
+    return (Lanes<32>::U16)_mm256_madd_epi16((__m256i)a, (__m256i)b);
+}
+#endif
+
 // Whether any lane of the mask is set.
 [[gnu::always_inline]] inline bool AnyLane(Lanes<16>::U16 mask) { return _mm_movemask_epi8((__m128i)mask) != 0; }
 #if defined(__AVX2__)
@@ -366,6 +377,43 @@ void RefractShiftsRow(std::uint8_t* shifts, const std::uint16_t* s, int width, i
         std::memcpy(sb, s + x, static_cast<std::size_t>(width - x) * 2);
         one(sb, shifts + x);  // shifts has room for a whole vector
     }
+}
+
+template <int Bytes>
+bool TunnelIndicesRow(std::uint32_t* out, const void* cells, int count, int u0, int v0, int width, int height,
+                      int pitch) {
+    using U = typename Lanes<Bytes>::U16;
+    constexpr int n = Lanes<Bytes>::kCount;  // 16-bit lanes: n / 2 cells a vector
+    // The lanes alternate u and v, as the cells do.
+    U start = U{}, sizes = U{}, weights = U{};
+    for (int i = 0; i < n; i += 2) {
+        start[i] = static_cast<std::uint16_t>(u0);
+        start[i + 1] = static_cast<std::uint16_t>(v0);
+        sizes[i] = static_cast<std::uint16_t>(width);
+        sizes[i + 1] = static_cast<std::uint16_t>(height);
+        weights[i] = 1;
+        weights[i + 1] = static_cast<std::uint16_t>(pitch);
+    }
+    U outside = U{};  // all ones in lanes that met a cell outside the texture
+    auto one = [&](const std::uint16_t* from, std::uint32_t* to) {
+        const U cell = Load<U>(from);
+        outside |= (U)(cell >= sizes);  // negative ones too, taken unsigned
+        U t = cell + start;             // below 2 * 32767: no wrap
+        t -= (U)(t >= sizes) & sizes;
+        // v * pitch + u of each cell in its 32-bit lane (all below 2^31).
+        Store(to, MulAddPairs(t, weights));
+    };
+    const auto* lanes = static_cast<const std::uint16_t*>(cells);
+    constexpr int perVector = n / 2;
+    int x = 0;
+    for (; x + perVector <= count; x += perVector) one(lanes + 2 * x, out + x);
+    if (x < count) {
+        // The last cells through a copy padded with cell (0, 0).
+        std::uint16_t padded[n] = {};
+        std::memcpy(padded, lanes + 2 * x, static_cast<std::size_t>(count - x) * 4);
+        one(padded, out + x);  // out has room for a whole vector
+    }
+    return !AnyLane(outside);
 }
 
 template <int Bytes>
@@ -508,7 +556,7 @@ void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remain
 template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
-                             RiseRow<Bytes>, SmoothEdgeRow<Bytes>, RefractShiftsRow<Bytes>, BlurColumnsRow<Bytes>, BlurStoreRow<Bytes>,
+                             RiseRow<Bytes>, SmoothEdgeRow<Bytes>, RefractShiftsRow<Bytes>, TunnelIndicesRow<Bytes>, BlurColumnsRow<Bytes>, BlurStoreRow<Bytes>,
                              FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
                              TileWalkRow<Bytes>};
 };

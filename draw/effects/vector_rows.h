@@ -114,6 +114,13 @@ struct EffectKernels {
     // 0. shifts has room for whole vectors past width.
     void (*refractShifts)(std::uint8_t* shifts, const std::uint16_t* s, int width, int lowered, int below,
                           const RowParams& p);
+    // The tunnel's texture places of count cells (TunnelCell: signed 16-bit
+    // u, then v): out[i] = v * pitch + u after adding (u0, v0) and taking
+    // width or height off once where that reaches them. Sizes and pitch
+    // below 32768. False when any cell lies outside the texture (out is
+    // then of no use); out has room for whole vectors past count.
+    bool (*tunnelIndices)(std::uint32_t* out, const void* cells, int count, int u0, int v0, int width, int height,
+                          int pitch);
     // The blur's column sums: adds the 5-bit channels of row `add` and
     // subtracts those of row `sub` (none when null) to column[c][i].
     void (*blurColumns)(std::uint16_t* const column[3], const std::uint16_t* add, const std::uint16_t* sub,

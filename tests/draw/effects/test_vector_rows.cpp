@@ -356,6 +356,37 @@ TEST_F(VectorRows, ObjectFiltersMatchThePlainLoopOnRandomDraws) {
     }
 }
 
+// The tunnel through the vector rows' texture places against the plain
+// loop: random tables (sizes, centres, measures and curves), textures larger
+// than the table was made for, scrolls of any sign and positions partly off
+// the screen; rows holding a cell moved outside the texture by hand.
+TEST_F(VectorRows, TunnelMatchesThePlainLoopOnRandomTables) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    Random random{33};
+    std::vector<std::uint16_t> back(800 * 600);
+    for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+    for (int round = 0; round < 12; ++round) {
+        const int tw = random.Between(1, 300), th = random.Between(1, 300);
+        const int texture = Object(tw + random.Below(20), th + random.Below(20),
+                                   [&random](int, int) { return static_cast<std::uint16_t>(random.Next()); });
+        elDraw::MakeTunnel(tw, th, random.Between(1, 640), random.Between(1, 480), random.Between(-1, 300),
+                           random.Between(-1, 200), random.Between(-1, 8), random.Between(-3, 3), random.Below(7),
+                           random.Below(6));
+        const bool byHand = round % 4 == 3;
+        for (int k = 0; byHand && k < 64; ++k) {
+            TunnelCell& cell = TunnelTable[random.Below(elDraw::TunnelWidth * elDraw::TunnelHeight)];
+            std::int16_t& side = k % 2 ? cell.u : cell.v;
+            side = static_cast<std::int16_t>(random.Below(2) ? -1 - random.Below(100) : (k % 2 ? tw : th) + random.Below(9));
+        }
+        const int du = random.Between(-100000, 100000), dv = random.Between(-100000, 100000);
+        const Draw draw = [du, dv](int x, int y, int s, int, int, int, int) { return elDraw::DrawTunnel(x, y, du, dv, s); };
+        const int x = byHand ? random.Between(-20, 100) : random.Between(-200, 700);
+        const int y = byHand ? random.Between(-20, 100) : random.Between(-200, 500);
+        ExpectSameAtEveryLevel(back, draw, x, y, texture, 0, 0, 0, 0,
+                               "tunnel round " + std::to_string(round));
+    }
+}
+
 // The rotations through per-draw column and row maps against the formulas
 // per pixel: random angles, zooms (some negative or tiny), floor zoom steps
 // and colour factors, destination rectangles partly off the screen, clip
