@@ -19,8 +19,10 @@ struct LockedPixels {
     int width = 0;                                // size in pixels
     int height = 0;                               // size in pixels
 
-    // The first pixel of row y (0 = top); y is not checked.
-    std::uint16_t* Row(std::ptrdiff_t y) const { return bits + y * pitch; }
+    // The first pixel of row y (0 = top); y is not checked. The effects
+    // cut their rows in 64 bits; a row of the surface fits a pointer
+    // difference on every target, 32-bit ones too.
+    std::uint16_t* Row(std::int64_t y) const { return bits + static_cast<std::ptrdiff_t>(y) * pitch; }
 };
 
 // Internal. Locks the whole surface. False when there is no surface, the lock fails or
