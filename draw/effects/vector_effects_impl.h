@@ -285,59 +285,6 @@ void BlurStoreRow(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t*
     });
 }
 
-template <int Bytes>
-void FieldSumsRow(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,
-                  const std::uint16_t* down, int width, const RowParams& q) {
-    using U = typename Lanes<Bytes>::U16;
-    using W = typename Lanes<Bytes>::U32;
-    constexpr int n = Lanes<Bytes>::kCount;
-    auto one = [&](std::uint32_t* o, const std::uint16_t* r, const std::uint16_t* u, const std::uint16_t* d) {
-        const Split5<U> a(Load<U>(r), q), b(Load<U>(u), q), c(Load<U>(d), q);
-        W sum = W{};
-        for (int i = 0; i < 3; ++i)
-            sum |= __builtin_convertvector((U)(a.c[i] + b.c[i] + c.c[i]), W) << kFieldShift[i];
-        // memcpy, not Store: the 32-bit lanes are wider than a vector
-        // register and must not pass through a function's return.
-        std::memcpy(o, &sum, sizeof sum);
-    };
-    int x = 0;
-    for (; x + n <= width; x += n) one(out + x, right + x, up + x, down + x);
-    if (x < width) {
-        const auto count = static_cast<std::size_t>(width - x);
-        std::uint16_t rb[n] = {}, ub[n] = {}, db[n] = {};
-        std::uint32_t ob[n];
-        std::memcpy(rb, right + x, count * 2);
-        std::memcpy(ub, up + x, count * 2);
-        std::memcpy(db, down + x, count * 2);
-        one(ob, rb, ub, db);
-        std::memcpy(out + x, ob, count * 4);
-    }
-}
-
-template <int Bytes>
-void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& q) {
-    using U = typename Lanes<Bytes>::U16;
-    using W = typename Lanes<Bytes>::U32;
-    constexpr int n = Lanes<Bytes>::kCount;
-    auto one = [&](std::uint16_t* o, const std::uint32_t* f) {
-        W v;
-        std::memcpy(&v, f, sizeof v);
-        U c[3];
-        for (int i = 0; i < 3; ++i) c[i] = __builtin_convertvector((v >> kFieldShift[i]) & 31, U);
-        Store(o, Place5(c, q));
-    };
-    int x = 0;
-    for (; x + n <= width; x += n) one(d + x, fields + x);
-    if (x < width) {
-        const auto count = static_cast<std::size_t>(width - x);
-        std::uint16_t ob[n];
-        std::uint32_t fb[n] = {};
-        std::memcpy(fb, fields + x, count * 4);
-        one(ob, fb);
-        std::memcpy(d + x, ob, count * 2);
-    }
-}
-
 // trunc(u / 360) without a division: u + 359 for negative u makes it a
 // floor, and a bias of 360 * kBias (above 2^30) makes the numerator
 // positive, so the compiler's unsigned division by a constant (a multiply
@@ -422,12 +369,219 @@ void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remain
     }
 }
 
+// Half h (0 or 1) of a vector of 16-bit lanes, and two halves joined; a
+// half widens to one register of 32-bit lanes.
+template <int Bytes>
+struct HalfLanes;
+template <>
+struct HalfLanes<16> {
+    using U16 = std::uint16_t __attribute__((vector_size(8)));
+};
+template <>
+struct HalfLanes<32> {
+    using U16 = std::uint16_t __attribute__((vector_size(16)));
+};
+template <int Bytes>
+using HalfU16 = typename HalfLanes<Bytes>::U16;
+
+template <int Bytes>
+[[gnu::always_inline]] inline HalfU16<Bytes> LanesHalf(typename Lanes<Bytes>::U16 v, int h) {
+    if constexpr (Bytes == 16) {
+        return h ? __builtin_shufflevector(v, v, 4, 5, 6, 7) : __builtin_shufflevector(v, v, 0, 1, 2, 3);
+    } else {
+        return h ? __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15)
+                 : __builtin_shufflevector(v, v, 0, 1, 2, 3, 4, 5, 6, 7);
+    }
+}
+
+template <int Bytes>
+[[gnu::always_inline]] inline typename Lanes<Bytes>::U16 JoinHalves(HalfU16<Bytes> lo, HalfU16<Bytes> hi) {
+    if constexpr (Bytes == 16) {
+        return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7);
+    } else {
+        return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    }
+}
+
+// The 32-bit lanes are worked in registers of the unit's width, half a
+// vector of pixels at a time: wider vectors would pass through memory.
+template <int Bytes>
+void FieldSumsRow(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,
+                  const std::uint16_t* down, int width, const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    using W = typename WordLanes<Bytes>::U32;
+    constexpr int n = Lanes<Bytes>::kCount;
+    auto one = [&](std::uint32_t* o, const std::uint16_t* r, const std::uint16_t* u, const std::uint16_t* d) {
+        const Split5<U> a(Load<U>(r), q), b(Load<U>(u), q), c(Load<U>(d), q);
+        U sum[3];
+        for (int i = 0; i < 3; ++i) sum[i] = a.c[i] + b.c[i] + c.c[i];
+        for (int h = 0; h < 2; ++h) {
+            W fields = W{};
+            for (int i = 0; i < 3; ++i) fields |= __builtin_convertvector(LanesHalf<Bytes>(sum[i], h), W) << kFieldShift[i];
+            Store(o + h * n / 2, fields);
+        }
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) one(out + x, right + x, up + x, down + x);
+    if (x < width) {
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t rb[n] = {}, ub[n] = {}, db[n] = {};
+        std::uint32_t ob[n];
+        std::memcpy(rb, right + x, count * 2);
+        std::memcpy(ub, up + x, count * 2);
+        std::memcpy(db, down + x, count * 2);
+        one(ob, rb, ub, db);
+        std::memcpy(out + x, ob, count * 4);
+    }
+}
+
+template <int Bytes>
+void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    using W = typename WordLanes<Bytes>::U32;
+    using H = HalfU16<Bytes>;
+    constexpr int n = Lanes<Bytes>::kCount;
+    auto one = [&](std::uint16_t* o, const std::uint32_t* f) {
+        const W lo = Load<W>(f), hi = Load<W>(f + n / 2);
+        U c[3];
+        for (int i = 0; i < 3; ++i)
+            c[i] = JoinHalves<Bytes>(__builtin_convertvector((lo >> kFieldShift[i]) & 31, H),
+                              __builtin_convertvector((hi >> kFieldShift[i]) & 31, H));
+        Store(o, Place5(c, q));
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) one(d + x, fields + x);
+    if (x < width) {
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t ob[n];
+        std::uint32_t fb[n] = {};
+        std::memcpy(fb, fields + x, count * 4);
+        one(ob, fb);
+        std::memcpy(d + x, ob, count * 2);
+    }
+}
+
+// ---- The screen blur's wavefront ---------------------------------------------------
+//
+// The blur is a chain along each row (the left neighbour is the pixel just
+// written) and down the rows (the upper neighbour too). Lane r of a block
+// of kBlurWaveRows rows runs r pixels behind lane r - 1: at step t it makes
+// pixel t - r of its row, whose upper neighbour lane r - 1 made at step
+// t - 1 and whose left neighbour is the lane's own last pixel. A step is
+// then a few vector operations for the whole block.
+
+// The lanes moved up by one: lane 0 takes the last lane of `before`, lane
+// i > 0 lane i - 1 of `v`.
+template <class W>
+[[gnu::always_inline]] inline W LanesAfter(W before, W v) {
+    if constexpr (sizeof(W) == 16) {
+        return __builtin_shufflevector(before, v, 3, 4, 5, 6);
+    } else {
+        return __builtin_shufflevector(before, v, 7, 8, 9, 10, 11, 12, 13, 14);
+    }
+}
+
+// Transposes a square of n x n words (n the lanes of W): row i of `from`
+// (pitch fromPitch) becomes column i of `to` (pitch toPitch).
+template <class W>
+[[gnu::always_inline]] inline void TransposeWords(std::uint32_t* to, std::ptrdiff_t toPitch,
+                                                  const std::uint32_t* from, std::ptrdiff_t fromPitch) {
+    if constexpr (sizeof(W) == 16) {
+        W r[4];
+        for (int i = 0; i < 4; ++i) r[i] = Load<W>(from + i * fromPitch);
+        const W t0 = __builtin_shufflevector(r[0], r[1], 0, 4, 1, 5);
+        const W t1 = __builtin_shufflevector(r[0], r[1], 2, 6, 3, 7);
+        const W t2 = __builtin_shufflevector(r[2], r[3], 0, 4, 1, 5);
+        const W t3 = __builtin_shufflevector(r[2], r[3], 2, 6, 3, 7);
+        Store(to, (W)__builtin_shufflevector(t0, t2, 0, 1, 4, 5));
+        Store(to + toPitch, (W)__builtin_shufflevector(t0, t2, 2, 3, 6, 7));
+        Store(to + 2 * toPitch, (W)__builtin_shufflevector(t1, t3, 0, 1, 4, 5));
+        Store(to + 3 * toPitch, (W)__builtin_shufflevector(t1, t3, 2, 3, 6, 7));
+    } else {
+        // Pairs of words interleaved, then pairs of pairs, within each half
+        // of the register; the halves are swapped last.
+        W r[8], t[8], u[8];
+        for (int i = 0; i < 8; ++i) r[i] = Load<W>(from + i * fromPitch);
+        for (int i = 0; i < 8; i += 2) {
+            t[i] = __builtin_shufflevector(r[i], r[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+            t[i + 1] = __builtin_shufflevector(r[i], r[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+        }
+        for (int i = 0; i < 8; i += 4) {
+            u[i] = __builtin_shufflevector(t[i], t[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+            u[i + 1] = __builtin_shufflevector(t[i], t[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+            u[i + 2] = __builtin_shufflevector(t[i + 1], t[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+            u[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
+        }
+        for (int i = 0; i < 4; ++i) {
+            Store(to + i * toPitch, (W)__builtin_shufflevector(u[i], u[i + 4], 0, 1, 2, 3, 8, 9, 10, 11));
+            Store(to + (i + 4) * toPitch, (W)__builtin_shufflevector(u[i], u[i + 4], 4, 5, 6, 7, 12, 13, 14, 15));
+        }
+    }
+}
+
+template <int Bytes, bool Fade>
+void BlurWaveSteps(std::uint32_t* skew, std::ptrdiff_t pitch, int steps, const std::uint32_t* left,
+                   std::uint32_t fadeBits) {
+    using W = typename WordLanes<Bytes>::U32;
+    constexpr int n = Bytes / 4;
+    constexpr int kVectors = kBlurWaveRows / n;
+    constexpr std::uint32_t kMask = (31u << kFieldShift[0]) | (31u << kFieldShift[1]) | (31u << kFieldShift[2]);
+    constexpr std::uint32_t kRaise = (124u << kFieldShift[0]) | (124u << kFieldShift[1]) | (124u << kFieldShift[2]);
+    // Lane r has started at step t when r <= t: all ones from entry
+    // kBlurWaveRows - 1 - t + r of this table.
+    static constexpr auto kStarted = [] {
+        struct Table {
+            std::uint32_t bits[2 * kBlurWaveRows];
+        } table{};
+        for (int i = 0; i < kBlurWaveRows; ++i) table.bits[i] = ~0u;
+        return table;
+    }();
+    W v[kVectors], start[kVectors];
+    for (int k = 0; k < kVectors; ++k) v[k] = start[k] = Load<W>(left + k * n);
+    // n steps at a time: their inputs turned from rows into steps, the
+    // steps run, and their pixels turned back into rows.
+    alignas(64) std::uint32_t block[n * kBlurWaveRows];
+    for (int first = 0; first < steps; first += n) {
+        for (int k = 0; k < kVectors; ++k)
+            TransposeWords<W>(block + k * n, kBlurWaveRows, skew + k * n * pitch + first, pitch);
+        for (int s = 0; s < n; ++s) {
+            const int t = first + s;
+            std::uint32_t* lanes = block + s * kBlurWaveRows;
+            W before = W{};  // no lane above lane 0: its upper neighbour is in its sums
+            for (int k = 0; k < kVectors; ++k) {
+                const W sum = v[k] + (LanesAfter(before, v[k]) + Load<W>(lanes + k * n));
+                before = v[k];
+                W out = (sum >> 2) & kMask;
+                if constexpr (Fade) out -= ((sum + kRaise) >> 7) & fadeBits;
+                if (t < kBlurWaveRows) {
+                    // A lane not yet started keeps its row's left edge.
+                    const W started = Load<W>(kStarted.bits + kBlurWaveRows - 1 - t + k * n);
+                    out = (out & started) | (start[k] & ~started);
+                }
+                v[k] = out;
+                Store(lanes + k * n, out);
+            }
+        }
+        for (int k = 0; k < kVectors; ++k)
+            TransposeWords<W>(skew + k * n * pitch + first, pitch, block + k * n, kBlurWaveRows);
+    }
+}
+
+template <int Bytes>
+void BlurWaveRows(std::uint32_t* skew, std::ptrdiff_t pitch, int steps, const std::uint32_t* left,
+                  std::uint32_t fadeBits) {
+    if (fadeBits)
+        BlurWaveSteps<Bytes, true>(skew, pitch, steps, left, fadeBits);
+    else
+        BlurWaveSteps<Bytes, false>(skew, pitch, steps, left, 0);
+}
+
 template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
                              RiseRow<Bytes>, BlurColumnsRow<Bytes>, BlurBoxesRow<Bytes>, BlurStoreRow<Bytes>,
                              FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
-                             TileWalkRow<Bytes>};
+                             TileWalkRow<Bytes>, BlurWaveRows<Bytes>};
 };
 
 }  // namespace

@@ -129,12 +129,26 @@ struct EffectKernels {
     void (*tileWalk)(std::int64_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
                      std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
                      std::int64_t scale, int count);
+    // The screen blur over a block of kBlurWaveRows rows, in the fields of
+    // kFieldShift. Row r of `skew` (pitch words apart) holds at entry r + i
+    // the sums of pixel i's right, lower and (row 0 only: the rows above are
+    // done) upper neighbours, and receives there the blurred pixel i: each
+    // field (left + upper + sums) / 4, less 1 in the fields of fadeBits where
+    // that is not 0, the left one the pixel just made (left[r] before pixel
+    // 0) and the upper one made by row r - 1. Entries 0 to steps - 1 of a
+    // row, rounded up to a multiple of kMaxLanes, are read and written;
+    // those outside a row's pixels hold anything below 128 per field.
+    void (*blurWave)(std::uint32_t* skew, std::ptrdiff_t pitch, int steps, const std::uint32_t* left,
+                     std::uint32_t fadeBits);
 };
 
 // Channel fields of a 32-bit word: red at bit 0, green at 10, blue at 20,
 // ten bits each, so that sums of a few 5-bit values never carry into the
 // next field.
 constexpr int kFieldShift[3] = {0, 10, 20};
+
+// The rows of one block of the screen blur's wavefront.
+constexpr int kBlurWaveRows = 32;
 
 // The effect kernels at the active level; nullptr where the plain loops run.
 const EffectKernels* VectorEffects();
