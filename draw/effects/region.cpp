@@ -199,57 +199,43 @@ int Rise(int x, int y, int width, int height, const ChannelFlags* fade, NoiseCur
     return 1;
 }
 
-std::vector<std::uint32_t> BlurSkew;
-std::vector<std::uint16_t> BlurNone;
-
-// The channels of a pixel in the fields of kFieldShift.
-std::uint32_t PixelFields(std::uint16_t p) {
-    const std::uint8_t* c = PixelSplitTable[p];
-    return (std::uint32_t{c[0]} << kFieldShift[0]) | (std::uint32_t{c[1]} << kFieldShift[1]) |
-           (std::uint32_t{c[2]} << kFieldShift[2]);
-}
+std::vector<std::uint32_t> BlurRows, BlurAbove;
 
 // The in-place blur with the vector rows. Each pixel is (left + right + up +
 // down) / 4 per 5-bit channel, the left and upper ones already written: a
 // chain along the row and down the column. Blocks of kBlurWaveRows rows run
 // as a wavefront (see EffectKernels::blurWave), each row one pixel behind
-// the row above. The sums of the old neighbours (right and down, and the
-// finished row above the block for its first row) come first from a vector
-// row, each row's shifted by its lag; the blurred fields are packed back.
+// the row above, on the three channels held in the fields of one word; the
+// rows are turned into fields before and packed back after.
 void VectorBlur(const EffectKernels& kernels, const LockedPixels& back, Span columns, Span rows,
                 const ChannelFlags* fade) {
     const RowParams params = LayoutParams();
     const int inner = columns.size() - 2;
     const int steps = inner + kBlurWaveRows - 1;  // the last row starts kBlurWaveRows - 1 steps late
-    const std::ptrdiff_t wavePitch = (steps + kMaxLanes - 1) / kMaxLanes * kMaxLanes;
-    // Entries no row writes stay below 128 per field, as the wavefront needs:
-    // zeros at first, sums and blurred pixels later.
-    const auto size = static_cast<std::size_t>(kBlurWaveRows * wavePitch);
-    if (BlurSkew.size() < size) BlurSkew.assign(size, 0);
-    // No pixels: a row of zeros, whose channels add nothing.
-    if (BlurNone.size() < static_cast<std::size_t>(inner)) BlurNone.assign(static_cast<std::size_t>(inner), 0);
+    // Row r of a block starts its fields at entry r; the wavefront reads
+    // whole vectors past the last step.
+    const std::ptrdiff_t wavePitch = (steps + 2 + 2 * kMaxLanes - 1) / kMaxLanes * kMaxLanes;
+    // Entries no row writes keep fields of earlier pixels, below 32 each,
+    // as the wavefront needs (zeros at first).
+    const auto size = static_cast<std::size_t>((kBlurWaveRows + 1) * wavePitch);
+    if (BlurRows.size() < size) BlurRows.assign(size, 0);
+    if (BlurAbove.size() < static_cast<std::size_t>(wavePitch)) BlurAbove.assign(static_cast<std::size_t>(wavePitch), 0);
     const std::uint32_t fadeBits = fade ? ((fade->red ? 1u << kFieldShift[0] : 0u) |
                                            (fade->green ? 1u << kFieldShift[1] : 0u) |
                                            (fade->blue ? 1u << kFieldShift[2] : 0u))
                                         : 0u;
     const std::ptrdiff_t pitch = back.pitch;
-    std::uint32_t left[kBlurWaveRows];
+    std::uint32_t* const fields = BlurRows.data();
     for (int j = 1; j < rows.size() - 1; j += kBlurWaveRows) {
         const int count = std::min(kBlurWaveRows, rows.size() - 1 - j);
         std::uint16_t* const first = back.Row(rows.first + j) + columns.first;
-        for (int r = 0; r < kBlurWaveRows; ++r) {
-            if (r >= count) {
-                left[r] = 0;
-                continue;
-            }
-            std::uint16_t* row = first + r * pitch;
-            kernels.fieldSums(BlurSkew.data() + r * wavePitch + r, row + 2, r == 0 ? row + 1 - pitch : BlurNone.data(),
-                              row + 1 + pitch, inner, params);
-            left[r] = PixelFields(row[0]);
-        }
-        kernels.blurWave(BlurSkew.data(), wavePitch, steps, left, fadeBits);
+        kernels.pixelFields(BlurAbove.data(), first - pitch, columns.size(), params);
+        // The block's rows and the row under it.
+        for (int r = 0; r <= count; ++r)
+            kernels.pixelFields(fields + r * wavePitch + r, first + r * pitch, columns.size(), params);
+        kernels.blurWave(fields, wavePitch, BlurAbove.data(), steps, fadeBits);
         for (int r = 0; r < count; ++r)
-            kernels.packFields(first + r * pitch + 1, BlurSkew.data() + r * wavePitch + r, inner, params);
+            kernels.packFields(first + r * pitch + 1, fields + r * wavePitch + r, inner, params);
     }
 }
 

@@ -369,8 +369,8 @@ void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remain
     }
 }
 
-// Half h (0 or 1) of a vector of 16-bit lanes, and two halves joined; a
-// half widens to one register of 32-bit lanes.
+// Half a vector of 16-bit lanes: as many lanes as one register of 32-bit
+// lanes.
 template <int Bytes>
 struct HalfLanes;
 template <>
@@ -384,70 +384,52 @@ struct HalfLanes<32> {
 template <int Bytes>
 using HalfU16 = typename HalfLanes<Bytes>::U16;
 
-template <int Bytes>
-[[gnu::always_inline]] inline HalfU16<Bytes> LanesHalf(typename Lanes<Bytes>::U16 v, int h) {
-    if constexpr (Bytes == 16) {
-        return h ? __builtin_shufflevector(v, v, 4, 5, 6, 7) : __builtin_shufflevector(v, v, 0, 1, 2, 3);
-    } else {
-        return h ? __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15)
-                 : __builtin_shufflevector(v, v, 0, 1, 2, 3, 4, 5, 6, 7);
-    }
-}
-
-template <int Bytes>
-[[gnu::always_inline]] inline typename Lanes<Bytes>::U16 JoinHalves(HalfU16<Bytes> lo, HalfU16<Bytes> hi) {
-    if constexpr (Bytes == 16) {
-        return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7);
-    } else {
-        return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    }
-}
-
-// The 32-bit lanes are worked in registers of the unit's width, half a
-// vector of pixels at a time: wider vectors would pass through memory.
-template <int Bytes>
-void FieldSumsRow(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,
-                  const std::uint16_t* down, int width, const RowParams& q) {
-    using U = typename Lanes<Bytes>::U16;
+// The fields are made and read in 32-bit lanes, half a vector of pixels at
+// a time (the unit's width): wider vectors would pass through memory.
+template <int Bytes, bool Foreign>
+void PixelFieldsLoop(std::uint32_t* out, const std::uint16_t* pixels, int width, const RowParams& q) {
     using W = typename WordLanes<Bytes>::U32;
-    constexpr int n = Lanes<Bytes>::kCount;
-    auto one = [&](std::uint32_t* o, const std::uint16_t* r, const std::uint16_t* u, const std::uint16_t* d) {
-        const Split5<U> a(Load<U>(r), q), b(Load<U>(u), q), c(Load<U>(d), q);
-        U sum[3];
-        for (int i = 0; i < 3; ++i) sum[i] = a.c[i] + b.c[i] + c.c[i];
-        for (int h = 0; h < 2; ++h) {
-            W fields = W{};
-            for (int i = 0; i < 3; ++i) fields |= __builtin_convertvector(LanesHalf<Bytes>(sum[i], h), W) << kFieldShift[i];
-            Store(o + h * n / 2, fields);
-        }
+    using H = HalfU16<Bytes>;
+    constexpr int n = Bytes / 4;
+    auto one = [&](std::uint32_t* o, const std::uint16_t* p) {
+        W u = __builtin_convertvector(Load<H>(p), W);
+        if constexpr (Foreign) u &= (W)((u & q.foreign) == 0);  // such pixels split into zeros
+        W fields = W{};
+        for (int i = 0; i < 3; ++i) fields |= ((u >> q.shift5[i]) & 31) << kFieldShift[i];
+        Store(o, fields);
     };
     int x = 0;
-    for (; x + n <= width; x += n) one(out + x, right + x, up + x, down + x);
+    for (; x + n <= width; x += n) one(out + x, pixels + x);
     if (x < width) {
         const auto count = static_cast<std::size_t>(width - x);
-        std::uint16_t rb[n] = {}, ub[n] = {}, db[n] = {};
+        std::uint16_t pb[n] = {};
         std::uint32_t ob[n];
-        std::memcpy(rb, right + x, count * 2);
-        std::memcpy(ub, up + x, count * 2);
-        std::memcpy(db, down + x, count * 2);
-        one(ob, rb, ub, db);
+        std::memcpy(pb, pixels + x, count * 2);
+        one(ob, pb);
         std::memcpy(out + x, ob, count * 4);
     }
 }
 
 template <int Bytes>
+void PixelFieldsRow(std::uint32_t* out, const std::uint16_t* pixels, int width, const RowParams& q) {
+    if (q.foreign)
+        PixelFieldsLoop<Bytes, true>(out, pixels, width, q);
+    else
+        PixelFieldsLoop<Bytes, false>(out, pixels, width, q);
+}
+
+template <int Bytes>
 void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& q) {
-    using U = typename Lanes<Bytes>::U16;
     using W = typename WordLanes<Bytes>::U32;
     using H = HalfU16<Bytes>;
-    constexpr int n = Lanes<Bytes>::kCount;
+    constexpr int n = Bytes / 4;
+    // The places held apart from q: the stores of pixels could change them.
+    const unsigned place[3] = {q.shift5[0], q.shift5[1], q.shift5[2]};
     auto one = [&](std::uint16_t* o, const std::uint32_t* f) {
-        const W lo = Load<W>(f), hi = Load<W>(f + n / 2);
-        U c[3];
-        for (int i = 0; i < 3; ++i)
-            c[i] = JoinHalves<Bytes>(__builtin_convertvector((lo >> kFieldShift[i]) & 31, H),
-                              __builtin_convertvector((hi >> kFieldShift[i]) & 31, H));
-        Store(o, Place5(c, q));
+        const W v = Load<W>(f);
+        W p = W{};
+        for (int i = 0; i < 3; ++i) p |= ((v >> kFieldShift[i]) & 31) << place[i];
+        Store(o, __builtin_convertvector(p, H));
     };
     int x = 0;
     for (; x + n <= width; x += n) one(d + x, fields + x);
@@ -481,27 +463,23 @@ template <class W>
     }
 }
 
-// Transposes a square of n x n words (n the lanes of W): row i of `from`
-// (pitch fromPitch) becomes column i of `to` (pitch toPitch).
+// Transposes a square of n x n words (n the lanes of W): lane j of r[i]
+// becomes lane i of r[j].
 template <class W>
-[[gnu::always_inline]] inline void TransposeWords(std::uint32_t* to, std::ptrdiff_t toPitch,
-                                                  const std::uint32_t* from, std::ptrdiff_t fromPitch) {
+[[gnu::always_inline]] inline void TransposeWords(W* r) {
     if constexpr (sizeof(W) == 16) {
-        W r[4];
-        for (int i = 0; i < 4; ++i) r[i] = Load<W>(from + i * fromPitch);
         const W t0 = __builtin_shufflevector(r[0], r[1], 0, 4, 1, 5);
         const W t1 = __builtin_shufflevector(r[0], r[1], 2, 6, 3, 7);
         const W t2 = __builtin_shufflevector(r[2], r[3], 0, 4, 1, 5);
         const W t3 = __builtin_shufflevector(r[2], r[3], 2, 6, 3, 7);
-        Store(to, (W)__builtin_shufflevector(t0, t2, 0, 1, 4, 5));
-        Store(to + toPitch, (W)__builtin_shufflevector(t0, t2, 2, 3, 6, 7));
-        Store(to + 2 * toPitch, (W)__builtin_shufflevector(t1, t3, 0, 1, 4, 5));
-        Store(to + 3 * toPitch, (W)__builtin_shufflevector(t1, t3, 2, 3, 6, 7));
+        r[0] = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+        r[1] = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+        r[2] = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+        r[3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
     } else {
         // Pairs of words interleaved, then pairs of pairs, within each half
         // of the register; the halves are swapped last.
-        W r[8], t[8], u[8];
-        for (int i = 0; i < 8; ++i) r[i] = Load<W>(from + i * fromPitch);
+        W t[8], u[8];
         for (int i = 0; i < 8; i += 2) {
             t[i] = __builtin_shufflevector(r[i], r[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
             t[i + 1] = __builtin_shufflevector(r[i], r[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
@@ -513,14 +491,14 @@ template <class W>
             u[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
         }
         for (int i = 0; i < 4; ++i) {
-            Store(to + i * toPitch, (W)__builtin_shufflevector(u[i], u[i + 4], 0, 1, 2, 3, 8, 9, 10, 11));
-            Store(to + (i + 4) * toPitch, (W)__builtin_shufflevector(u[i], u[i + 4], 4, 5, 6, 7, 12, 13, 14, 15));
+            r[i] = __builtin_shufflevector(u[i], u[i + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+            r[i + 4] = __builtin_shufflevector(u[i], u[i + 4], 4, 5, 6, 7, 12, 13, 14, 15);
         }
     }
 }
 
 template <int Bytes, bool Fade>
-void BlurWaveSteps(std::uint32_t* skew, std::ptrdiff_t pitch, int steps, const std::uint32_t* left,
+void BlurWaveSteps(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint32_t* up, int steps,
                    std::uint32_t fadeBits) {
     using W = typename WordLanes<Bytes>::U32;
     constexpr int n = Bytes / 4;
@@ -536,14 +514,31 @@ void BlurWaveSteps(std::uint32_t* skew, std::ptrdiff_t pitch, int steps, const s
         for (int i = 0; i < kBlurWaveRows; ++i) table.bits[i] = ~0u;
         return table;
     }();
+    // Before its first step a lane holds its row's left edge, entry r of row r.
+    alignas(64) std::uint32_t edge[kBlurWaveRows];
+    for (int r = 0; r < kBlurWaveRows; ++r) edge[r] = fields[r * pitch + r];
     W v[kVectors], start[kVectors];
-    for (int k = 0; k < kVectors; ++k) v[k] = start[k] = Load<W>(left + k * n);
-    // n steps at a time: their inputs turned from rows into steps, the
-    // steps run, and their pixels turned back into rows.
+    for (int k = 0; k < kVectors; ++k) v[k] = start[k] = Load<W>(edge + k * n);
+    // n steps at a time: the sums of their old neighbours made along the
+    // rows and turned into steps, the steps run, and their pixels turned
+    // back into rows.
     alignas(64) std::uint32_t block[n * kBlurWaveRows];
     for (int first = 0; first < steps; first += n) {
-        for (int k = 0; k < kVectors; ++k)
-            TransposeWords<W>(block + k * n, kBlurWaveRows, skew + k * n * pitch + first, pitch);
+        for (int k = 0; k < kVectors; ++k) {
+            // Right and lower neighbours of step t: entry t + 2 of the row
+            // and of the row under it.
+            const std::uint32_t* from = fields + k * n * pitch + first + 2;
+            W sums[n];
+            W below = Load<W>(from);
+            for (int i = 0; i < n; ++i) {
+                const W here = below;
+                below = Load<W>(from + (i + 1) * pitch);
+                sums[i] = here + below;
+            }
+            if (k == 0) sums[0] += Load<W>(up + first + 1);  // the finished row above
+            TransposeWords(sums);
+            for (int i = 0; i < n; ++i) Store(block + i * kBlurWaveRows + k * n, sums[i]);
+        }
         for (int s = 0; s < n; ++s) {
             const int t = first + s;
             std::uint32_t* lanes = block + s * kBlurWaveRows;
@@ -562,25 +557,29 @@ void BlurWaveSteps(std::uint32_t* skew, std::ptrdiff_t pitch, int steps, const s
                 Store(lanes + k * n, out);
             }
         }
-        for (int k = 0; k < kVectors; ++k)
-            TransposeWords<W>(skew + k * n * pitch + first, pitch, block + k * n, kBlurWaveRows);
+        for (int k = 0; k < kVectors; ++k) {
+            W out[n];
+            for (int i = 0; i < n; ++i) out[i] = Load<W>(block + i * kBlurWaveRows + k * n);
+            TransposeWords(out);
+            for (int i = 0; i < n; ++i) Store(fields + (k * n + i) * pitch + first, out[i]);
+        }
     }
 }
 
 template <int Bytes>
-void BlurWaveRows(std::uint32_t* skew, std::ptrdiff_t pitch, int steps, const std::uint32_t* left,
+void BlurWaveRows(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint32_t* up, int steps,
                   std::uint32_t fadeBits) {
     if (fadeBits)
-        BlurWaveSteps<Bytes, true>(skew, pitch, steps, left, fadeBits);
+        BlurWaveSteps<Bytes, true>(fields, pitch, up, steps, fadeBits);
     else
-        BlurWaveSteps<Bytes, false>(skew, pitch, steps, left, 0);
+        BlurWaveSteps<Bytes, false>(fields, pitch, up, steps, 0);
 }
 
 template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
                              RiseRow<Bytes>, BlurColumnsRow<Bytes>, BlurBoxesRow<Bytes>, BlurStoreRow<Bytes>,
-                             FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
+                             PixelFieldsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
                              TileWalkRow<Bytes>, BlurWaveRows<Bytes>};
 };
 

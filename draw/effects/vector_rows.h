@@ -108,10 +108,8 @@ struct EffectKernels {
     // d[i] = the boxes divided (reciprocal), packed, wherever s[i] is not 0.
     void (*blurStore)(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const box[3], int width,
                       const RowParams& p);
-    // The screen blur's neighbour sums: out[i] holds the 5-bit channel sums
-    // of right[i], up[i] and down[i] in the fields of kFieldShift.
-    void (*fieldSums)(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,
-                      const std::uint16_t* down, int width, const RowParams& p);
+    // The 5-bit channels of each pixel in the fields of kFieldShift.
+    void (*pixelFields)(std::uint32_t* out, const std::uint16_t* pixels, int width, const RowParams& p);
     // d[i] = the 5-bit channels held in the fields of fields[i], packed.
     void (*packFields)(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& p);
     // The rotations' source quotients along a row: out[i] = trunc((start +
@@ -130,15 +128,20 @@ struct EffectKernels {
                      std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
                      std::int64_t scale, int count);
     // The screen blur over a block of kBlurWaveRows rows, in the fields of
-    // kFieldShift. Row r of `skew` (pitch words apart) holds at entry r + i
-    // the sums of pixel i's right, lower and (row 0 only: the rows above are
-    // done) upper neighbours, and receives there the blurred pixel i: each
-    // field (left + upper + sums) / 4, less 1 in the fields of fadeBits where
-    // that is not 0, the left one the pixel just made (left[r] before pixel
-    // 0) and the upper one made by row r - 1. Entries 0 to steps - 1 of a
-    // row, rounded up to a multiple of kMaxLanes, are read and written;
-    // those outside a row's pixels hold anything below 128 per field.
-    void (*blurWave)(std::uint32_t* skew, std::ptrdiff_t pitch, int steps, const std::uint32_t* left,
+    // kFieldShift. Row r of `fields` (pitch words apart) holds the fields
+    // of the row's pixels c = 0, 1, ... from entry r + c on, and row
+    // kBlurWaveRows those of the row under the block from entry
+    // kBlurWaveRows; up[c] are the finished ones of the row above the
+    // block. Pixel c + 1 of row r becomes, in each field, (left + right +
+    // upper + lower) / 4, less 1 in the fields of fadeBits where that is not
+    // 0, the left and upper ones already blurred; it is written at entry
+    // r + c of its row, left of the old fields (pixel 0 and the right edge
+    // stay as they were). Entries up to steps + 1 rounded up to a multiple
+    // of kMaxLanes, plus kMaxLanes, are read (up: to steps + kMaxLanes), and
+    // entries to steps rounded up written; the rows do one pixel each per
+    // step, row r starting at step r. Entries outside the pixels may hold
+    // anything below 32 per field.
+    void (*blurWave)(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint32_t* up, int steps,
                      std::uint32_t fadeBits);
 };
 
