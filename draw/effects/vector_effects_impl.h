@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "draw/effects/vector_rows_impl.h"
 
@@ -384,18 +385,51 @@ struct HalfLanes<32> {
 template <int Bytes>
 using HalfU16 = typename HalfLanes<Bytes>::U16;
 
+// The pixels at p zero-extended into one register of 32-bit lanes, as
+// 16-bit lanes interleaved with zeros (which compiles to one widening load).
+template <int Bytes>
+[[gnu::always_inline]] inline typename WordLanes<Bytes>::U32 WidenPixels(const std::uint16_t* p) {
+    using W = typename WordLanes<Bytes>::U32;
+    using H = HalfU16<Bytes>;
+    const H h = Load<H>(p);
+    if constexpr (Bytes == 16) {
+        return (W)__builtin_shufflevector(h, H{}, 0, 4, 1, 5, 2, 6, 3, 7);
+    } else {
+        return (W)__builtin_shufflevector(h, H{}, 0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15);
+    }
+}
+
+// Two registers of 32-bit lanes below 2^16 narrowed into one vector of
+// 16-bit lanes, lo first.
+template <int Bytes>
+[[gnu::always_inline]] inline typename Lanes<Bytes>::U16 NarrowPixels(typename WordLanes<Bytes>::U32 lo,
+                                                                     typename WordLanes<Bytes>::U32 hi) {
+    using U = typename Lanes<Bytes>::U16;
+    if constexpr (Bytes == 16) {
+        return __builtin_shufflevector((U)lo, (U)hi, 0, 2, 4, 6, 8, 10, 12, 14);
+    } else {
+        return __builtin_shufflevector((U)lo, (U)hi, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+    }
+}
+
 // The fields are made and read in 32-bit lanes, half a vector of pixels at
 // a time (the unit's width): wider vectors would pass through memory.
 template <int Bytes, bool Foreign>
 void PixelFieldsLoop(std::uint32_t* out, const std::uint16_t* pixels, int width, const RowParams& q) {
     using W = typename WordLanes<Bytes>::U32;
-    using H = HalfU16<Bytes>;
     constexpr int n = Bytes / 4;
+    // Each channel masked where it lies and moved up into its field.
+    std::uint32_t mask[3];
+    unsigned up[3];
+    for (int i = 0; i < 3; ++i) {
+        mask[i] = 31u << q.shift5[i];
+        up[i] = static_cast<unsigned>(kFieldShift[i] - q.shift5[i]);
+    }
     auto one = [&](std::uint32_t* o, const std::uint16_t* p) {
-        W u = __builtin_convertvector(Load<H>(p), W);
+        W u = WidenPixels<Bytes>(p);
         if constexpr (Foreign) u &= (W)((u & q.foreign) == 0);  // such pixels split into zeros
         W fields = W{};
-        for (int i = 0; i < 3; ++i) fields |= ((u >> q.shift5[i]) & 31) << kFieldShift[i];
+        for (int i = 0; i < 3; ++i) fields |= (u & mask[i]) << up[i];
         Store(o, fields);
     };
     int x = 0;
@@ -421,16 +455,22 @@ void PixelFieldsRow(std::uint32_t* out, const std::uint16_t* pixels, int width, 
 template <int Bytes>
 void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& q) {
     using W = typename WordLanes<Bytes>::U32;
-    using H = HalfU16<Bytes>;
-    constexpr int n = Bytes / 4;
-    // The places held apart from q: the stores of pixels could change them.
-    const unsigned place[3] = {q.shift5[0], q.shift5[1], q.shift5[2]};
-    auto one = [&](std::uint16_t* o, const std::uint32_t* f) {
+    constexpr int n = Lanes<Bytes>::kCount;
+    // Each field moved down to its channel and masked there; the shifts are
+    // held apart from q, which the stores of pixels could change.
+    std::uint32_t mask[3];
+    unsigned down[3];
+    for (int i = 0; i < 3; ++i) {
+        mask[i] = 31u << q.shift5[i];
+        down[i] = static_cast<unsigned>(kFieldShift[i] - q.shift5[i]);
+    }
+    auto pack = [&](const std::uint32_t* f) {
         const W v = Load<W>(f);
         W p = W{};
-        for (int i = 0; i < 3; ++i) p |= ((v >> kFieldShift[i]) & 31) << place[i];
-        Store(o, __builtin_convertvector(p, H));
+        for (int i = 0; i < 3; ++i) p |= (v >> down[i]) & mask[i];
+        return p;
     };
+    auto one = [&](std::uint16_t* o, const std::uint32_t* f) { Store(o, NarrowPixels<Bytes>(pack(f), pack(f + n / 2))); };
     int x = 0;
     for (; x + n <= width; x += n) one(d + x, fields + x);
     if (x < width) {
@@ -504,7 +544,7 @@ void BlurWaveSteps(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint3
     constexpr int n = Bytes / 4;
     constexpr int kVectors = kBlurWaveRows / n;
     constexpr std::uint32_t kMask = (31u << kFieldShift[0]) | (31u << kFieldShift[1]) | (31u << kFieldShift[2]);
-    constexpr std::uint32_t kRaise = (124u << kFieldShift[0]) | (124u << kFieldShift[1]) | (124u << kFieldShift[2]);
+    [[maybe_unused]] constexpr std::uint32_t kRaise = (124u << kFieldShift[0]) | (124u << kFieldShift[1]) | (124u << kFieldShift[2]);
     // Lane r has started at step t when r <= t: all ones from entry
     // kBlurWaveRows - 1 - t + r of this table.
     static constexpr auto kStarted = [] {
@@ -539,23 +579,28 @@ void BlurWaveSteps(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint3
             TransposeWords(sums);
             for (int i = 0; i < n; ++i) Store(block + i * kBlurWaveRows + k * n, sums[i]);
         }
-        for (int s = 0; s < n; ++s) {
-            const int t = first + s;
-            std::uint32_t* lanes = block + s * kBlurWaveRows;
+        // One step of every lane; while some lanes have not started, those
+        // keep their row's left edge.
+        auto step = [&](int t, auto starting) {
+            std::uint32_t* lanes = block + (t - first) * kBlurWaveRows;
             W before = W{};  // no lane above lane 0: its upper neighbour is in its sums
             for (int k = 0; k < kVectors; ++k) {
                 const W sum = v[k] + (LanesAfter(before, v[k]) + Load<W>(lanes + k * n));
                 before = v[k];
                 W out = (sum >> 2) & kMask;
                 if constexpr (Fade) out -= ((sum + kRaise) >> 7) & fadeBits;
-                if (t < kBlurWaveRows) {
-                    // A lane not yet started keeps its row's left edge.
+                if constexpr (decltype(starting)::value) {
                     const W started = Load<W>(kStarted.bits + kBlurWaveRows - 1 - t + k * n);
                     out = (out & started) | (start[k] & ~started);
                 }
                 v[k] = out;
                 Store(lanes + k * n, out);
             }
+        };
+        if (first < kBlurWaveRows) {
+            for (int t = first; t < first + n; ++t) step(t, std::true_type{});
+        } else {
+            for (int t = first; t < first + n; ++t) step(t, std::false_type{});
         }
         for (int k = 0; k < kVectors; ++k) {
             W out[n];

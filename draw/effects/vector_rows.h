@@ -145,10 +145,12 @@ struct EffectKernels {
                      std::uint32_t fadeBits);
 };
 
-// Channel fields of a 32-bit word: red at bit 0, green at 10, blue at 20,
-// ten bits each, so that sums of a few 5-bit values never carry into the
-// next field.
-constexpr int kFieldShift[3] = {0, 10, 20};
+// Channel fields of a 32-bit word: red at bit 16, green at 8, blue at 0,
+// eight bits each, so that sums of up to eight 5-bit values never carry
+// into the next field. In both vector layouts (5:6:5 and 5:5:5, blue low)
+// each channel lies at or below its field, so a pixel's masked channel
+// moves into its field with one shift left.
+constexpr int kFieldShift[3] = {16, 8, 0};
 
 // The rows of one block of the screen blur's wavefront.
 constexpr int kBlurWaveRows = 32;
