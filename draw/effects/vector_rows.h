@@ -108,7 +108,8 @@ struct EffectKernels {
     // d[i] = the boxes divided (reciprocal), packed, wherever s[i] is not 0.
     void (*blurStore)(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const box[3], int width,
                       const RowParams& p);
-    // The 5-bit channels of each pixel in the fields of kFieldShift.
+    // out[i] = the 5-bit channels of pixels[i] in the fields of kFieldShift
+    // (pixels with bits outside the channels give zeros, as the split table).
     void (*pixelFields)(std::uint32_t* out, const std::uint16_t* pixels, int width, const RowParams& p);
     // d[i] = the 5-bit channels held in the fields of fields[i], packed.
     void (*packFields)(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& p);
@@ -128,19 +129,19 @@ struct EffectKernels {
                      std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
                      std::int64_t scale, int count);
     // The screen blur over a block of kBlurWaveRows rows, in the fields of
-    // kFieldShift. Row r of `fields` (pitch words apart) holds the fields
-    // of the row's pixels c = 0, 1, ... from entry r + c on, and row
-    // kBlurWaveRows those of the row under the block from entry
-    // kBlurWaveRows; up[c] are the finished ones of the row above the
-    // block. Pixel c + 1 of row r becomes, in each field, (left + right +
-    // upper + lower) / 4, less 1 in the fields of fadeBits where that is not
-    // 0, the left and upper ones already blurred; it is written at entry
-    // r + c of its row, left of the old fields (pixel 0 and the right edge
-    // stay as they were). Entries up to steps + 1 rounded up to a multiple
-    // of kMaxLanes, plus kMaxLanes, are read (up: to steps + kMaxLanes), and
-    // entries to steps rounded up written; the rows do one pixel each per
-    // step, row r starting at step r. Entries outside the pixels may hold
-    // anything below 32 per field.
+    // kFieldShift. Row r of `fields` (rows pitch words apart) holds the
+    // fields of its pixels c = 0, 1, ... from entry r + c on; row
+    // kBlurWaveRows holds those of the row under the block the same way, and
+    // up[c] those of the finished row above. Row r does one pixel per step
+    // from step r on, `steps` steps in all: pixel c + 1 becomes, per field,
+    // (left + right + upper + lower) / 4, less 1 in the fields of fadeBits
+    // where that is not 0, the left and upper ones already blurred, and is
+    // written at entry r + c, one left of its old fields (pixel 0 and the
+    // last one stay). Reads entries below s + 2 of every row and below s of
+    // up, writes entries below s of the block's rows, s being steps rounded
+    // up to a multiple of kMaxLanes; entries that hold no pixel must hold
+    // fields below 32 (rows of the block past the image's end included).
+    // The layout must have each channel at or below its field (5:6:5, 5:5:5).
     void (*blurWave)(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint32_t* up, int steps,
                      std::uint32_t fadeBits);
 };
