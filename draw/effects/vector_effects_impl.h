@@ -452,6 +452,31 @@ void PixelFieldsRow(std::uint32_t* out, const std::uint16_t* pixels, int width, 
         PixelFieldsLoop<Bytes, false>(out, pixels, width, q);
 }
 
+#if defined(__AVX2__)
+// With AVX2, a row of pixels (a multiple of 16) from their byte fields
+// [blue, green, red, 0] in two multiply-adds: pairs of bytes give the words
+// blue + green * 2^g and red, pairs of those words the pixel, blue + green *
+// 2^g + red * 2^r (g and r the places of green and red, blue at 0, g at most
+// 6 so the byte weight fits). The pixels are below 2^16, so the narrowing
+// with unsigned saturation keeps them; it works within each half of the
+// register, so the middle quarters swap places after it.
+void PackByteFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& q) {
+    using Bytes8 = char __attribute__((vector_size(32)));
+    using Words16 = short __attribute__((vector_size(32)));
+    using Words32 = int __attribute__((vector_size(32)));
+    using Quads = long long __attribute__((vector_size(32)));
+    const Bytes8 byteWeights = (Bytes8)(Words32{} + (1 | (1 << q.shift5[1]) << 8 | 1 << 16));
+    const Words16 wordWeights = (Words16)(Words32{} + ((1 << q.shift5[0]) << 16 | 1));
+    for (int x = 0; x < width; x += 16) {
+        const Bytes8 lo = Load<Bytes8>(fields + x), hi = Load<Bytes8>(fields + x + 8);
+        const Words32 a = __builtin_ia32_pmaddwd256(__builtin_ia32_pmaddubsw256(lo, byteWeights), wordWeights);
+        const Words32 b = __builtin_ia32_pmaddwd256(__builtin_ia32_pmaddubsw256(hi, byteWeights), wordWeights);
+        const Quads packed = (Quads)__builtin_ia32_packusdw256(a, b);
+        Store(d + x, (Lanes<32>::U16)__builtin_shufflevector(packed, packed, 0, 2, 1, 3));
+    }
+}
+#endif
+
 template <int Bytes>
 void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& q) {
     using W = typename WordLanes<Bytes>::U32;
@@ -472,6 +497,14 @@ void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, con
     };
     auto one = [&](std::uint16_t* o, const std::uint32_t* f) { Store(o, NarrowPixels<Bytes>(pack(f), pack(f + n / 2))); };
     int x = 0;
+#if defined(__AVX2__)
+    if constexpr (Bytes == 32) {
+        if (q.shift5[2] == 0 && q.shift5[1] <= 6 && q.shift5[0] <= 14) {
+            x = width / n * n;
+            PackByteFieldsRow(d, fields, x, q);
+        }
+    }
+#endif
     for (; x + n <= width; x += n) one(d + x, fields + x);
     if (x < width) {
         const auto count = static_cast<std::size_t>(width - x);
@@ -544,7 +577,8 @@ void BlurWaveSteps(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint3
     constexpr int n = Bytes / 4;
     constexpr int kVectors = kBlurWaveRows / n;
     constexpr std::uint32_t kMask = (31u << kFieldShift[0]) | (31u << kFieldShift[1]) | (31u << kFieldShift[2]);
-    [[maybe_unused]] constexpr std::uint32_t kRaise = (124u << kFieldShift[0]) | (124u << kFieldShift[1]) | (124u << kFieldShift[2]);
+    using F = typename ByteLanes<Bytes>::Full;
+    const F fade = (F)(W{} + fadeBits);
     // Lane r has started at step t when r <= t: all ones from entry
     // kBlurWaveRows - 1 - t + r of this table.
     static constexpr auto kStarted = [] {
@@ -588,7 +622,9 @@ void BlurWaveSteps(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint3
                 const W sum = v[k] + (LanesAfter(before, v[k]) + Load<W>(lanes + k * n));
                 before = v[k];
                 W out = (sum >> 2) & kMask;
-                if constexpr (Fade) out -= ((sum + kRaise) >> 7) & fadeBits;
+                // The fields are bytes: fading is a subtract that stops at 0
+                // (in this form the compiler makes it two byte operations).
+                if constexpr (Fade) out = (W)((F)out - Min((F)out, fade));
                 if constexpr (decltype(starting)::value) {
                     const W started = Load<W>(kStarted.bits + kBlurWaveRows - 1 - t + k * n);
                     out = (out & started) | (start[k] & ~started);
