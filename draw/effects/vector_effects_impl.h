@@ -370,35 +370,6 @@ void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remain
     }
 }
 
-// Half a vector of 16-bit lanes: as many lanes as one register of 32-bit
-// lanes.
-template <int Bytes>
-struct HalfLanes;
-template <>
-struct HalfLanes<16> {
-    using U16 = std::uint16_t __attribute__((vector_size(8)));
-};
-template <>
-struct HalfLanes<32> {
-    using U16 = std::uint16_t __attribute__((vector_size(16)));
-};
-template <int Bytes>
-using HalfU16 = typename HalfLanes<Bytes>::U16;
-
-// The pixels at p zero-extended into one register of 32-bit lanes, as
-// 16-bit lanes interleaved with zeros (which compiles to one widening load).
-template <int Bytes>
-[[gnu::always_inline]] inline typename WordLanes<Bytes>::U32 WidenPixels(const std::uint16_t* p) {
-    using W = typename WordLanes<Bytes>::U32;
-    using H = HalfU16<Bytes>;
-    const H h = Load<H>(p);
-    if constexpr (Bytes == 16) {
-        return (W)__builtin_shufflevector(h, H{}, 0, 4, 1, 5, 2, 6, 3, 7);
-    } else {
-        return (W)__builtin_shufflevector(h, H{}, 0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15);
-    }
-}
-
 // Two registers of 32-bit lanes below 2^16 narrowed into one vector of
 // 16-bit lanes, lo first.
 template <int Bytes>
@@ -412,25 +383,39 @@ template <int Bytes>
     }
 }
 
-// The fields are made and read in 32-bit lanes, half a vector of pixels at
-// a time (the unit's width): wider vectors would pass through memory.
+// The words of pixels' fields, lower and upper halves apart: lanes 0 to
+// n/2 - 1 (First) or n/2 to n - 1 of `low` interleaved with those of `high`.
+template <int Bytes, bool First>
+[[gnu::always_inline]] inline typename Lanes<Bytes>::U16 InterleaveWords(typename Lanes<Bytes>::U16 low,
+                                                                         typename Lanes<Bytes>::U16 high) {
+    if constexpr (Bytes == 16) {
+        if constexpr (First) return __builtin_shufflevector(low, high, 0, 8, 1, 9, 2, 10, 3, 11);
+        else return __builtin_shufflevector(low, high, 4, 12, 5, 13, 6, 14, 7, 15);
+    } else {
+        if constexpr (First)
+            return __builtin_shufflevector(low, high, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+        else
+            return __builtin_shufflevector(low, high, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    }
+}
+
+// The channels are split in 16-bit lanes, a whole vector of pixels at a
+// time: blue and green make the lower word of each field word (fields at
+// 0 and 8), red the upper one (field 16).
+static_assert(kFieldShift[0] == 16 && kFieldShift[1] == 8 && kFieldShift[2] == 0);
 template <int Bytes, bool Foreign>
 void PixelFieldsLoop(std::uint32_t* out, const std::uint16_t* pixels, int width, const RowParams& q) {
-    using W = typename WordLanes<Bytes>::U32;
-    constexpr int n = Bytes / 4;
-    // Each channel masked where it lies and moved up into its field.
-    std::uint32_t mask[3];
-    unsigned up[3];
-    for (int i = 0; i < 3; ++i) {
-        mask[i] = 31u << q.shift5[i];
-        up[i] = static_cast<unsigned>(kFieldShift[i] - q.shift5[i]);
-    }
+    using U = typename Lanes<Bytes>::U16;
+    constexpr int n = Lanes<Bytes>::kCount;
+    const unsigned shift[3] = {q.shift5[0], q.shift5[1], q.shift5[2]};
+    const std::uint16_t foreign = q.foreign;
     auto one = [&](std::uint32_t* o, const std::uint16_t* p) {
-        W u = WidenPixels<Bytes>(p);
-        if constexpr (Foreign) u &= (W)((u & q.foreign) == 0);  // such pixels split into zeros
-        W fields = W{};
-        for (int i = 0; i < 3; ++i) fields |= (u & mask[i]) << up[i];
-        Store(o, fields);
+        U v = Load<U>(p);
+        if constexpr (Foreign) v &= (U)((v & foreign) == 0);  // such pixels split into zeros
+        const U low = (U)(((v >> shift[2]) & 31) | (((v >> shift[1]) & 31) << 8));
+        const U high = (U)((v >> shift[0]) & 31);
+        Store(o, InterleaveWords<Bytes, true>(low, high));
+        Store(o + n / 2, InterleaveWords<Bytes, false>(low, high));
     };
     int x = 0;
     for (; x + n <= width; x += n) one(out + x, pixels + x);
