@@ -147,10 +147,10 @@ struct EffectKernels {
 };
 
 // Channel fields of a 32-bit word: red at bit 16, green at 8, blue at 0,
-// eight bits each, so that sums of up to eight 5-bit values never carry
-// into the next field. In both vector layouts (5:6:5 and 5:5:5, blue low)
-// each channel lies at or below its field, so a pixel's masked channel
-// moves into its field with one shift left.
+// one byte each, so that sums of up to eight 5-bit values never carry into
+// the next field and byte operations work on single fields. In both vector
+// layouts (5:6:5 and 5:5:5, blue low) each channel of a pixel lies at or
+// below its field.
 constexpr int kFieldShift[3] = {16, 8, 0};
 
 // The rows of one block of the screen blur's wavefront.
