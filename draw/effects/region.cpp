@@ -220,118 +220,43 @@ int Rise(int x, int y, int width, int height, const ChannelFlags* fade, NoiseCur
     return 1;
 }
 
-std::vector<std::uint32_t> BlurFields;
+std::vector<std::uint32_t> BlurRows, BlurAbove;
 
 // The in-place blur with the vector rows. Each pixel is (left + right + up +
-// down) / 4 per 5-bit channel, the left one just written: a chain along the
-// row. The sums of the other three come from a vector row, with the three
-// channels in the fields of one word, so the chain is one add, shift and
-// mask per pixel for all channels; without fading two pixels are taken at
-// once, as floor((floor((l + a) / 4) + b) / 4) = floor((l + a + 4b) / 16).
+// down) / 4 per 5-bit channel, the left and upper ones already written: a
+// chain along the row and down the column. Blocks of kBlurWaveRows rows run
+// as a wavefront (see EffectKernels::blurWave), each row one pixel behind
+// the row above, on the three channels held in the fields of one word; the
+// rows are turned into fields before and packed back after.
 void VectorBlur(const EffectKernels& kernels, const LockedPixels& back, Span columns, Span rows,
                 const ChannelFlags* fade) {
     const RowParams params = LayoutParams();
     const int inner = columns.size() - 2;
-    const auto count = static_cast<std::size_t>(inner);
-    BlurFields.assign(3 * count, 0);
-    std::uint32_t* const sums = BlurFields.data();
-    std::uint32_t* const lower = sums + count;  // the second row of a pair
-    // No pixels: a row of zeros, whose channels add nothing.
-    const auto* const none = reinterpret_cast<const std::uint16_t*>(sums + 2 * count);
-    constexpr std::uint32_t kMask = (31u << kFieldShift[0]) | (31u << kFieldShift[1]) | (31u << kFieldShift[2]);
-    // Fading lowers a channel whose quotient is not 0: one whose sum is 4 or
-    // more, which shows in bit 7 of the sum plus 124.
-    constexpr std::uint32_t kRaise = (124u << kFieldShift[0]) | (124u << kFieldShift[1]) | (124u << kFieldShift[2]);
+    const int steps = inner + kBlurWaveRows - 1;  // the last row starts kBlurWaveRows - 1 steps late
+    // Row r of a block starts its fields at entry r; the wavefront reads
+    // whole vectors past the last step.
+    const std::ptrdiff_t wavePitch = (steps + 2 + 2 * kMaxLanes - 1) / kMaxLanes * kMaxLanes;
+    // Entries no row writes keep fields of earlier pixels, below 32 each,
+    // as the wavefront needs (zeros at first).
+    const auto size = static_cast<std::size_t>((kBlurWaveRows + 1) * wavePitch);
+    if (BlurRows.size() < size) BlurRows.assign(size, 0);
+    if (BlurAbove.size() < static_cast<std::size_t>(wavePitch)) BlurAbove.assign(static_cast<std::size_t>(wavePitch), 0);
     const std::uint32_t fadeBits = fade ? ((fade->red ? 1u << kFieldShift[0] : 0u) |
                                            (fade->green ? 1u << kFieldShift[1] : 0u) |
                                            (fade->blue ? 1u << kFieldShift[2] : 0u))
                                         : 0u;
-    auto fields = [](std::uint16_t p) {
-        const std::uint8_t* c = PixelSplitTable[p];
-        return (std::uint32_t{c[0]} << kFieldShift[0]) | (std::uint32_t{c[1]} << kFieldShift[1]) |
-               (std::uint32_t{c[2]} << kFieldShift[2]);
-    };
-    auto step = [fadeBits](std::uint32_t s) { return ((s >> 2) & kMask) - (((s + kRaise) >> 7) & fadeBits); };
     const std::ptrdiff_t pitch = back.pitch;
-    int j = 1;
-    if (fadeBits != 0) {
-        // Fading keeps one pixel per step of the chain; two rows run side by
-        // side, the lower one pixel behind, its upper neighbour the pixel the
-        // upper row has just written.
-        for (; j + 1 < rows.size() - 1; j += 2) {
-            std::uint16_t* upper = back.Row(rows.first + j) + columns.first;
-            std::uint16_t* under = upper + pitch;
-            kernels.fieldSums(sums, upper + 2, upper + 1 - pitch, upper + 1 + pitch, inner, params);
-            kernels.fieldSums(lower, under + 2, none, under + 1 + pitch, inner, params);
-            std::uint32_t a = step(fields(upper[0]) + sums[0]);
-            sums[0] = a;
-            std::uint32_t b = fields(under[0]);
-            for (int i = 1; i < inner; ++i) {
-                a = step(a + sums[i]);
-                b = step(b + lower[i - 1] + sums[i - 1]);
-                sums[i] = a;
-                lower[i - 1] = b;
-            }
-            lower[inner - 1] = step(b + lower[inner - 1] + sums[inner - 1]);
-            kernels.packFields(upper + 1, sums, inner, params);
-            kernels.packFields(under + 1, lower, inner, params);
-        }
-    }
-    if (fadeBits == 0) {
-        // Two rows side by side as well, each two pixels per step of its
-        // chain, the lower two pixels behind the upper: two independent
-        // chains keep the processor busy where one waits on itself.
-        for (; j + 1 < rows.size() - 1; j += 2) {
-            std::uint16_t* upper = back.Row(rows.first + j) + columns.first;
-            std::uint16_t* under = upper + pitch;
-            kernels.fieldSums(sums, upper + 2, upper + 1 - pitch, upper + 1 + pitch, inner, params);
-            kernels.fieldSums(lower, under + 2, none, under + 1 + pitch, inner, params);
-            std::uint32_t a = fields(upper[0]), b = fields(under[0]);
-            int i = 0, k = 0;  // the next pixels of the upper and the lower row
-            for (; i + 1 < inner; i += 2) {
-                const std::uint32_t x = sums[i], y = sums[i + 1];
-                sums[i] = ((a + x) >> 2) & kMask;
-                a = ((a + x + 4 * y) >> 4) & kMask;
-                sums[i + 1] = a;
-                if (k + 1 < i) {
-                    // The upper row's new pixels are the lower row's upper neighbours.
-                    const std::uint32_t p = lower[k] + sums[k], q = lower[k + 1] + sums[k + 1];
-                    lower[k] = ((b + p) >> 2) & kMask;
-                    b = ((b + p + 4 * q) >> 4) & kMask;
-                    lower[k + 1] = b;
-                    k += 2;
-                }
-            }
-            for (; i < inner; ++i) {
-                a = step(a + sums[i]);
-                sums[i] = a;
-            }
-            for (; k < inner; ++k) {
-                b = step(b + lower[k] + sums[k]);
-                lower[k] = b;
-            }
-            kernels.packFields(upper + 1, sums, inner, params);
-            kernels.packFields(under + 1, lower, inner, params);
-        }
-    }
-    for (; j < rows.size() - 1; ++j) {
-        std::uint16_t* row = back.Row(rows.first + j) + columns.first;
-        kernels.fieldSums(sums, row + 2, row + 1 - pitch, row + 1 + pitch, inner, params);
-        std::uint32_t left = fields(row[0]);
-        int i = 0;
-        if (fadeBits == 0) {
-            for (; i + 1 < inner; i += 2) {
-                const std::uint32_t a = sums[i], b = sums[i + 1];
-                sums[i] = ((left + a) >> 2) & kMask;
-                left = ((left + a + 4 * b) >> 4) & kMask;
-                sums[i + 1] = left;
-            }
-        }
-        for (; i < inner; ++i) {
-            left = step(left + sums[i]);
-            sums[i] = left;
-        }
-        kernels.packFields(row + 1, sums, inner, params);
+    std::uint32_t* const fields = BlurRows.data();
+    for (int j = 1; j < rows.size() - 1; j += kBlurWaveRows) {
+        const int count = std::min(kBlurWaveRows, rows.size() - 1 - j);
+        std::uint16_t* const first = back.Row(rows.first + j) + columns.first;
+        kernels.pixelFields(BlurAbove.data(), first - pitch, columns.size(), params);
+        // The block's rows and the row under it.
+        for (int r = 0; r <= count; ++r)
+            kernels.pixelFields(fields + r * wavePitch + r, first + r * pitch, columns.size(), params);
+        kernels.blurWave(fields, wavePitch, BlurAbove.data(), steps, fadeBits);
+        for (int r = 0; r < count; ++r)
+            kernels.packFields(first + r * pitch + 1, fields + r * wavePitch + r, inner, params);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include <immintrin.h>
 
@@ -416,59 +417,6 @@ bool TunnelIndicesRow(std::uint32_t* out, const void* cells, int count, int u0, 
     return !AnyLane(outside);
 }
 
-template <int Bytes>
-void FieldSumsRow(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,
-                  const std::uint16_t* down, int width, const RowParams& q) {
-    using U = typename Lanes<Bytes>::U16;
-    using W = typename Lanes<Bytes>::U32;
-    constexpr int n = Lanes<Bytes>::kCount;
-    auto one = [&](std::uint32_t* o, const std::uint16_t* r, const std::uint16_t* u, const std::uint16_t* d) {
-        const Split5<U> a(Load<U>(r), q), b(Load<U>(u), q), c(Load<U>(d), q);
-        W sum = W{};
-        for (int i = 0; i < 3; ++i)
-            sum |= __builtin_convertvector((U)(a.c[i] + b.c[i] + c.c[i]), W) << kFieldShift[i];
-        // memcpy, not Store: the 32-bit lanes are wider than a vector
-        // register and must not pass through a function's return.
-        std::memcpy(o, &sum, sizeof sum);
-    };
-    int x = 0;
-    for (; x + n <= width; x += n) one(out + x, right + x, up + x, down + x);
-    if (x < width) {
-        const auto count = static_cast<std::size_t>(width - x);
-        std::uint16_t rb[n] = {}, ub[n] = {}, db[n] = {};
-        std::uint32_t ob[n];
-        std::memcpy(rb, right + x, count * 2);
-        std::memcpy(ub, up + x, count * 2);
-        std::memcpy(db, down + x, count * 2);
-        one(ob, rb, ub, db);
-        std::memcpy(out + x, ob, count * 4);
-    }
-}
-
-template <int Bytes>
-void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& q) {
-    using U = typename Lanes<Bytes>::U16;
-    using W = typename Lanes<Bytes>::U32;
-    constexpr int n = Lanes<Bytes>::kCount;
-    auto one = [&](std::uint16_t* o, const std::uint32_t* f) {
-        W v;
-        std::memcpy(&v, f, sizeof v);
-        U c[3];
-        for (int i = 0; i < 3; ++i) c[i] = __builtin_convertvector((v >> kFieldShift[i]) & 31, U);
-        Store(o, Place5(c, q));
-    };
-    int x = 0;
-    for (; x + n <= width; x += n) one(d + x, fields + x);
-    if (x < width) {
-        const auto count = static_cast<std::size_t>(width - x);
-        std::uint16_t ob[n];
-        std::uint32_t fb[n] = {};
-        std::memcpy(fb, fields + x, count * 4);
-        one(ob, fb);
-        std::memcpy(d + x, ob, count * 2);
-    }
-}
-
 // trunc(u / 360) without a division: u + 359 for negative u makes it a
 // floor, and a bias of 360 * kBias (above 2^30) makes the numerator
 // positive, so the compiler's unsigned division by a constant (a multiply
@@ -553,12 +501,284 @@ void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remain
     }
 }
 
+// Two registers of 32-bit lanes below 2^16 narrowed into one vector of
+// 16-bit lanes, lo first.
+template <int Bytes>
+[[gnu::always_inline]] inline typename Lanes<Bytes>::U16 NarrowPixels(typename WordLanes<Bytes>::U32 lo,
+                                                                     typename WordLanes<Bytes>::U32 hi) {
+    using U = typename Lanes<Bytes>::U16;
+    if constexpr (Bytes == 16) {
+        return __builtin_shufflevector((U)lo, (U)hi, 0, 2, 4, 6, 8, 10, 12, 14);
+    } else {
+        return __builtin_shufflevector((U)lo, (U)hi, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+    }
+}
+
+// The words of pixels' fields, lower and upper halves apart: lanes 0 to
+// n/2 - 1 (First) or n/2 to n - 1 of `low` interleaved with those of `high`.
+template <int Bytes, bool First>
+[[gnu::always_inline]] inline typename Lanes<Bytes>::U16 InterleaveWords(typename Lanes<Bytes>::U16 low,
+                                                                         typename Lanes<Bytes>::U16 high) {
+    if constexpr (Bytes == 16) {
+        if constexpr (First) return __builtin_shufflevector(low, high, 0, 8, 1, 9, 2, 10, 3, 11);
+        else return __builtin_shufflevector(low, high, 4, 12, 5, 13, 6, 14, 7, 15);
+    } else {
+        if constexpr (First)
+            return __builtin_shufflevector(low, high, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+        else
+            return __builtin_shufflevector(low, high, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    }
+}
+
+// The channels are split in 16-bit lanes, a whole vector of pixels at a
+// time: blue and green make the lower word of each field word (fields at
+// 0 and 8), red the upper one (field 16).
+static_assert(kFieldShift[0] == 16 && kFieldShift[1] == 8 && kFieldShift[2] == 0);
+template <int Bytes, bool Foreign>
+void PixelFieldsLoop(std::uint32_t* out, const std::uint16_t* pixels, int width, const RowParams& q) {
+    using U = typename Lanes<Bytes>::U16;
+    constexpr int n = Lanes<Bytes>::kCount;
+    const unsigned shift[3] = {q.shift5[0], q.shift5[1], q.shift5[2]};
+    const std::uint16_t foreign = q.foreign;
+    auto one = [&](std::uint32_t* o, const std::uint16_t* p) {
+        U v = Load<U>(p);
+        if constexpr (Foreign) v &= (U)((v & foreign) == 0);  // such pixels split into zeros
+        const U low = (U)(((v >> shift[2]) & 31) | (((v >> shift[1]) & 31) << 8));
+        const U high = (U)((v >> shift[0]) & 31);
+        Store(o, InterleaveWords<Bytes, true>(low, high));
+        Store(o + n / 2, InterleaveWords<Bytes, false>(low, high));
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) one(out + x, pixels + x);
+    if (x < width) {
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t pb[n] = {};
+        std::uint32_t ob[n];
+        std::memcpy(pb, pixels + x, count * 2);
+        one(ob, pb);
+        std::memcpy(out + x, ob, count * 4);
+    }
+}
+
+template <int Bytes>
+void PixelFieldsRow(std::uint32_t* out, const std::uint16_t* pixels, int width, const RowParams& q) {
+    if (q.foreign)
+        PixelFieldsLoop<Bytes, true>(out, pixels, width, q);
+    else
+        PixelFieldsLoop<Bytes, false>(out, pixels, width, q);
+}
+
+#if defined(__AVX2__)
+// With AVX2, a row of pixels (a multiple of 16) from their byte fields
+// [blue, green, red, 0] in two multiply-adds: pairs of bytes give the words
+// blue + green * 2^g and red, pairs of those words the pixel, blue + green *
+// 2^g + red * 2^r (g and r the places of green and red, blue at 0, g at most
+// 6 so the byte weight fits). The pixels are below 2^16, so the narrowing
+// with unsigned saturation keeps them; it works within each half of the
+// register, so the middle quarters swap places after it.
+void PackByteFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& q) {
+    using Bytes8 = char __attribute__((vector_size(32)));
+    using Words16 = short __attribute__((vector_size(32)));
+    using Words32 = int __attribute__((vector_size(32)));
+    using Quads = long long __attribute__((vector_size(32)));
+    const Bytes8 byteWeights = (Bytes8)(Words32{} + (1 | (1 << q.shift5[1]) << 8 | 1 << 16));
+    const Words16 wordWeights = (Words16)(Words32{} + ((1 << q.shift5[0]) << 16 | 1));
+    for (int x = 0; x < width; x += 16) {
+        const Bytes8 lo = Load<Bytes8>(fields + x), hi = Load<Bytes8>(fields + x + 8);
+        const Words32 a = __builtin_ia32_pmaddwd256(__builtin_ia32_pmaddubsw256(lo, byteWeights), wordWeights);
+        const Words32 b = __builtin_ia32_pmaddwd256(__builtin_ia32_pmaddubsw256(hi, byteWeights), wordWeights);
+        const Quads packed = (Quads)__builtin_ia32_packusdw256(a, b);
+        Store(d + x, (Lanes<32>::U16)__builtin_shufflevector(packed, packed, 0, 2, 1, 3));
+    }
+}
+#endif
+
+template <int Bytes>
+void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& q) {
+    using W = typename WordLanes<Bytes>::U32;
+    constexpr int n = Lanes<Bytes>::kCount;
+    // Each field moved down to its channel and masked there; the shifts are
+    // held apart from q, which the stores of pixels could change.
+    std::uint32_t mask[3];
+    unsigned down[3];
+    for (int i = 0; i < 3; ++i) {
+        mask[i] = 31u << q.shift5[i];
+        down[i] = static_cast<unsigned>(kFieldShift[i] - q.shift5[i]);
+    }
+    auto pack = [&](const std::uint32_t* f) {
+        const W v = Load<W>(f);
+        W p = W{};
+        for (int i = 0; i < 3; ++i) p |= (v >> down[i]) & mask[i];
+        return p;
+    };
+    auto one = [&](std::uint16_t* o, const std::uint32_t* f) { Store(o, NarrowPixels<Bytes>(pack(f), pack(f + n / 2))); };
+    int x = 0;
+#if defined(__AVX2__)
+    if constexpr (Bytes == 32) {
+        if (q.shift5[2] == 0 && q.shift5[1] <= 6 && q.shift5[0] <= 14) {
+            x = width / n * n;
+            PackByteFieldsRow(d, fields, x, q);
+        }
+    }
+#endif
+    for (; x + n <= width; x += n) one(d + x, fields + x);
+    if (x < width) {
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t ob[n];
+        std::uint32_t fb[n] = {};
+        std::memcpy(fb, fields + x, count * 4);
+        one(ob, fb);
+        std::memcpy(d + x, ob, count * 2);
+    }
+}
+
+// ---- The screen blur's wavefront ---------------------------------------------------
+//
+// The blur is a chain along each row (the left neighbour is the pixel just
+// written) and down the rows (the upper neighbour too). Lane r of a block
+// of kBlurWaveRows rows runs r pixels behind lane r - 1: at step t it makes
+// pixel t - r of its row, whose upper neighbour lane r - 1 made at step
+// t - 1 and whose left neighbour is the lane's own last pixel. A step is
+// then a few vector operations for the whole block.
+
+// The lanes moved up by one: lane 0 takes the last lane of `before`, lane
+// i > 0 lane i - 1 of `v`.
+template <class W>
+[[gnu::always_inline]] inline W LanesAfter(W before, W v) {
+    if constexpr (sizeof(W) == 16) {
+        return __builtin_shufflevector(before, v, 3, 4, 5, 6);
+    } else {
+        return __builtin_shufflevector(before, v, 7, 8, 9, 10, 11, 12, 13, 14);
+    }
+}
+
+// Transposes a square of n x n words (n the lanes of W): lane j of r[i]
+// becomes lane i of r[j].
+template <class W>
+[[gnu::always_inline]] inline void TransposeWords(W* r) {
+    if constexpr (sizeof(W) == 16) {
+        const W t0 = __builtin_shufflevector(r[0], r[1], 0, 4, 1, 5);
+        const W t1 = __builtin_shufflevector(r[0], r[1], 2, 6, 3, 7);
+        const W t2 = __builtin_shufflevector(r[2], r[3], 0, 4, 1, 5);
+        const W t3 = __builtin_shufflevector(r[2], r[3], 2, 6, 3, 7);
+        r[0] = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+        r[1] = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+        r[2] = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+        r[3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+    } else {
+        // Pairs of words interleaved, then pairs of pairs, within each half
+        // of the register; the halves are swapped last.
+        W t[8], u[8];
+        for (int i = 0; i < 8; i += 2) {
+            t[i] = __builtin_shufflevector(r[i], r[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+            t[i + 1] = __builtin_shufflevector(r[i], r[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+        }
+        for (int i = 0; i < 8; i += 4) {
+            u[i] = __builtin_shufflevector(t[i], t[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+            u[i + 1] = __builtin_shufflevector(t[i], t[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+            u[i + 2] = __builtin_shufflevector(t[i + 1], t[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+            u[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
+        }
+        for (int i = 0; i < 4; ++i) {
+            r[i] = __builtin_shufflevector(u[i], u[i + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+            r[i + 4] = __builtin_shufflevector(u[i], u[i + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+        }
+    }
+}
+
+template <int Bytes, bool Fade>
+void BlurWaveSteps(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint32_t* up, int steps,
+                   std::uint32_t fadeBits) {
+    using W = typename WordLanes<Bytes>::U32;
+    constexpr int n = Bytes / 4;
+    constexpr int kVectors = kBlurWaveRows / n;
+    constexpr std::uint32_t kMask = (31u << kFieldShift[0]) | (31u << kFieldShift[1]) | (31u << kFieldShift[2]);
+    using F = typename ByteLanes<Bytes>::Full;
+    const F fade = (F)(W{} + fadeBits);
+    // Lane r has started at step t when r <= t: all ones from entry
+    // kBlurWaveRows - 1 - t + r of this table.
+    static constexpr auto kStarted = [] {
+        struct Table {
+            std::uint32_t bits[2 * kBlurWaveRows];
+        } table{};
+        for (int i = 0; i < kBlurWaveRows; ++i) table.bits[i] = ~0u;
+        return table;
+    }();
+    // Before its first step a lane holds its row's left edge, entry r of row r.
+    alignas(64) std::uint32_t edge[kBlurWaveRows];
+    for (int r = 0; r < kBlurWaveRows; ++r) edge[r] = fields[r * pitch + r];
+    W v[kVectors], start[kVectors];
+    for (int k = 0; k < kVectors; ++k) v[k] = start[k] = Load<W>(edge + k * n);
+    // n steps at a time: the sums of their old neighbours made along the
+    // rows and turned into steps, the steps run, and their pixels turned
+    // back into rows.
+    alignas(64) std::uint32_t block[n * kBlurWaveRows];
+    for (int first = 0; first < steps; first += n) {
+        for (int k = 0; k < kVectors; ++k) {
+            // Right and lower neighbours of step t: entry t + 2 of the row
+            // and of the row under it.
+            const std::uint32_t* from = fields + k * n * pitch + first + 2;
+            W sums[n];
+            W below = Load<W>(from);
+            for (int i = 0; i < n; ++i) {
+                const W here = below;
+                below = Load<W>(from + (i + 1) * pitch);
+                sums[i] = here + below;
+            }
+            if (k == 0) sums[0] += Load<W>(up + first + 1);  // the finished row above
+            TransposeWords(sums);
+            for (int i = 0; i < n; ++i) Store(block + i * kBlurWaveRows + k * n, sums[i]);
+        }
+        // One step of every lane; while some lanes have not started, those
+        // keep their row's left edge.
+        auto step = [&](int t, auto starting) {
+            std::uint32_t* lanes = block + (t - first) * kBlurWaveRows;
+            W before = W{};  // no lane above lane 0: its upper neighbour is in its sums
+            for (int k = 0; k < kVectors; ++k) {
+                const W sum = v[k] + (LanesAfter(before, v[k]) + Load<W>(lanes + k * n));
+                before = v[k];
+                W out = (sum >> 2) & kMask;
+                // The fields are bytes: fading is a subtract that stops at 0
+                // (in this form the compiler makes it two byte operations).
+                if constexpr (Fade) out = (W)((F)out - Min((F)out, fade));
+                if constexpr (decltype(starting)::value) {
+                    const W started = Load<W>(kStarted.bits + kBlurWaveRows - 1 - t + k * n);
+                    out = (out & started) | (start[k] & ~started);
+                }
+                v[k] = out;
+                Store(lanes + k * n, out);
+            }
+        };
+        if (first < kBlurWaveRows) {
+            for (int t = first; t < first + n; ++t) step(t, std::true_type{});
+        } else {
+            for (int t = first; t < first + n; ++t) step(t, std::false_type{});
+        }
+        for (int k = 0; k < kVectors; ++k) {
+            W out[n];
+            for (int i = 0; i < n; ++i) out[i] = Load<W>(block + i * kBlurWaveRows + k * n);
+            TransposeWords(out);
+            for (int i = 0; i < n; ++i) Store(fields + (k * n + i) * pitch + first, out[i]);
+        }
+    }
+}
+
+template <int Bytes>
+void BlurWaveRows(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint32_t* up, int steps,
+                  std::uint32_t fadeBits) {
+    if (fadeBits)
+        BlurWaveSteps<Bytes, true>(fields, pitch, up, steps, fadeBits);
+    else
+        BlurWaveSteps<Bytes, false>(fields, pitch, up, steps, 0);
+}
+
 template <int Bytes>
 struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
-                             RiseRow<Bytes>, SmoothEdgeRow<Bytes>, RefractShiftsRow<Bytes>, TunnelIndicesRow<Bytes>, BlurColumnsRow<Bytes>, BlurStoreRow<Bytes>,
-                             FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
-                             TileWalkRow<Bytes>};
+                             RiseRow<Bytes>, SmoothEdgeRow<Bytes>, RefractShiftsRow<Bytes>,
+                             TunnelIndicesRow<Bytes>, BlurColumnsRow<Bytes>, BlurStoreRow<Bytes>,
+                             PixelFieldsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
+                             TileWalkRow<Bytes>, BlurWaveRows<Bytes>};
 };
 
 }  // namespace

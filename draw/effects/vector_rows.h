@@ -130,10 +130,9 @@ struct EffectKernels {
     // not 0. Columns are read to whole vectors past width + size - 1.
     void (*blurStore)(std::uint16_t* d, const std::uint16_t* s, const std::uint16_t* const column[3], int width,
                       int size, const RowParams& p);
-    // The screen blur's neighbour sums: out[i] holds the 5-bit channel sums
-    // of right[i], up[i] and down[i] in the fields of kFieldShift.
-    void (*fieldSums)(std::uint32_t* out, const std::uint16_t* right, const std::uint16_t* up,
-                      const std::uint16_t* down, int width, const RowParams& p);
+    // out[i] = the 5-bit channels of pixels[i] in the fields of kFieldShift
+    // (pixels with bits outside the channels give zeros, as the split table).
+    void (*pixelFields)(std::uint32_t* out, const std::uint16_t* pixels, int width, const RowParams& p);
     // d[i] = the 5-bit channels held in the fields of fields[i], packed.
     void (*packFields)(std::uint16_t* d, const std::uint32_t* fields, int width, const RowParams& p);
     // The rotations' source quotients along a row: out[i] = trunc((start +
@@ -151,12 +150,33 @@ struct EffectKernels {
     void (*tileWalk)(std::int64_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
                      std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
                      std::int64_t scale, int count);
+    // The screen blur over a block of kBlurWaveRows rows, in the fields of
+    // kFieldShift. Row r of `fields` (rows pitch words apart) holds the
+    // fields of its pixels c = 0, 1, ... from entry r + c on; row
+    // kBlurWaveRows holds those of the row under the block the same way, and
+    // up[c] those of the finished row above. Row r does one pixel per step
+    // from step r on, `steps` steps in all: pixel c + 1 becomes, per field,
+    // (left + right + upper + lower) / 4, less 1 in the fields of fadeBits
+    // where that is not 0, the left and upper ones already blurred, and is
+    // written at entry r + c, one left of its old fields (pixel 0 and the
+    // last one stay). Reads entries below s + 2 of every row and below s of
+    // up, writes entries below s of the block's rows, s being steps rounded
+    // up to a multiple of kMaxLanes; entries that hold no pixel must hold
+    // fields below 32 (rows of the block past the image's end included).
+    // The layout must have each channel at or below its field (5:6:5, 5:5:5).
+    void (*blurWave)(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint32_t* up, int steps,
+                     std::uint32_t fadeBits);
 };
 
-// Channel fields of a 32-bit word: red at bit 0, green at 10, blue at 20,
-// ten bits each, so that sums of a few 5-bit values never carry into the
-// next field.
-constexpr int kFieldShift[3] = {0, 10, 20};
+// Channel fields of a 32-bit word: red at bit 16, green at 8, blue at 0,
+// one byte each, so that sums of up to eight 5-bit values never carry into
+// the next field and byte operations work on single fields. In both vector
+// layouts (5:6:5 and 5:5:5, blue low) each channel of a pixel lies at or
+// below its field.
+constexpr int kFieldShift[3] = {16, 8, 0};
+
+// The rows of one block of the screen blur's wavefront.
+constexpr int kBlurWaveRows = 32;
 
 // The effect kernels at the active level; nullptr where the plain loops run.
 const EffectKernels* VectorEffects();

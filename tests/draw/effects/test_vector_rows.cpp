@@ -550,4 +550,44 @@ TEST_F(VectorRows, RegionEffectsMatchThePlainLoopsOnRandomRegions) {
     }
 }
 
+// The screen blur runs blocks of rows as a wavefront, each row some pixels
+// behind the one above: heights around the block's edges (one to three
+// rows, a block and one row more or less, two blocks), narrow regions (one
+// and two pixels inside), regions cut at each side of the screen, and every
+// combination of fade channels, each blur followed by a faded one over the
+// rows it made, so a block also starts from buffers an earlier call left.
+TEST_F(VectorRows, ScreenBlurMatchesThePlainLoopAtBlockEdges) {
+    if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
+    constexpr int kWave = elDraw::kBlurWaveRows;
+    const int heights[] = {3, 4, 5, kWave + 1, kWave + 2, kWave + 3, 2 * kWave + 1, 2 * kWave + 2, 2 * kWave + 3};
+    const int widths[] = {3, 4, 5, 10, 19, 41};
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
+        Reopen(format);
+        Random random{format == DisplayFormat::Rgb565 ? 41u : 42u};
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        int round = 0;
+        for (const int h : heights) {
+            for (const int w : widths) {
+                // Inside, or cut at the left, top, right or bottom edge.
+                const int side = round % 5;
+                const int x = side == 1 ? -random.Between(1, 2) : side == 3 ? 800 - w + random.Between(1, 2)
+                                                                            : random.Between(0, 700);
+                const int y = side == 2 ? -random.Between(1, 2) : side == 4 ? 600 - h + random.Between(1, 2)
+                                                                            : random.Between(0, 500);
+                const int flags = round % 8;
+                const int fr = flags & 1, fg = (flags >> 1) & 1, fb = (flags >> 2) & 1;
+                const Draw draw = [=](int, int, int, int, int, int, int) {
+                    return elDraw::ScreenBlur(x, y, w, h) + 2 * elDraw::ScreenBlurFade(fr, fg, fb, x + 1, y, w, h);
+                };
+                ExpectSameAtEveryLevel(back, draw, 0, 0, 0, 0, 0, 0, 0,
+                                       std::string(Name(format)) + " blur " + std::to_string(w) + " x " +
+                                           std::to_string(h) + " at " + std::to_string(x) + ", " +
+                                           std::to_string(y) + " fade " + std::to_string(flags));
+                ++round;
+            }
+        }
+    }
+}
+
 }  // namespace
