@@ -79,6 +79,9 @@ REGION_BENCH(ScreenRise, elDraw::ScreenRise(0, 0, 800, 599));
 REGION_BENCH(ScreenRiseFade, elDraw::ScreenRiseFade(1, 1, 1, 0, 0, 800, 599));
 REGION_BENCH(ScreenBlur, elDraw::ScreenBlur(0, 0, 800, 600));
 REGION_BENCH(ScreenBlurFade, elDraw::ScreenBlurFade(1, 1, 1, 0, 0, 800, 600));
+// Thin strips: one and six inner rows.
+REGION_BENCH(ScreenBlurStrip3, elDraw::ScreenBlur(0, 100, 800, 3));
+REGION_BENCH(ScreenBlurStrip8, elDraw::ScreenBlur(0, 100, 800, 8));
 REGION_BENCH(ScreenZoom2, elDraw::ScreenZoom2(0, 0, 400, 300, 0));
 REGION_BENCH(ScreenZoom2Dotted, elDraw::ScreenZoom2(0, 0, 400, 300, 1));
 REGION_BENCH(ScreenZoom4, elDraw::ScreenZoom4(0, 0, 200, 150, 0));
