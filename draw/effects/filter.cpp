@@ -149,6 +149,33 @@ void GlowTaps(unsigned dirs, int reach, std::ptrdiff_t stride, bool copy, std::v
     }
 }
 
+// Four pixels of a row as one word.
+inline std::uint64_t FourPixels(const std::uint16_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// The first column from i on whose pixel is 0, or w; four pixels a step
+// while none of them is (a word has a 0 lane exactly when the borrow of
+// subtracting 1 from every lane reaches a lane's top bit that was clear).
+int OpaqueRunEnd(const std::uint16_t* s, int i, int w) {
+    constexpr std::uint64_t kOnes = 0x0001000100010001, kTops = 0x8000800080008000;
+    for (; i + 4 <= w; i += 4) {
+        const std::uint64_t v = FourPixels(s + i);
+        if ((v - kOnes) & ~v & kTops) break;
+    }
+    while (i < w && s[i]) ++i;
+    return i;
+}
+
+// The first column from i on whose pixel is not 0, or w.
+int TransparentRunEnd(const std::uint16_t* s, int i, int w) {
+    while (i + 4 <= w && FourPixels(s + i) == 0) i += 4;
+    while (i < w && !s[i]) ++i;
+    return i;
+}
+
 // The glow with the vector kernels; the pass is locked and not empty.
 void GatheredGlow(const EffectKernels& kernels, const ObjectPass& pass, const BackArea& area,
                   unsigned redShift, unsigned greenShift, unsigned blueShift, unsigned dirs, bool copy) {
@@ -187,6 +214,7 @@ void GatheredGlow(const EffectKernels& kernels, const ObjectPass& pass, const Ba
     std::copy(NoiseTable, NoiseTable + 10000, g.noiseTwice.begin());
     std::copy(NoiseTable, NoiseTable + 10000, g.noiseTwice.begin() + 10000);
     unsigned brightest = 0;
+    const RowKernel keyed = VectorRow(RowOp::Keyed);
     for (int j = 0; j < h; ++j) {
         const std::uint16_t* source = pass.source + j * pass.sourcePitch;
         // The table twice over lets the cursor run on for up to 10000
@@ -195,13 +223,20 @@ void GatheredGlow(const EffectKernels& kernels, const ObjectPass& pass, const Ba
         // vectors' own fields and force a reload every pixel.)
         const std::uint8_t* const twice = g.noiseTwice.data();
         std::uint8_t* const noise = g.noise.data();
+        // A transparent pixel's light is 0 whatever its noise, so only the
+        // runs of opaque pixels take values: each run a piece of the table.
         for (int i = 0; i < w;) {
-            const int end = std::min(w, i + 10000);
-            for (; i < end; ++i) {
-                noise[i] = twice[cursor];
-                cursor += source[i] != 0;
+            if (!source[i]) {
+                i = TransparentRunEnd(source, i, w);
+                continue;
             }
-            if (cursor >= 10000) cursor -= 10000;
+            const int end = OpaqueRunEnd(source, i, w);
+            for (int count; i < end; i += count) {
+                count = std::min(end - i, 10000);
+                std::memcpy(noise + i, twice + cursor, static_cast<std::size_t>(count));
+                cursor += count;
+                if (cursor >= 10000) cursor -= 10000;
+            }
         }
         const std::ptrdiff_t at = g.origin + j * g.stride;
         std::uint8_t* const light[3] = {g.light[0].data() + at, g.light[1].data() + at, g.light[2].data() + at};
@@ -209,7 +244,10 @@ void GatheredGlow(const EffectKernels& kernels, const ObjectPass& pass, const Ba
                                                           copy ? g.shielded.data() + at : nullptr));
         if (copy) {
             std::uint16_t* dest = pass.dest + j * pass.destPitch;
-            for (int i = 0; i < w; ++i) dest[i] = source[i] ? source[i] : dest[i];
+            if (keyed)
+                keyed(dest, source, w, params);
+            else
+                for (int i = 0; i < w; ++i) dest[i] = source[i] ? source[i] : dest[i];
         }
     }
     GlowNoiseCursor = cursor;
