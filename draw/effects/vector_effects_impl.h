@@ -338,25 +338,44 @@ void PackFieldsRow(std::uint16_t* d, const std::uint32_t* fields, int width, con
     }
 }
 
-// trunc(u / 360) without a division: u + 359 for negative u makes it a
-// floor, and a bias of 360 * kBias (above 2^30) makes the numerator
-// positive, so the compiler's unsigned division by a constant (a multiply
-// and shifts per lane) gives floor, less kBias. Lanes run in unsigned
-// arithmetic, so the lanes past the row's end may wrap harmlessly.
+// Lanes of 32-bit integers filling one register.
 template <int Bytes>
 struct WordLanes;
 template <>
 struct WordLanes<16> {
     using U32 = std::uint32_t __attribute__((vector_size(16)));
     using I32 = std::int32_t __attribute__((vector_size(16)));
-    using I64 = std::int64_t __attribute__((vector_size(32)));  // as many lanes, twice as wide
+    using U16 = std::uint16_t __attribute__((vector_size(8)));  // as many 16-bit lanes
 };
 template <>
 struct WordLanes<32> {
     using U32 = std::uint32_t __attribute__((vector_size(32)));
     using I32 = std::int32_t __attribute__((vector_size(32)));
-    using I64 = std::int64_t __attribute__((vector_size(64)));
+    using U16 = std::uint16_t __attribute__((vector_size(16)));
 };
+
+constexpr std::uint32_t kQuotientBias = 2982617;  // 360 * kQuotientBias = 1073742120 > 2^30
+
+// trunc(u / 360) + kQuotientBias in every lane (u read as signed, within
+// +-2^30) without a division: u + 359 for negative u makes it a floor, and
+// the bias (360 * kQuotientBias above 2^30) makes the numerator positive,
+// so the compiler's unsigned division by a constant (a multiply and shifts
+// per lane) gives floor. Lanes run in unsigned arithmetic, so lanes past a
+// row's end may wrap harmlessly.
+template <class W, class I>
+[[gnu::always_inline]] inline W BiasedQuotients(W u) {
+    const W negative = (W)((I)u >> 31);
+    return (u + (negative & 359u) + 360u * kQuotientBias) / 360u;
+}
+
+// start, start + step, ... in the lanes of one vector.
+template <class W>
+[[gnu::always_inline]] inline W Ramp(std::int32_t start, std::int32_t step) {
+    W u = W{};
+    for (int l = 0; l < static_cast<int>(sizeof(W) / 4); ++l)
+        u[l] = static_cast<std::uint32_t>(start) + static_cast<std::uint32_t>(l) * static_cast<std::uint32_t>(step);
+    return u;
+}
 
 template <int Bytes>
 void RotationQuotientsRow(std::int32_t* out, std::int32_t start, std::int32_t step, std::int32_t low, int width) {
@@ -365,26 +384,24 @@ void RotationQuotientsRow(std::int32_t* out, std::int32_t start, std::int32_t st
     using W = typename WordLanes<Bytes>::U32;
     using I = typename WordLanes<Bytes>::I32;
     constexpr int n = Bytes / 4;
-    constexpr std::uint32_t kBias = 2982617;  // 360 * kBias = 1073742120 > 2^30
-    W u = W{};
-    for (int l = 0; l < n; ++l)
-        u[l] = static_cast<std::uint32_t>(start) + static_cast<std::uint32_t>(l) * static_cast<std::uint32_t>(step);
+    W u = Ramp<W>(start, step);
     const W advance = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(step);
-    const std::uint32_t offset = kBias + static_cast<std::uint32_t>(low);
-    for (int x = 0; x < width; x += n, u += advance) {
-        const W negative = (W)((I)u >> 31);
-        const W numerator = u + (negative & 359u) + 360u * kBias;
-        Store(out + x, (W)(numerator / 360u - offset));
-    }
+    const std::uint32_t offset = kQuotientBias + static_cast<std::uint32_t>(low);
+    for (int x = 0; x < width; x += n, u += advance) Store(out + x, (W)(BiasedQuotients<W, I>(u) - offset));
 }
 
+// Positions and remainders are kept less the size and the divisor, below 0
+// while in range, so that one signed shift tells a carry or a wrap. The
+// walk runs kChains vectors of lanes at once, each advancing by a constant
+// per round, so their additions overlap instead of waiting on each other.
 template <int Bytes>
-void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
-                 std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
-                 std::int64_t scale, int count) {
+void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
+                 std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::uint32_t base,
+                 std::uint32_t scale, int count) {
     using W = typename WordLanes<Bytes>::U32;
-    using L = typename WordLanes<Bytes>::I64;
+    using I = typename WordLanes<Bytes>::I32;
     constexpr int n = Bytes / 4;
+    constexpr int kChains = 4;
     auto advance = [divisor, size](std::uint32_t& p, std::uint32_t& r, std::uint32_t byP, std::uint32_t byR) {
         r += byR;
         p += byP;
@@ -394,31 +411,112 @@ void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remain
         }
         if (p >= size) p -= size;
     };
-    // Lane l starts l entries on; every lane advances n entries at a time.
-    W lanePosition, laneRemainder;
+    const W divisors = W{} + divisor, sizes = W{} + size;
+    // Advances biased lanes by (byP, byR) entries' worth.
+    auto advanceLanes = [&divisors, &sizes](W& p, W& r, W byP, W byR) {
+        r += byR;
+        const W carry = ~(W)((I)r >> 31);  // all ones where it reached 0
+        r -= carry & divisors;
+        p += byP;
+        p -= carry;
+        p -= ~(W)((I)p >> 31) & sizes;
+    };
+    // Lane l of chain 0 starts l entries on; chain c starts c * n entries
+    // after chain 0.
+    W lanePosition[kChains], laneRemainder[kChains];
     std::uint32_t jumpPosition = 0, jumpRemainder = 0;
     for (int l = 0; l < n; ++l) {
-        lanePosition[l] = position;
-        laneRemainder[l] = remainder;
+        lanePosition[0][l] = position - size;
+        laneRemainder[0][l] = remainder - divisor;
         advance(position, remainder, stepPosition, stepRemainder);
         advance(jumpPosition, jumpRemainder, stepPosition, stepRemainder);
     }
     const W byPosition = W{} + jumpPosition, byRemainder = W{} + jumpRemainder;
-    const W divisors = W{} + divisor, sizes = W{} + size;
-    // Places below 2^31 are worked out in the 32-bit lanes, the others
-    // in 64-bit ones.
-    const bool narrow = base >= 0 && scale >= 0 && base + static_cast<std::int64_t>(size - 1) * scale < (std::int64_t{1} << 31);
-    const W narrowBase = W{} + static_cast<std::uint32_t>(base), narrowScale = W{} + static_cast<std::uint32_t>(scale);
-    for (int x = 0; x < count; x += n) {
-        const L place = narrow ? __builtin_convertvector((W)(narrowBase + lanePosition * narrowScale), L)
-                               : base + __builtin_convertvector(lanePosition, L) * scale;
-        std::memcpy(out + x, &place, sizeof place);  // wider than a register: not through Store
-        laneRemainder += byRemainder;
-        lanePosition += byPosition;
-        const W carry = (W)(laneRemainder >= divisors);  // all ones where it carries
-        laneRemainder -= carry & divisors;
-        lanePosition -= carry;
-        lanePosition -= (W)(lanePosition >= sizes) & sizes;
+    std::uint32_t roundPosition = jumpPosition, roundRemainder = jumpRemainder;
+    for (int c = 1; c < kChains; ++c) {
+        lanePosition[c] = lanePosition[c - 1];
+        laneRemainder[c] = laneRemainder[c - 1];
+        advanceLanes(lanePosition[c], laneRemainder[c], byPosition, byRemainder);
+        advance(roundPosition, roundRemainder, jumpPosition, jumpRemainder);
+    }
+    const W roundByPosition = W{} + roundPosition, roundByRemainder = W{} + roundRemainder;
+    // base + position * scale, from the biased position.
+    const std::uint32_t biasedBase = base + size * scale;
+    int x = 0;
+    for (; x + kChains * n <= count; x += kChains * n)
+        for (int c = 0; c < kChains; ++c) {
+            Store(out + x + c * n, (W)(biasedBase + lanePosition[c] * scale));
+            advanceLanes(lanePosition[c], laneRemainder[c], roundByPosition, roundByRemainder);
+        }
+    // The rest by chain 0 alone, whole vectors.
+    for (; x < count; x += n) {
+        Store(out + x, (W)(biasedBase + lanePosition[0] * scale));
+        advanceLanes(lanePosition[0], laneRemainder[0], byPosition, byRemainder);
+    }
+}
+
+// The quotients of a run of up to kChunk pixels in vector lanes, then the
+// three look-ups per pixel one by one: gathers in vector lanes cost more
+// than plain loads here. The store is unconditional (the old pixel where the
+// colour is 0), which keeps a branch off the path.
+template <int Bytes>
+void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
+    using W = typename WordLanes<Bytes>::U32;
+    using I = typename WordLanes<Bytes>::I32;
+    constexpr int n = Bytes / 4;
+    constexpr int kChunk = 64;
+    W u = Ramp<W>(f.u, f.stepU), v = Ramp<W>(f.v, f.stepV);
+    const W advanceU = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepU);
+    const W advanceV = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepV);
+    const W offsetU = W{} + (kQuotientBias + static_cast<std::uint32_t>(f.lowU));
+    const W offsetV = W{} + (kQuotientBias + static_cast<std::uint32_t>(f.lowV));
+    const std::uint32_t* columns = f.columns;
+    const std::uint32_t* rows = f.rows;
+    const std::uint32_t* colours = f.colours;
+    const std::uint32_t none = f.none;
+    alignas(32) std::uint32_t qu[kChunk], qv[kChunk];
+    for (int x = 0; x < width; x += kChunk) {
+        const int count = width - x < kChunk ? width - x : kChunk;
+        for (int k = 0; k < count; k += n, u += advanceU, v += advanceV) {
+            Store(qu + k, (W)(BiasedQuotients<W, I>(u) - offsetU));
+            Store(qv + k, (W)(BiasedQuotients<W, I>(v) - offsetV));
+        }
+        std::uint16_t* dx = d + x;
+        for (int k = 0; k < count; ++k) {
+            const std::uint32_t place = columns[qu[k]] + rows[qv[k]];
+            const std::uint32_t colour = colours[place < none ? place : none];
+            dx[k] = colour ? static_cast<std::uint16_t>(colour) : dx[k];
+        }
+    }
+}
+
+template <int Bytes>
+void FloorColoursRow(std::uint32_t* out, const std::uint16_t* s, int width, const RowParams& q,
+                     const FloorShade& shade) {
+    using U = typename Lanes<Bytes>::U16;
+    using W = typename Lanes<Bytes>::U32;  // as many 32-bit lanes
+    constexpr int n = Lanes<Bytes>::kCount;
+    auto one = [&](std::uint32_t* op, const std::uint16_t* sp) {
+        const U sv = Load<U>(sp);
+        const Split5<U> c(sv, q);
+        U scaled[3];
+        for (int i = 0; i < 3; ++i)
+            scaled[i] = __builtin_convertvector(
+                (W)((__builtin_convertvector(c.c[i], W) * shade.multiplier[i]) >> shade.shift[i]), U);
+        // All ones where drawn (the comparison's signed lanes widened).
+        const W opaque = (W)__builtin_convertvector(sv != 0, typename Lanes<Bytes>::I32);
+        Store(op, (W)((__builtin_convertvector(Place5(scaled, q), W) | 0x10000u) & opaque));
+    };
+    int x = 0;
+    for (; x + n <= width; x += n) one(out + x, s + x);
+    if (x < width) {
+        // The last pixels through copies padded past the row's end.
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t sb[n] = {};
+        std::uint32_t ob[n];
+        std::memcpy(sb, s + x, count * 2);
+        one(ob, sb);
+        std::memcpy(out + x, ob, count * 4);
     }
 }
 
@@ -427,7 +525,7 @@ struct EffectTable {
     EffectKernels kernels = {GlowLightRow<Bytes>, GlowGatherRow<Bytes>, GlowApplyRow<Bytes>, NoiseRow<Bytes>,
                              RiseRow<Bytes>, BlurColumnsRow<Bytes>, BlurBoxesRow<Bytes>, BlurStoreRow<Bytes>,
                              FieldSumsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
-                             TileWalkRow<Bytes>};
+                             TileWalkRow<Bytes>, FloorPixelsRow<Bytes>, FloorColoursRow<Bytes>};
 };
 
 }  // namespace

@@ -71,6 +71,28 @@ struct GlowTap {
     std::uint8_t loss;
 };
 
+// The floor's colour factors as exact fractions: a 5-bit value v becomes
+// (v * multiplier[c]) >> shift[c], multiplier below 2^24, shift below 32.
+struct FloorShade {
+    std::uint32_t multiplier[3];
+    std::uint32_t shift[3];
+};
+
+// One row of the floor with its colours made beforehand. Pixel i has the
+// quotients qu = trunc((u + i * stepU) / 360) and qv likewise (u and v of
+// every pixel within +-2^30); its colour is colours[min(columns[qu - lowU]
+// + rows[qv - lowV], none)] and is drawn (its low 16 bits) when not 0.
+// Map entries are `none` (or more) for positions outside the object, and
+// colours[none] is 0, so such pixels draw nothing without a test.
+struct FloorRow {
+    const std::uint32_t* columns;
+    const std::uint32_t* rows;
+    const std::uint32_t* colours;
+    std::uint32_t none;
+    std::int32_t u, stepU, lowU;
+    std::int32_t v, stepV, lowV;
+};
+
 // The row kernels of the glow and the region effects.
 struct EffectKernels {
     // The light of a row of object pixels: per channel the 5-bit value
@@ -124,11 +146,19 @@ struct EffectKernels {
     // 0..divisor-1 start at (position, remainder) and advance per entry by
     // stepRemainder (carrying 1 into the position when it reaches divisor)
     // and stepPosition (wrapping at size); out[i] = base + position * scale
-    // for each of `count` entries. Writes whole vectors: out needs room for
-    // kMaxLanes entries past count. divisor below 2^24, size below 2^31.
-    void (*tileWalk)(std::int64_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
-                     std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
-                     std::int64_t scale, int count);
+    // for each of `count` entries (the caller keeps every place below
+    // 2^32). Writes whole vectors: out needs room for kMaxLanes entries past
+    // count. divisor below 2^24, size below 2^31.
+    void (*tileWalk)(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
+                     std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::uint32_t base,
+                     std::uint32_t scale, int count);
+    // One row of a floor with premade colours, see FloorRow.
+    void (*floorRow)(std::uint16_t* d, const FloorRow& row, int width);
+    // The floor's premade colours of a row of object pixels: out[i] = 0
+    // where s[i] is 0, else 0x10000 | the 5-bit channels of s[i] (as the
+    // split table gives them) each scaled by its FloorShade, packed.
+    void (*floorColours)(std::uint32_t* out, const std::uint16_t* s, int width, const RowParams& p,
+                         const FloorShade& shade);
 };
 
 // Channel fields of a 32-bit word: red at bit 0, green at 10, blue at 20,
