@@ -341,6 +341,23 @@ struct TilePlace {
 // The sign of n and of the zoom drop out with the abs.
 std::vector<std::uint32_t> WalkScratch;
 
+// a / b and a % b; in 32 bits where both fit, the quicker division.
+void Divide(std::uint64_t a, std::uint64_t b, std::uint64_t& quotient, std::uint64_t& remainder) {
+    if ((a | b) >> 32 == 0) {
+        const auto a32 = static_cast<std::uint32_t>(a), b32 = static_cast<std::uint32_t>(b);
+        quotient = a32 / b32;
+        remainder = a32 % b32;
+        return;
+    }
+    quotient = a / b;
+    remainder = a % b;
+}
+std::uint64_t Remainder(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t quotient = 0, remainder = 0;
+    Divide(a, b, quotient, remainder);
+    return remainder;
+}
+
 struct TileWalk {
     static constexpr int kLanes = 4;  // independent walks, interleaved
     std::uint64_t m = 1, size = 1;
@@ -348,13 +365,30 @@ struct TileWalk {
     // The advance of one step of |n| and of kLanes steps.
     std::uint64_t oneRemainder = 0, onePosition = 0, lanesRemainder = 0, lanesPosition = 0;
 
+    // The same advances over 0..kMaxLanes entries for the vector walk,
+    // when the size suits it.
+    TileSteps steps{};
+    bool vectorSteps = false;
+
     TileWalk(const ZoomFraction& z, std::int64_t tileSize)
         : m(z.numerator), size(static_cast<std::uint64_t>(tileSize)), shift(z.shift) {
-        const std::uint64_t unit = std::uint64_t{1} << shift;
-        oneRemainder = unit % m;
-        onePosition = (unit / m) % size;
-        lanesRemainder = (unit * kLanes) % m;
-        lanesPosition = (unit * kLanes / m) % size;
+        std::uint64_t whole = 0;
+        Divide(std::uint64_t{1} << shift, m, whole, oneRemainder);
+        onePosition = Remainder(whole, size);
+        // The advances over 0, 1, ... entries, one after another.
+        std::uint64_t remainder = 0, position = 0;
+        vectorSteps = size < (std::uint64_t{1} << 31);
+        steps.divisor = static_cast<std::uint32_t>(m);
+        steps.size = static_cast<std::uint32_t>(size);
+        for (int k = 0; k <= kMaxLanes; ++k) {
+            if (k == kLanes) {
+                lanesRemainder = remainder;
+                lanesPosition = position;
+            }
+            steps.position[k] = static_cast<std::uint32_t>(position);
+            steps.remainder[k] = static_cast<std::uint32_t>(remainder);
+            Advance(remainder, position, oneRemainder, onePosition);
+        }
     }
     void Advance(std::uint64_t& remainder, std::uint64_t& position, std::uint64_t byRemainder,
                  std::uint64_t byPosition) const {
@@ -374,7 +408,7 @@ struct TileWalk {
         if (place.first > 0 || place.end < place.size) return Walk(a, count, out, step, place);
         const std::int64_t base = place.base, scale = place.scale;
         const EffectKernels* kernels = VectorEffects();
-        if (kernels && size < (std::uint64_t{1} << 31)) {
+        if (kernels && vectorSteps) {
             // The same walk in the lanes of a vector row; a backward run is
             // walked into a scratch row and copied in reverse.
             const std::uint64_t scaled = static_cast<std::uint64_t>(a) << shift;
@@ -383,10 +417,10 @@ struct TileWalk {
                 WalkScratch.resize(static_cast<std::size_t>(count) + kMaxLanes);
                 target = WalkScratch.data();
             }
-            kernels->tileWalk(target, static_cast<std::uint32_t>((scaled / m) % size),
-                              static_cast<std::uint32_t>(scaled % m), static_cast<std::uint32_t>(m),
-                              static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(onePosition),
-                              static_cast<std::uint32_t>(oneRemainder), static_cast<std::uint32_t>(base),
+            std::uint64_t whole = 0, remainder = 0;
+            Divide(scaled, m, whole, remainder);
+            kernels->tileWalk(target, static_cast<std::uint32_t>(Remainder(whole, size)),
+                              static_cast<std::uint32_t>(remainder), steps, static_cast<std::uint32_t>(base),
                               static_cast<std::uint32_t>(scale), static_cast<int>(count));
             if (step < 0) std::reverse_copy(target, target + count, out - (count - 1));
             return;
@@ -397,8 +431,9 @@ struct TileWalk {
     void Walk(std::int64_t a, std::int64_t count, std::uint32_t* out, std::ptrdiff_t step, const Place& place) const {
         std::uint64_t remainder[kLanes], position[kLanes];
         const std::uint64_t scaled = static_cast<std::uint64_t>(a) << shift;
-        remainder[0] = scaled % m;
-        position[0] = (scaled / m) % size;
+        std::uint64_t whole = 0;
+        Divide(scaled, m, whole, remainder[0]);
+        position[0] = Remainder(whole, size);
         for (int l = 1; l < kLanes; ++l) {
             remainder[l] = remainder[l - 1];
             position[l] = position[l - 1];
@@ -428,21 +463,25 @@ bool FillTiledMap(FloorMap& map, std::int64_t low, std::int64_t high, std::int64
     const std::int64_t first = low - offset, last = high - offset;
     if (first <= -kLimit || last >= kLimit) return false;
     const auto most = static_cast<std::uint64_t>(std::max(-first, last));
-    if ((most << z.shift) / z.numerator >= (std::uint64_t{1} << 28)) return false;
+    if ((most << z.shift) >= (z.numerator << 28)) return false;  // a quotient of 2^28 or more
     map.low = low;
     // Room past the end for the vector walk's whole vectors.
     map.entries.resize(static_cast<std::size_t>(high - low + 1) + kMaxLanes);
     std::uint32_t* entries = map.entries.data();
     const TileWalk walk(z, place.size);
-    // Negative numerators: |n| grows as q falls, so they are walked from
-    // the one nearest 0 down to the first.
-    if (first < 0) {
-        const std::int64_t end = std::min<std::int64_t>(last, -1);
-        walk.Run(-end, end - first + 1, entries + (end - first), -1, place);
-    }
-    if (last >= 0) {
-        const std::int64_t start = std::max<std::int64_t>(first, 0);
-        walk.Run(start, last - start + 1, entries + (start - first), 1, place);
+    if (first >= 0) {
+        walk.Run(first, last - first + 1, entries, 1, place);
+    } else if (last < 0) {
+        // |n| grows as q falls: walked from the numerator nearest 0 down.
+        walk.Run(-last, last - first + 1, entries + (last - first), -1, place);
+    } else {
+        // n and -n have the same entry, so |n| = 0..most is walked once and
+        // copied to both sides of 0.
+        WalkScratch.resize(static_cast<std::size_t>(most) + 1 + kMaxLanes);
+        const std::uint32_t* walked = WalkScratch.data();
+        walk.Run(0, static_cast<std::int64_t>(most) + 1, WalkScratch.data(), 1, place);
+        std::reverse_copy(walked + 1, walked + 1 - first, entries);
+        std::copy(walked, walked + last + 1, entries - first);
     }
     return true;
 }
@@ -765,16 +804,22 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
             const TilePlace columnPlace{r.sourceWidth, r.firstU, r.endU, premade ? 0 : r.left, 1, none};
             const TilePlace rowPlace{r.sourceHeight, r.firstV, r.endV, premade ? 0 : r.top * r.object.pitch,
                                      premade ? r.sourceWidth : r.object.pitch, none};
-            if (!FillTiledMap(FloorColumns, std::min(ua, ub), std::max(ua, ub), ox, rowXZoom, columnPlace))
+            // The vector rows read whole windows past a map's end, which
+            // FillTiledMap leaves room for.
+            if (!FillTiledMap(FloorColumns, std::min(ua, ub), std::max(ua, ub), ox, rowXZoom, columnPlace)) {
                 FillMap(
                     FloorColumns, std::min(ua, ub), std::max(ua, ub), r.firstU, r.endU, none,
                     [&](std::int64_t q, std::int64_t& su) { return tiled(wrapU, rowXZoom, inverseX, q - ox, su); },
                     [&](std::int64_t s) { return premade ? s : r.left + s; });
-            if (!FillTiledMap(FloorRows, std::min(va, vb), std::max(va, vb), oy, rowYZoom, rowPlace))
+                FloorColumns.entries.resize(FloorColumns.entries.size() + kMaxLanes);
+            }
+            if (!FillTiledMap(FloorRows, std::min(va, vb), std::max(va, vb), oy, rowYZoom, rowPlace)) {
                 FillMap(
                     FloorRows, std::min(va, vb), std::max(va, vb), r.firstV, r.endV, none,
                     [&](std::int64_t q, std::int64_t& sv) { return tiled(wrapV, rowYZoom, inverseY, q - oy, sv); },
                     [&](std::int64_t s) { return premade ? s * r.sourceWidth : (r.top + s) * r.object.pitch; });
+                FloorRows.entries.resize(FloorRows.entries.size() + kMaxLanes);
+            }
             return true;
         };
         return RunFloor(r, mappedRow, premade ? FloorColours.data() : nullptr, none, recolour);

@@ -6,6 +6,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <cstdlib>
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
 
 #include "draw/effects/vector_rows_impl.h"
 
@@ -395,24 +399,16 @@ void RotationQuotientsRow(std::int32_t* out, std::int32_t start, std::int32_t st
 // walk runs kChains vectors of lanes at once, each advancing by a constant
 // per round, so their additions overlap instead of waiting on each other.
 template <int Bytes>
-void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
-                 std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::uint32_t base,
-                 std::uint32_t scale, int count) {
+void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, const TileSteps& steps,
+                 std::uint32_t base, std::uint32_t scale, int count) {
     using W = typename WordLanes<Bytes>::U32;
     using I = typename WordLanes<Bytes>::I32;
     constexpr int n = Bytes / 4;
     constexpr int kChains = 4;
-    auto advance = [divisor, size](std::uint32_t& p, std::uint32_t& r, std::uint32_t byP, std::uint32_t byR) {
-        r += byR;
-        p += byP;
-        if (r >= divisor) {
-            r -= divisor;
-            ++p;
-        }
-        if (p >= size) p -= size;
-    };
+    const std::uint32_t divisor = steps.divisor, size = steps.size;
     const W divisors = W{} + divisor, sizes = W{} + size;
-    // Advances biased lanes by (byP, byR) entries' worth.
+    // Advances biased lanes by (byP, byR), byP below size and byR below
+    // divisor.
     auto advanceLanes = [&divisors, &sizes](W& p, W& r, W byP, W byR) {
         r += byR;
         const W carry = ~(W)((I)r >> 31);  // all ones where it reached 0
@@ -424,29 +420,37 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
     // Lane l of chain 0 starts l entries on; chain c starts c * n entries
     // after chain 0.
     W lanePosition[kChains], laneRemainder[kChains];
-    std::uint32_t jumpPosition = 0, jumpRemainder = 0;
-    for (int l = 0; l < n; ++l) {
-        lanePosition[0][l] = position - size;
-        laneRemainder[0][l] = remainder - divisor;
-        advance(position, remainder, stepPosition, stepRemainder);
-        advance(jumpPosition, jumpRemainder, stepPosition, stepRemainder);
-    }
-    const W byPosition = W{} + jumpPosition, byRemainder = W{} + jumpRemainder;
-    std::uint32_t roundPosition = jumpPosition, roundRemainder = jumpRemainder;
+    lanePosition[0] = W{} + (position - size);
+    laneRemainder[0] = W{} + (remainder - divisor);
+    advanceLanes(lanePosition[0], laneRemainder[0], Load<W>(steps.position), Load<W>(steps.remainder));
+    const W byPosition = W{} + steps.position[n], byRemainder = W{} + steps.remainder[n];
     for (int c = 1; c < kChains; ++c) {
         lanePosition[c] = lanePosition[c - 1];
         laneRemainder[c] = laneRemainder[c - 1];
         advanceLanes(lanePosition[c], laneRemainder[c], byPosition, byRemainder);
-        advance(roundPosition, roundRemainder, jumpPosition, jumpRemainder);
     }
-    const W roundByPosition = W{} + roundPosition, roundByRemainder = W{} + roundRemainder;
+    // A round of kChains * n entries, from chain kChains - 1 to chain 0
+    // plus n entries.
+    W roundPosition = lanePosition[kChains - 1] - lanePosition[0], roundRemainder = W{};
+    std::uint32_t roundP = 0, roundR = 0;
+    for (int c = 0; c < kChains; ++c) {
+        roundR += steps.remainder[n];
+        roundP += steps.position[n];
+        if (roundR >= divisor) {
+            roundR -= divisor;
+            ++roundP;
+        }
+        if (roundP >= size) roundP -= size;
+    }
+    roundPosition = W{} + roundP;
+    roundRemainder = W{} + roundR;
     // base + position * scale, from the biased position.
     const std::uint32_t biasedBase = base + size * scale;
     int x = 0;
     for (; x + kChains * n <= count; x += kChains * n)
         for (int c = 0; c < kChains; ++c) {
             Store(out + x + c * n, (W)(biasedBase + lanePosition[c] * scale));
-            advanceLanes(lanePosition[c], laneRemainder[c], roundByPosition, roundByRemainder);
+            advanceLanes(lanePosition[c], laneRemainder[c], roundPosition, roundRemainder);
         }
     // The rest by chain 0 alone, whole vectors.
     for (; x < count; x += n) {
@@ -455,12 +459,87 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
     }
 }
 
+#if defined(__AVX2__)
+// map[q[l]] in each of 8 lanes whose quotients come from 8 neighbouring
+// pixels of a rotation: u moves at most 360 a pixel, so the quotients run
+// one way and span at most 8 entries, read as one window from the least one
+// and permuted into place. The map needs 8 readable entries past its end.
+[[gnu::always_inline]] inline WordLanes<32>::U32 WindowLookup(const std::uint32_t* map, WordLanes<32>::U32 q) {
+    using W = WordLanes<32>::U32;
+    const std::uint32_t first = q[0] < q[7] ? q[0] : q[7];
+    const W window = Load<W>(map + first);
+    return (W)_mm256_permutevar8x32_epi32((__m256i)window, (__m256i)(q - first));
+}
+
+// The floor's row in 8-pixel vectors: map entries through WindowLookup, the
+// colours by one gather.
+void FloorPixelsRowAvx2(std::uint16_t* d, const FloorRow& f, int width) {
+    using W = WordLanes<32>::U32;
+    using I = WordLanes<32>::I32;
+    using H = WordLanes<32>::U16;
+    constexpr int n = 8;
+    W u = Ramp<W>(f.u, f.stepU), v = Ramp<W>(f.v, f.stepV);
+    const W advanceU = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepU);
+    const W advanceV = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepV);
+    const W offsetU = W{} + (kQuotientBias + static_cast<std::uint32_t>(f.lowU));
+    const W offsetV = W{} + (kQuotientBias + static_cast<std::uint32_t>(f.lowV));
+    const W none = W{} + f.none;
+    static const int mode = std::getenv("FLOORGATHER") ? 1 : 0;
+    const int* colours = reinterpret_cast<const int*>(f.colours);
+    int x = 0;
+    if (mode == 1) {
+    for (; x + n <= width; x += n, u += advanceU, v += advanceV) {
+        const W column = WindowLookup(f.columns, (W)(BiasedQuotients<W, I>(u) - offsetU));
+        const W row = WindowLookup(f.rows, (W)(BiasedQuotients<W, I>(v) - offsetV));
+        const W place = column + row;
+        const W colour = (W)_mm256_i32gather_epi32(colours, (__m256i)(place < none ? place : none), 4);
+        const H drawn = __builtin_convertvector((W)(colour != 0), H);
+        const H dv = Load<H>(d + x);
+        Store(d + x, (H)((dv & ~drawn) | (__builtin_convertvector(colour, H) & drawn)));
+    }
+    } else {
+    static const int kChunk = std::getenv("FLOORCHUNK") ? std::atoi(std::getenv("FLOORCHUNK")) : 64;
+    alignas(32) std::uint32_t places[1024], found[1024];
+    for (; x + n <= width;) {
+        const int count = (width - x < kChunk ? width - x : kChunk) & ~(n - 1);
+        for (int k = 0; k < count; k += n, u += advanceU, v += advanceV) {
+            const W column = WindowLookup(f.columns, (W)(BiasedQuotients<W, I>(u) - offsetU));
+            const W row = WindowLookup(f.rows, (W)(BiasedQuotients<W, I>(v) - offsetV));
+            const W place = column + row;
+            Store(places + k, (W)(place < none ? place : none));
+        }
+        for (int k = 0; k < count; ++k) found[k] = f.colours[places[k]];
+        for (int k = 0; k < count; k += n) {
+            const W colour = Load<W>(found + k);
+            const H drawn = __builtin_convertvector((W)(colour != 0), H);
+            const H dv = Load<H>(d + x + k);
+            Store(d + x + k, (H)((dv & ~drawn) | (__builtin_convertvector(colour, H) & drawn)));
+        }
+        x += count;
+    }
+    }
+    // The last pixels one by one, by the same rule.
+    for (; x < width; ++x) {
+        const std::int64_t qu = (static_cast<std::int64_t>(f.u) + std::int64_t{x} * f.stepU) / 360 - f.lowU;
+        const std::int64_t qv = (static_cast<std::int64_t>(f.v) + std::int64_t{x} * f.stepV) / 360 - f.lowV;
+        const std::uint32_t place = f.columns[qu] + f.rows[qv];
+        const std::uint32_t colour = f.colours[place < f.none ? place : f.none];
+        if (colour) d[x] = static_cast<std::uint16_t>(colour);
+    }
+}
+#endif
+
 // The quotients of a run of up to kChunk pixels in vector lanes, then the
-// three look-ups per pixel one by one: gathers in vector lanes cost more
-// than plain loads here. The store is unconditional (the old pixel where the
-// colour is 0), which keeps a branch off the path.
+// three look-ups per pixel one by one. The store is unconditional (the old
+// pixel where the colour is 0), which keeps a branch off the path.
 template <int Bytes>
 void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
+#if defined(__AVX2__)
+    if constexpr (Bytes == 32) {
+        static const bool hw = !std::getenv("FLOORSCALAR");
+        if (hw) return FloorPixelsRowAvx2(d, f, width);
+    }
+#endif
     using W = typename WordLanes<Bytes>::U32;
     using I = typename WordLanes<Bytes>::I32;
     constexpr int n = Bytes / 4;

@@ -71,6 +71,15 @@ struct GlowTap {
     std::uint8_t loss;
 };
 
+// The advance of the tiled floor's walk over k entries, k = 0..kMaxLanes:
+// a remainder below divisor (under 2^24) carries 1 into a position that
+// wraps at size (under 2^31); one entry advances by (position[1],
+// remainder[1]).
+struct TileSteps {
+    std::uint32_t divisor, size;
+    std::uint32_t position[kMaxLanes + 1], remainder[kMaxLanes + 1];
+};
+
 // The floor's colour factors as exact fractions: a 5-bit value v becomes
 // (v * multiplier[c]) >> shift[c], multiplier below 2^24, shift below 32.
 struct FloorShade {
@@ -143,15 +152,12 @@ struct EffectKernels {
     void (*rotationQuotients)(std::int32_t* out, std::int32_t start, std::int32_t step, std::int32_t low,
                               int width);
     // The tiled floor's walk: a position in 0..size-1 and a remainder in
-    // 0..divisor-1 start at (position, remainder) and advance per entry by
-    // stepRemainder (carrying 1 into the position when it reaches divisor)
-    // and stepPosition (wrapping at size); out[i] = base + position * scale
-    // for each of `count` entries (the caller keeps every place below
-    // 2^32). Writes whole vectors: out needs room for kMaxLanes entries past
-    // count. divisor below 2^24, size below 2^31.
-    void (*tileWalk)(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
-                     std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::uint32_t base,
-                     std::uint32_t scale, int count);
+    // 0..divisor-1 of steps start at (position, remainder) and advance per
+    // entry as steps tells; out[i] = base + position * scale for each of
+    // `count` entries (the caller keeps every place below 2^32). Writes
+    // whole vectors: out needs room for kMaxLanes entries past count.
+    void (*tileWalk)(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, const TileSteps& steps,
+                     std::uint32_t base, std::uint32_t scale, int count);
     // One row of a floor with premade colours, see FloorRow.
     void (*floorRow)(std::uint16_t* d, const FloorRow& row, int width);
     // The floor's premade colours of a row of object pixels: out[i] = 0
