@@ -263,7 +263,7 @@ AxisMap ColumnMap, RowMap;
 // own; see DrawRotateFloor.
 using FloorMap = AxisMapOf<std::uint32_t>;
 FloorMap FloorColumns, FloorRows;
-std::vector<std::uint32_t> FloorColours;
+std::vector<std::uint16_t> FloorColours;
 constexpr std::int64_t kMapLimit = std::int64_t{1} << 20;
 
 bool UseMaps() { return ActiveVectorLevel() != VectorLevel::Plain; }
@@ -474,9 +474,14 @@ bool FillTiledMap(FloorMap& map, std::int64_t low, std::int64_t high, std::int64
     } else if (last < 0) {
         // |n| grows as q falls: walked from the numerator nearest 0 down.
         walk.Run(-last, last - first + 1, entries + (last - first), -1, place);
+    } else if (last >= -first) {
+        // n and -n have the same entry: the numerators 0..last are walked in
+        // place and the negative ones are their mirror.
+        walk.Run(0, last + 1, entries - first, 1, place);
+        std::reverse_copy(entries - first + 1, entries - 2 * first + 1, entries);
     } else {
-        // n and -n have the same entry, so |n| = 0..most is walked once and
-        // copied to both sides of 0.
+        // The same, the negative side the longer one: |n| = 0..most is
+        // walked once and copied to both sides of 0.
         WalkScratch.resize(static_cast<std::size_t>(most) + 1 + kMaxLanes);
         const std::uint32_t* walked = WalkScratch.data();
         walk.Run(0, static_cast<std::int64_t>(most) + 1, WalkScratch.data(), 1, place);
@@ -556,6 +561,15 @@ int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put, const Pixel* bits = n
     return 1;
 }
 
+// The lowest bit outside the three 5-bit channels of PixelFormat (they
+// fill 15 of the 16 bits), or 0 if there is none.
+std::uint16_t SpareBit() {
+    const unsigned used = (31u << PixelFormat.red5Shift) | (31u << PixelFormat.green5Shift) |
+                          (31u << PixelFormat.blue5Shift);
+    const unsigned spare = ~used & 0xFFFFu;
+    return static_cast<std::uint16_t>(spare & (0u - spare));
+}
+
 // True when the floor's places fit its 32-bit maps: the premade colours'
 // indexes (and the missing pixels' one past them) below 2^30, or every
 // object pixel's place below 2^31, clear of the UINT32_MAX marker and with
@@ -572,8 +586,8 @@ bool FloorPlacesFit(const Rotation& r, bool premade) {
 // missing pixel and recolour(p, dest) draws each opaque object pixel p.
 // Unlocks; returns 1.
 template <class RowStart, class Recolour>
-int RunFloor(Rotation& r, RowStart&& rowStart, const std::uint32_t* colours, std::uint32_t none,
-             Recolour&& recolour) {
+int RunFloor(Rotation& r, RowStart&& rowStart, const std::uint16_t* colours, std::uint32_t none,
+             std::uint16_t marker, Recolour&& recolour) {
     const VisibleRange& vis = r.visible;
     const auto* bits = reinterpret_cast<const std::uint16_t*>(r.object.bits);
     const EffectKernels* kernels = colours && SmallFrame(r) ? VectorEffects() : nullptr;
@@ -590,6 +604,7 @@ int RunFloor(Rotation& r, RowStart&& rowStart, const std::uint32_t* colours, std
                                rows,
                                colours,
                                none,
+                               marker,
                                static_cast<std::int32_t>(u),
                                static_cast<std::int32_t>(r.cosine),
                                static_cast<std::int32_t>(FloorColumns.low),
@@ -603,8 +618,8 @@ int RunFloor(Rotation& r, RowStart&& rowStart, const std::uint32_t* colours, std
             const std::uint32_t column = columns[u / 360 - FloorColumns.low];
             const std::uint32_t row = rows[v / 360 - FloorRows.low];
             if (colours) {
-                const std::uint32_t colour = colours[std::min(column + row, none)];
-                if (colour) dest[i] = static_cast<std::uint16_t>(colour);
+                const std::uint16_t colour = colours[std::min(column + row, none)];
+                if (colour) dest[i] = static_cast<std::uint16_t>(colour & ~marker);
             } else if (((column | row) >> 31) == 0) {
                 const std::uint16_t p = bits[column + row];
                 if (p) recolour(p, dest[i]);
@@ -754,7 +769,8 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
     // A small texture over a larger floor is recoloured once (see below).
     const std::int64_t visible = (vis.i1 - vis.i0) * (vis.j1 - vis.j0);
     const std::int64_t texture = r.sourceWidth * r.sourceHeight;
-    const bool premade = texture <= visible / 2;
+    const std::uint16_t marker = SpareBit();
+    const bool premade = marker != 0 && texture <= visible / 2;
     if (UseMaps() && vis.i1 - vis.i0 < kMapLimit && FloorPlacesFit(r, premade)) {
         // The zooms change every row, so the maps are made per row, over
         // the quotients of that row. With premade colours a place is an
@@ -769,16 +785,17 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
             s = wrap(t);
             return true;
         };
+        FloorShade shade{};
+        shade.marker = marker;
         if (premade) {
-            // Each opaque pixel's colour, marked by bit 16 so that a colour
-            // that became 0 is still drawn; 0 for transparent ones.
+            // Each opaque pixel's colour with the marker bit, so that a
+            // colour that became 0 is still drawn; 0 for transparent ones.
             FloorColours.resize(static_cast<std::size_t>(texture) + 1);
             const EffectKernels* kernels = VectorEffects();
             const RowParams layout = LayoutParams();
-            FloorShade shade;
             for (int c = 0; c < 3; ++c) ExactFactor(factor[c], shade.multiplier[c], shade.shift[c]);
             for (std::int64_t sv = r.firstV; sv < r.endV; ++sv) {
-                std::uint32_t* out = FloorColours.data() + sv * r.sourceWidth;
+                std::uint16_t* out = FloorColours.data() + sv * r.sourceWidth;
                 if (kernels) {
                     kernels->floorColours(out + r.firstU, &r.Sample(r.firstU, sv), static_cast<int>(r.endU - r.firstU),
                                           layout, shade);
@@ -788,7 +805,7 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
                     const std::uint16_t p = r.Sample(su, sv);
                     std::uint16_t colour = 0;
                     if (p) recolour(p, colour);
-                    out[su] = p ? 0x10000u | colour : 0u;
+                    out[su] = p ? static_cast<std::uint16_t>(colour | shade.marker) : std::uint16_t{0};
                 }
             }
             FloorColours[static_cast<std::size_t>(texture)] = 0;
@@ -822,7 +839,7 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
             }
             return true;
         };
-        return RunFloor(r, mappedRow, premade ? FloorColours.data() : nullptr, none, recolour);
+        return RunFloor(r, mappedRow, premade ? FloorColours.data() : nullptr, none, shade.marker, recolour);
     }
     return RunRotation(r, rowStart, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         std::int64_t tu, tv;

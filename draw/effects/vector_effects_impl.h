@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <cstdlib>
 #if defined(__AVX2__)
 #include <immintrin.h>
 #endif
@@ -463,139 +462,100 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
 // map[q[l]] in each of 8 lanes whose quotients come from 8 neighbouring
 // pixels of a rotation: u moves at most 360 a pixel, so the quotients run
 // one way and span at most 8 entries, read as one window from the least one
-// and permuted into place. The map needs 8 readable entries past its end.
-[[gnu::always_inline]] inline WordLanes<32>::U32 WindowLookup(const std::uint32_t* map, WordLanes<32>::U32 q) {
+// (in lane `least` in every lane: 0 when they rise, 7 when they fall) and
+// permuted into place. The map needs 8 readable entries past its end.
+[[gnu::always_inline]] inline WordLanes<32>::U32 WindowLookup(const std::uint32_t* map, WordLanes<32>::U32 q,
+                                                              WordLanes<32>::U32 least) {
     using W = WordLanes<32>::U32;
-    const std::uint32_t first = q[0] < q[7] ? q[0] : q[7];
-    const W window = Load<W>(map + first);
+    const W first = (W)_mm256_permutevar8x32_epi32((__m256i)q, (__m256i)least);
+    const W window = Load<W>(map + first[0]);
     return (W)_mm256_permutevar8x32_epi32((__m256i)window, (__m256i)(q - first));
 }
+#endif
 
-// The floor's row in 8-pixel vectors: map entries through WindowLookup, the
-// colours by one gather.
-void FloorPixelsRowAvx2(std::uint16_t* d, const FloorRow& f, int width) {
-    using W = WordLanes<32>::U32;
-    using I = WordLanes<32>::I32;
-    using H = WordLanes<32>::U16;
-    constexpr int n = 8;
+// The floor's row in three passes over up to kChunk pixels: the places
+// (quotients in vector lanes, map entries by windows in AVX2 or lane by
+// lane), the colours one by one (a gather instruction is slower here), and
+// the colours put into the row in vectors.
+template <int Bytes>
+void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
+    using W = typename WordLanes<Bytes>::U32;
+    using I = typename WordLanes<Bytes>::I32;
+    using U = typename Lanes<Bytes>::U16;
+    constexpr int n = Bytes / 4;              // pixels of one vector of places
+    constexpr int m = Lanes<Bytes>::kCount;  // pixels of one vector of colours
+    constexpr int kChunk = 1024;
     W u = Ramp<W>(f.u, f.stepU), v = Ramp<W>(f.v, f.stepV);
     const W advanceU = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepU);
     const W advanceV = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepV);
     const W offsetU = W{} + (kQuotientBias + static_cast<std::uint32_t>(f.lowU));
     const W offsetV = W{} + (kQuotientBias + static_cast<std::uint32_t>(f.lowV));
     const W none = W{} + f.none;
-    static const int mode = std::getenv("FLOORGATHER") ? 1 : 0;
-    const int* colours = reinterpret_cast<const int*>(f.colours);
-    int x = 0;
-    if (mode == 1) {
-    for (; x + n <= width; x += n, u += advanceU, v += advanceV) {
-        const W column = WindowLookup(f.columns, (W)(BiasedQuotients<W, I>(u) - offsetU));
-        const W row = WindowLookup(f.rows, (W)(BiasedQuotients<W, I>(v) - offsetV));
-        const W place = column + row;
-        const W colour = (W)_mm256_i32gather_epi32(colours, (__m256i)(place < none ? place : none), 4);
-        const H drawn = __builtin_convertvector((W)(colour != 0), H);
-        const H dv = Load<H>(d + x);
-        Store(d + x, (H)((dv & ~drawn) | (__builtin_convertvector(colour, H) & drawn)));
-    }
-    } else {
-    static const int kChunk = std::getenv("FLOORCHUNK") ? std::atoi(std::getenv("FLOORCHUNK")) : 64;
-    alignas(32) std::uint32_t places[1024], found[1024];
-    for (; x + n <= width;) {
-        const int count = (width - x < kChunk ? width - x : kChunk) & ~(n - 1);
-        for (int k = 0; k < count; k += n, u += advanceU, v += advanceV) {
-            const W column = WindowLookup(f.columns, (W)(BiasedQuotients<W, I>(u) - offsetU));
-            const W row = WindowLookup(f.rows, (W)(BiasedQuotients<W, I>(v) - offsetV));
-            const W place = column + row;
-            Store(places + k, (W)(place < none ? place : none));
-        }
-        for (int k = 0; k < count; ++k) found[k] = f.colours[places[k]];
-        for (int k = 0; k < count; k += n) {
-            const W colour = Load<W>(found + k);
-            const H drawn = __builtin_convertvector((W)(colour != 0), H);
-            const H dv = Load<H>(d + x + k);
-            Store(d + x + k, (H)((dv & ~drawn) | (__builtin_convertvector(colour, H) & drawn)));
-        }
-        x += count;
-    }
-    }
-    // The last pixels one by one, by the same rule.
-    for (; x < width; ++x) {
-        const std::int64_t qu = (static_cast<std::int64_t>(f.u) + std::int64_t{x} * f.stepU) / 360 - f.lowU;
-        const std::int64_t qv = (static_cast<std::int64_t>(f.v) + std::int64_t{x} * f.stepV) / 360 - f.lowV;
-        const std::uint32_t place = f.columns[qu] + f.rows[qv];
-        const std::uint32_t colour = f.colours[place < f.none ? place : f.none];
-        if (colour) d[x] = static_cast<std::uint16_t>(colour);
-    }
-}
-#endif
-
-// The quotients of a run of up to kChunk pixels in vector lanes, then the
-// three look-ups per pixel one by one. The store is unconditional (the old
-// pixel where the colour is 0), which keeps a branch off the path.
-template <int Bytes>
-void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
+    const U marker = U{} + f.marker;
 #if defined(__AVX2__)
-    if constexpr (Bytes == 32) {
-        static const bool hw = !std::getenv("FLOORSCALAR");
-        if (hw) return FloorPixelsRowAvx2(d, f, width);
-    }
+    const W leastU = W{} + (f.stepU >= 0 ? 0u : 7u), leastV = W{} + (f.stepV >= 0 ? 0u : 7u);
 #endif
-    using W = typename WordLanes<Bytes>::U32;
-    using I = typename WordLanes<Bytes>::I32;
-    constexpr int n = Bytes / 4;
-    constexpr int kChunk = 64;
-    W u = Ramp<W>(f.u, f.stepU), v = Ramp<W>(f.v, f.stepV);
-    const W advanceU = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepU);
-    const W advanceV = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepV);
-    const W offsetU = W{} + (kQuotientBias + static_cast<std::uint32_t>(f.lowU));
-    const W offsetV = W{} + (kQuotientBias + static_cast<std::uint32_t>(f.lowV));
-    const std::uint32_t* columns = f.columns;
-    const std::uint32_t* rows = f.rows;
-    const std::uint32_t* colours = f.colours;
-    const std::uint32_t none = f.none;
-    alignas(32) std::uint32_t qu[kChunk], qv[kChunk];
+    alignas(32) std::uint32_t places[kChunk];
+    alignas(32) std::uint16_t found[kChunk];
     for (int x = 0; x < width; x += kChunk) {
         const int count = width - x < kChunk ? width - x : kChunk;
-        for (int k = 0; k < count; k += n, u += advanceU, v += advanceV) {
-            Store(qu + k, (W)(BiasedQuotients<W, I>(u) - offsetU));
-            Store(qv + k, (W)(BiasedQuotients<W, I>(v) - offsetV));
+        // Whole vectors of places, then the last pixels one by one: lanes
+        // past the row's end could lie outside the maps.
+        int k = 0;
+        for (; k + n <= count; k += n, u += advanceU, v += advanceV) {
+            const W qu = (W)(BiasedQuotients<W, I>(u) - offsetU), qv = (W)(BiasedQuotients<W, I>(v) - offsetV);
+            W place;
+#if defined(__AVX2__)
+            if constexpr (Bytes == 32)
+                place = WindowLookup(f.columns, qu, leastU) + WindowLookup(f.rows, qv, leastV);
+            else
+#endif
+                for (int l = 0; l < n; ++l) place[l] = f.columns[qu[l]] + f.rows[qv[l]];
+            Store(places + k, (W)(place < none ? place : none));
         }
+        for (; k < count; ++k) {
+            const std::int64_t i = x + k;
+            const std::int64_t qu = (static_cast<std::int64_t>(f.u) + i * f.stepU) / 360 - f.lowU;
+            const std::int64_t qv = (static_cast<std::int64_t>(f.v) + i * f.stepV) / 360 - f.lowV;
+            const std::uint32_t place = f.columns[qu] + f.rows[qv];
+            places[k] = place < f.none ? place : f.none;
+        }
+        for (k = 0; k < count; ++k) found[k] = f.colours[places[k]];
         std::uint16_t* dx = d + x;
-        for (int k = 0; k < count; ++k) {
-            const std::uint32_t place = columns[qu[k]] + rows[qv[k]];
-            const std::uint32_t colour = colours[place < none ? place : none];
-            dx[k] = colour ? static_cast<std::uint16_t>(colour) : dx[k];
+        for (k = 0; k + m <= count; k += m) {
+            const U colour = Load<U>(found + k), dv = Load<U>(dx + k);
+            const U drawn = (U)(colour != 0);
+            Store(dx + k, (U)((dv & ~drawn) | (colour & ~marker & drawn)));
         }
+        for (; k < count; ++k)
+            if (found[k]) dx[k] = static_cast<std::uint16_t>(found[k] & ~f.marker);
     }
 }
 
 template <int Bytes>
-void FloorColoursRow(std::uint32_t* out, const std::uint16_t* s, int width, const RowParams& q,
+void FloorColoursRow(std::uint16_t* out, const std::uint16_t* s, int width, const RowParams& q,
                      const FloorShade& shade) {
     using U = typename Lanes<Bytes>::U16;
     using W = typename Lanes<Bytes>::U32;  // as many 32-bit lanes
     constexpr int n = Lanes<Bytes>::kCount;
-    auto one = [&](std::uint32_t* op, const std::uint16_t* sp) {
+    auto one = [&](std::uint16_t* op, const std::uint16_t* sp) {
         const U sv = Load<U>(sp);
         const Split5<U> c(sv, q);
         U scaled[3];
         for (int i = 0; i < 3; ++i)
             scaled[i] = __builtin_convertvector(
                 (W)((__builtin_convertvector(c.c[i], W) * shade.multiplier[i]) >> shade.shift[i]), U);
-        // All ones where drawn (the comparison's signed lanes widened).
-        const W opaque = (W)__builtin_convertvector(sv != 0, typename Lanes<Bytes>::I32);
-        Store(op, (W)((__builtin_convertvector(Place5(scaled, q), W) | 0x10000u) & opaque));
+        Store(op, (U)((Place5(scaled, q) | shade.marker) & (U)(sv != 0)));
     };
     int x = 0;
     for (; x + n <= width; x += n) one(out + x, s + x);
     if (x < width) {
         // The last pixels through copies padded past the row's end.
         const auto count = static_cast<std::size_t>(width - x);
-        std::uint16_t sb[n] = {};
-        std::uint32_t ob[n];
+        std::uint16_t sb[n] = {}, ob[n];
         std::memcpy(sb, s + x, count * 2);
         one(ob, sb);
-        std::memcpy(out + x, ob, count * 4);
+        std::memcpy(out + x, ob, count * 2);
     }
 }
 

@@ -82,22 +82,27 @@ struct TileSteps {
 
 // The floor's colour factors as exact fractions: a 5-bit value v becomes
 // (v * multiplier[c]) >> shift[c], multiplier below 2^24, shift below 32.
+// marker: a bit outside the three 5-bit channels, set in every premade
+// colour so that a colour that became 0 is still drawn.
 struct FloorShade {
     std::uint32_t multiplier[3];
     std::uint32_t shift[3];
+    std::uint16_t marker;
 };
 
 // One row of the floor with its colours made beforehand. Pixel i has the
 // quotients qu = trunc((u + i * stepU) / 360) and qv likewise (u and v of
 // every pixel within +-2^30); its colour is colours[min(columns[qu - lowU]
-// + rows[qv - lowV], none)] and is drawn (its low 16 bits) when not 0.
+// + rows[qv - lowV], none)] and is drawn, less the marker bit, when not 0.
 // Map entries are `none` (or more) for positions outside the object, and
-// colours[none] is 0, so such pixels draw nothing without a test.
+// colours[none] is 0, so such pixels draw nothing without a test. The maps
+// need kMaxLanes readable entries past their ends.
 struct FloorRow {
     const std::uint32_t* columns;
     const std::uint32_t* rows;
-    const std::uint32_t* colours;
+    const std::uint16_t* colours;
     std::uint32_t none;
+    std::uint16_t marker;
     std::int32_t u, stepU, lowU;
     std::int32_t v, stepV, lowV;
 };
@@ -161,9 +166,9 @@ struct EffectKernels {
     // One row of a floor with premade colours, see FloorRow.
     void (*floorRow)(std::uint16_t* d, const FloorRow& row, int width);
     // The floor's premade colours of a row of object pixels: out[i] = 0
-    // where s[i] is 0, else 0x10000 | the 5-bit channels of s[i] (as the
-    // split table gives them) each scaled by its FloorShade, packed.
-    void (*floorColours)(std::uint32_t* out, const std::uint16_t* s, int width, const RowParams& p,
+    // where s[i] is 0, else the marker | the 5-bit channels of s[i] (as
+    // the split table gives them) each scaled by its FloorShade, packed.
+    void (*floorColours)(std::uint16_t* out, const std::uint16_t* s, int width, const RowParams& p,
                          const FloorShade& shade);
 };
 
