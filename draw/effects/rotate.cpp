@@ -365,7 +365,7 @@ struct TileWalk {
     // The advance of one step of |n| and of kLanes steps.
     std::uint64_t oneRemainder = 0, onePosition = 0, lanesRemainder = 0, lanesPosition = 0;
 
-    // The same advances over 0..kMaxLanes entries for the vector walk,
+    // The same advances over 0..kMaxWordLanes entries for the vector walk,
     // when the size suits it.
     TileSteps steps{};
     bool vectorSteps = false;
@@ -380,7 +380,7 @@ struct TileWalk {
         vectorSteps = size < (std::uint64_t{1} << 31);
         steps.divisor = static_cast<std::uint32_t>(m);
         steps.size = static_cast<std::uint32_t>(size);
-        for (int k = 0; k <= kMaxLanes; ++k) {
+        for (int k = 0; k <= kMaxWordLanes; ++k) {
             if (k == kLanes) {
                 lanesRemainder = remainder;
                 lanesPosition = position;

@@ -428,9 +428,7 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
         laneRemainder[c] = laneRemainder[c - 1];
         advanceLanes(lanePosition[c], laneRemainder[c], byPosition, byRemainder);
     }
-    // A round of kChains * n entries, from chain kChains - 1 to chain 0
-    // plus n entries.
-    W roundPosition = lanePosition[kChains - 1] - lanePosition[0], roundRemainder = W{};
+    // The advance of a round, kChains * n entries.
     std::uint32_t roundP = 0, roundR = 0;
     for (int c = 0; c < kChains; ++c) {
         roundR += steps.remainder[n];
@@ -441,8 +439,7 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
         }
         if (roundP >= size) roundP -= size;
     }
-    roundPosition = W{} + roundP;
-    roundRemainder = W{} + roundR;
+    const W roundPosition = W{} + roundP, roundRemainder = W{} + roundR;
     // base + position * scale, from the biased position.
     const std::uint32_t biasedBase = base + size * scale;
     int x = 0;

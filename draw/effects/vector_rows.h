@@ -71,13 +71,16 @@ struct GlowTap {
     std::uint8_t loss;
 };
 
-// The advance of the tiled floor's walk over k entries, k = 0..kMaxLanes:
+// 32-bit lanes of the widest vector.
+constexpr int kMaxWordLanes = 8;
+
+// The advance of the tiled floor's walk over k entries, k = 0..kMaxWordLanes:
 // a remainder below divisor (under 2^24) carries 1 into a position that
 // wraps at size (under 2^31); one entry advances by (position[1],
 // remainder[1]).
 struct TileSteps {
     std::uint32_t divisor, size;
-    std::uint32_t position[kMaxLanes + 1], remainder[kMaxLanes + 1];
+    std::uint32_t position[kMaxWordLanes + 1], remainder[kMaxWordLanes + 1];
 };
 
 // The floor's colour factors as exact fractions: a 5-bit value v becomes
