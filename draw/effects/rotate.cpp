@@ -510,10 +510,10 @@ bool SmallFrame(const Rotation& r) {
 // The visible pixels through the maps: put(p, dest) for each source pixel p
 // that exists; rowStart(j) before each visible row may refill the maps and
 // returns false to skip the row. Unlocks; returns 1.
-template <class RowStart, class Put, class Pixel = std::uint16_t>
-int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put, const Pixel* bits = nullptr) {
+template <class RowStart, class Put>
+int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put) {
     const VisibleRange& vis = r.visible;
-    if (!bits) bits = reinterpret_cast<const Pixel*>(r.object.bits);
+    const auto* bits = reinterpret_cast<const std::uint16_t*>(r.object.bits);
     const EffectKernels* kernels = VectorEffects();
     if (kernels && SmallFrame(r)) {
         // The quotients of a row from the vector rows, then two look-ups per pixel.
@@ -536,7 +536,7 @@ int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put, const Pixel* bits = n
             for (std::size_t k = 0; k < count; ++k) {
                 const std::int64_t column = columns[qu[k]], row = rows[qv[k]];
                 if ((column | row) < 0) continue;
-                const Pixel p = bits[row + column];
+                const std::uint16_t p = bits[row + column];
                 if (p) put(p, dest[k]);
             }
         }
@@ -553,7 +553,7 @@ int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put, const Pixel* bits = n
         for (std::int64_t i = vis.i0; i < vis.i1; ++i, ++dest, u += r.cosine, v += r.sine) {
             const std::int64_t column = columns[u / 360], row = rows[v / 360];
             if ((column | row) < 0) continue;
-            const Pixel p = bits[row + column];
+            const std::uint16_t p = bits[row + column];
             if (p) put(p, *dest);
         }
     }

@@ -481,7 +481,7 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
     using U = typename Lanes<Bytes>::U16;
     constexpr int n = Bytes / 4;              // pixels of one vector of places
     constexpr int m = Lanes<Bytes>::kCount;  // pixels of one vector of colours
-    constexpr int kChunk = 1024;
+    constexpr int kChunk = 256;
     W u = Ramp<W>(f.u, f.stepU), v = Ramp<W>(f.v, f.stepV);
     const W advanceU = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepU);
     const W advanceV = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepV);
