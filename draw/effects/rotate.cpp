@@ -7,6 +7,7 @@
 // U - j * S, V + j * C and a column adds i * C, i * S, so a cut draw starts
 // at its first visible pixel and gives the same pixels as the whole draw.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -204,10 +205,9 @@ void ExactFactor(double factor, std::uint32_t& multiplier, std::uint32_t& shift)
     const double fraction = std::frexp(factor, &exponent);
     auto m = static_cast<std::uint32_t>(std::ldexp(fraction, 24));  // exact: 24 bits
     int s = 24 - exponent;
-    while (m != 0 && (m & 1) == 0 && s > 0) {
-        m >>= 1;
-        --s;
-    }
+    const int zeros = m == 0 ? 0 : std::min(std::countr_zero(m), std::max(s, 0));
+    m >>= zeros;
+    s -= zeros;
     if (m == 0 || s > 31) {
         m = 0;
         s = 0;
@@ -310,11 +310,12 @@ bool SplitZoom(float zoom, ZoomFraction& out) {
     const double fraction = std::frexp(std::fabs(static_cast<double>(zoom)), &exponent);
     auto numerator = static_cast<std::uint64_t>(std::ldexp(fraction, 24));  // exact: 24 bits
     int power = exponent - 24;
-    while (numerator != 0 && (numerator & 1) == 0 && power < 0) {
-        numerator >>= 1;
-        ++power;
-    }
-    if (numerator == 0 || power > 0 || power < -30) return false;
+    if (numerator == 0) return false;
+    // The trailing zero bits of the numerator dropped at once (made per row).
+    const int zeros = std::min(std::countr_zero(numerator), std::max(-power, 0));
+    numerator >>= zeros;
+    power += zeros;
+    if (power > 0 || power < -30) return false;
     out.numerator = numerator;
     out.shift = -power;
     return true;

@@ -517,7 +517,15 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
             const std::uint32_t place = f.columns[qu] + f.rows[qv];
             places[k] = place < f.none ? place : f.none;
         }
-        for (k = 0; k < count; ++k) found[k] = f.colours[places[k]];
+        // Four at a time: the loop's own count and test cost as much as a
+        // look-up.
+        for (k = 0; k + 4 <= count; k += 4) {
+            found[k] = f.colours[places[k]];
+            found[k + 1] = f.colours[places[k + 1]];
+            found[k + 2] = f.colours[places[k + 2]];
+            found[k + 3] = f.colours[places[k + 3]];
+        }
+        for (; k < count; ++k) found[k] = f.colours[places[k]];
         std::uint16_t* dx = d + x;
         for (k = 0; k + m <= count; k += m) {
             const U colour = Load<U>(found + k), dv = Load<U>(dx + k);
