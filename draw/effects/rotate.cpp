@@ -306,10 +306,17 @@ struct ZoomFraction {
     int shift = 0;
 };
 bool SplitZoom(float zoom, ZoomFraction& out) {
-    int exponent = 0;
-    const double fraction = std::frexp(std::fabs(static_cast<double>(zoom)), &exponent);
-    auto numerator = static_cast<std::uint64_t>(std::ldexp(fraction, 24));  // exact: 24 bits
-    int power = exponent - 24;
+    // The float's own fields (made per row, so no library calls): |zoom| =
+    // numerator * 2^power, the hidden bit restored for normal numbers.
+    const auto bits = std::bit_cast<std::uint32_t>(zoom);
+    const std::uint32_t field = (bits >> 23) & 0xFF;
+    if (field == 0xFF) return false;  // infinite or not a number
+    std::uint64_t numerator = bits & 0x7FFFFF;
+    int power = -149;
+    if (field != 0) {
+        numerator |= 0x800000;
+        power = static_cast<int>(field) - 150;
+    }
     if (numerator == 0) return false;
     // The trailing zero bits of the numerator dropped at once (made per row).
     const int zeros = std::min(std::countr_zero(numerator), std::max(-power, 0));
