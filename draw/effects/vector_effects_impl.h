@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #if defined(__AVX2__)
 #include <immintrin.h>
 #endif
@@ -485,10 +486,15 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
     W u = Ramp<W>(f.u, f.stepU), v = Ramp<W>(f.v, f.stepV);
     const W advanceU = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepU);
     const W advanceV = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepV);
-    const W offsetU = W{} + (kQuotientBias + static_cast<std::uint32_t>(f.lowU));
-    const W offsetV = W{} + (kQuotientBias + static_cast<std::uint32_t>(f.lowV));
+    const W lowU = W{} + static_cast<std::uint32_t>(f.lowU), lowV = W{} + static_cast<std::uint32_t>(f.lowV);
+    const W offsetU = lowU + kQuotientBias, offsetV = lowV + kQuotientBias;
     const W none = W{} + f.none;
     const U marker = U{} + f.marker;
+    // Where u and v stay at 0 or above along the whole row (they are linear
+    // in the pixel, so at both ends), the quotients need no sign fix.
+    const std::int64_t lastU = f.u + std::int64_t{width - 1} * f.stepU;
+    const std::int64_t lastV = f.v + std::int64_t{width - 1} * f.stepV;
+    const bool wholeRowNonnegative = f.u >= 0 && lastU >= 0 && f.v >= 0 && lastV >= 0;
 #if defined(__AVX2__)
     const W leastU = W{} + (f.stepU >= 0 ? 0u : 7u), leastV = W{} + (f.stepV >= 0 ? 0u : 7u);
 #endif
@@ -499,17 +505,30 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
         // Whole vectors of places, then the last pixels one by one: lanes
         // past the row's end could lie outside the maps.
         int k = 0;
-        for (; k + n <= count; k += n, u += advanceU, v += advanceV) {
-            const W qu = (W)(BiasedQuotients<W, I>(u) - offsetU), qv = (W)(BiasedQuotients<W, I>(v) - offsetV);
-            W place;
+        auto placesOf = [&](auto nonnegative) {
+            for (; k + n <= count; k += n, u += advanceU, v += advanceV) {
+                W qu, qv;
+                if constexpr (decltype(nonnegative)::value) {
+                    qu = (W)(u / 360u - lowU);
+                    qv = (W)(v / 360u - lowV);
+                } else {
+                    qu = (W)(BiasedQuotients<W, I>(u) - offsetU);
+                    qv = (W)(BiasedQuotients<W, I>(v) - offsetV);
+                }
+                W place;
 #if defined(__AVX2__)
-            if constexpr (Bytes == 32)
-                place = WindowLookup(f.columns, qu, leastU) + WindowLookup(f.rows, qv, leastV);
-            else
+                if constexpr (Bytes == 32)
+                    place = WindowLookup(f.columns, qu, leastU) + WindowLookup(f.rows, qv, leastV);
+                else
 #endif
-                for (int l = 0; l < n; ++l) place[l] = f.columns[qu[l]] + f.rows[qv[l]];
-            Store(places + k, (W)(place < none ? place : none));
-        }
+                    for (int l = 0; l < n; ++l) place[l] = f.columns[qu[l]] + f.rows[qv[l]];
+                Store(places + k, (W)(place < none ? place : none));
+            }
+        };
+        if (wholeRowNonnegative)
+            placesOf(std::true_type{});
+        else
+            placesOf(std::false_type{});
         for (; k < count; ++k) {
             const std::int64_t i = x + k;
             const std::int64_t qu = (static_cast<std::int64_t>(f.u) + i * f.stepU) / 360 - f.lowU;
