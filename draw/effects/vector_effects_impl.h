@@ -498,8 +498,8 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
 #if defined(__AVX2__)
     const W leastU = W{} + (f.stepU >= 0 ? 0u : 7u), leastV = W{} + (f.stepV >= 0 ? 0u : 7u);
 #endif
-    alignas(32) std::uint32_t places[kChunk];
-    alignas(32) std::uint16_t found[kChunk];
+    std::uint32_t places[kChunk];
+    std::uint16_t found[kChunk];
     for (int x = 0; x < width; x += kChunk) {
         const int count = width - x < kChunk ? width - x : kChunk;
         // Whole vectors of places, then the last pixels one by one: lanes
