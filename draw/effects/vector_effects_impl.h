@@ -349,13 +349,11 @@ template <>
 struct WordLanes<16> {
     using U32 = std::uint32_t __attribute__((vector_size(16)));
     using I32 = std::int32_t __attribute__((vector_size(16)));
-    using U16 = std::uint16_t __attribute__((vector_size(8)));  // as many 16-bit lanes
 };
 template <>
 struct WordLanes<32> {
     using U32 = std::uint32_t __attribute__((vector_size(32)));
     using I32 = std::int32_t __attribute__((vector_size(32)));
-    using U16 = std::uint16_t __attribute__((vector_size(16)));
 };
 
 constexpr std::uint32_t kQuotientBias = 2982617;  // 360 * kQuotientBias = 1073742120 > 2^30
