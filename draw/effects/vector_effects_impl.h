@@ -402,7 +402,7 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
     using W = typename WordLanes<Bytes>::U32;
     using I = typename WordLanes<Bytes>::I32;
     constexpr int n = Bytes / 4;
-    constexpr int kChains = 4;
+    constexpr int kChains = 3;
     const std::uint32_t divisor = steps.divisor, size = steps.size;
     const W divisors = W{} + divisor, sizes = W{} + size;
     // Advances biased lanes by (byP, byR), byP below size and byR below
