@@ -7,6 +7,7 @@
 // U - j * S, V + j * C and a column adds i * C, i * S, so a cut draw starts
 // at its first visible pixel and gives the same pixels as the whole draw.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -32,7 +33,7 @@ struct Rotation {
     std::int64_t sine = 0, cosine = 0;
     std::int64_t rowU = 0, rowV = 0;  // u and v at the start of row 0
 
-    std::uint16_t Sample(std::int64_t su, std::int64_t sv) const {
+    const std::uint16_t& Sample(std::int64_t su, std::int64_t sv) const {
         return object.Row(top + sv)[left + su];
     }
     bool Exists(std::int64_t su, std::int64_t sv) const {
@@ -194,6 +195,27 @@ double UnitFactor(float value) {
     return value > 1.0f ? 1.0 : value;
 }
 
+// A colour factor (a float within 0-1, as a double) as multiplier / 2^shift,
+// the multiplier below 2^24: trunc(v * factor) = (v * multiplier) >> shift
+// for every 5-bit v, both sides exact (v * multiplier stays below 2^29).
+// A shift past 31 means a factor below 2^-8, which gives 0 for every v: it
+// becomes 0 / 1.
+void ExactFactor(double factor, std::uint32_t& multiplier, std::uint32_t& shift) {
+    int exponent = 0;
+    const double fraction = std::frexp(factor, &exponent);
+    auto m = static_cast<std::uint32_t>(std::ldexp(fraction, 24));  // exact: 24 bits
+    int s = 24 - exponent;
+    const int zeros = m == 0 ? 0 : std::min(std::countr_zero(m), std::max(s, 0));
+    m >>= zeros;
+    s -= zeros;
+    if (m == 0 || s > 31) {
+        m = 0;
+        s = 0;
+    }
+    multiplier = m;
+    shift = static_cast<std::uint32_t>(s);
+}
+
 // (W - trunc(sw * zoom)) >> 1, the product kept within 64 bits.
 std::int64_t ZoomedOffset(std::int64_t width, std::int64_t sourceWidth, float zoom) {
     double scaled = static_cast<double>(sourceWidth) * zoom;
@@ -229,30 +251,36 @@ struct Wrapper {
 // object row (both 0 or more, their sum the pixel's place); -1 marks pixels
 // that are not drawn. Used at every
 // level but the plain one, which keeps the per-pixel formulas.
-struct AxisMap {
-    std::vector<std::int64_t> entries;
+template <class Entry>
+struct AxisMapOf {
+    std::vector<Entry> entries;
     std::int64_t low = 0;
-    std::int64_t At(std::int64_t q) const { return entries[static_cast<std::size_t>(q - low)]; }
 };
+using AxisMap = AxisMapOf<std::int64_t>;
 AxisMap ColumnMap, RowMap;
-std::vector<std::uint32_t> FloorColours;
+// The floor's maps hold 32-bit places (half the memory of the others' to
+// fill and to read per pixel) and mark missing pixels with a place of their
+// own; see DrawRotateFloor.
+using FloorMap = AxisMapOf<std::uint32_t>;
+FloorMap FloorColumns, FloorRows;
+std::vector<std::uint16_t> FloorColours;
 constexpr std::int64_t kMapLimit = std::int64_t{1} << 20;
 
 bool UseMaps() { return ActiveVectorLevel() != VectorLevel::Plain; }
 
 // Fills map for the quotients low..high: source(q, s) gives the source
 // position s of quotient q and whether there is one; inside [first, end) the
-// entry is place(s), else -1. False when the range is too large to map.
-template <class Source, class Place>
-bool FillMap(AxisMap& map, std::int64_t low, std::int64_t high, std::int64_t first, std::int64_t end,
-             Source&& source, Place&& place) {
+// entry is place(s), else none. False when the range is too large to map.
+template <class Entry, class Source, class Place>
+bool FillMap(AxisMapOf<Entry>& map, std::int64_t low, std::int64_t high, std::int64_t first, std::int64_t end,
+             Entry none, Source&& source, Place&& place) {
     if (high < low || high - low >= kMapLimit) return false;
     map.low = low;
     map.entries.resize(static_cast<std::size_t>(high - low + 1));
     for (std::int64_t q = low; q <= high; ++q) {
         std::int64_t s = 0;
         const bool has = source(q, s) && s >= first && s < end;
-        map.entries[static_cast<std::size_t>(q - low)] = has ? place(s) : -1;
+        map.entries[static_cast<std::size_t>(q - low)] = has ? static_cast<Entry>(place(s)) : none;
     }
     return true;
 }
@@ -264,8 +292,9 @@ bool FillMaps(const Rotation& r, Column&& column, Row&& row) {
     std::int64_t lowU, highU, lowV, highV;
     QuotientRange(r, false, lowU, highU);
     QuotientRange(r, true, lowV, highV);
-    return FillMap(ColumnMap, lowU, highU, r.firstU, r.endU, column, [&r](std::int64_t s) { return r.left + s; }) &&
-           FillMap(RowMap, lowV, highV, r.firstV, r.endV, row,
+    return FillMap(ColumnMap, lowU, highU, r.firstU, r.endU, std::int64_t{-1}, column,
+                   [&r](std::int64_t s) { return r.left + s; }) &&
+           FillMap(RowMap, lowV, highV, r.firstV, r.endV, std::int64_t{-1}, row,
                    [&r](std::int64_t s) { return (r.top + s) * r.object.pitch; });
 }
 
@@ -277,25 +306,36 @@ struct ZoomFraction {
     int shift = 0;
 };
 bool SplitZoom(float zoom, ZoomFraction& out) {
-    int exponent = 0;
-    const double fraction = std::frexp(std::fabs(static_cast<double>(zoom)), &exponent);
-    auto numerator = static_cast<std::uint64_t>(std::ldexp(fraction, 24));  // exact: 24 bits
-    int power = exponent - 24;
-    while (numerator != 0 && (numerator & 1) == 0 && power < 0) {
-        numerator >>= 1;
-        ++power;
+    // The float's own fields (made per row, so no library calls): |zoom| =
+    // numerator * 2^power, the hidden bit restored for normal numbers.
+    const auto bits = std::bit_cast<std::uint32_t>(zoom);
+    const std::uint32_t field = (bits >> 23) & 0xFF;
+    if (field == 0xFF) return false;  // infinite or not a number
+    std::uint64_t numerator = bits & 0x7FFFFF;
+    int power = -149;
+    if (field != 0) {
+        numerator |= 0x800000;
+        power = static_cast<int>(field) - 150;
     }
-    if (numerator == 0 || power > 0 || power < -30) return false;
+    if (numerator == 0) return false;
+    // The trailing zero bits of the numerator dropped at once (made per row).
+    const int zeros = std::min(std::countr_zero(numerator), std::max(-power, 0));
+    numerator >>= zeros;
+    power += zeros;
+    if (power > 0 || power < -30) return false;
     out.numerator = numerator;
     out.shift = -power;
     return true;
 }
 
-// Where a tiled source position goes in a map: base + s * scale when s lies
-// in [first, end), else -1.
+// Where a tiled source position goes in a floor map: base + s * scale when s
+// lies in [first, end), else none (the caller keeps places below 2^32).
 struct TilePlace {
     std::int64_t size, first, end, base, scale;
-    std::int64_t operator()(std::int64_t s) const { return s >= first && s < end ? base + s * scale : -1; }
+    std::uint32_t none;
+    std::uint32_t operator()(std::int64_t s) const {
+        return s >= first && s < end ? static_cast<std::uint32_t>(base + s * scale) : none;
+    }
 };
 
 // The tiled floor's positions abs(trunc(n / zoom)) mod size, walked over
@@ -307,7 +347,24 @@ struct TilePlace {
 // that is not whole lies at least 1/m (m < 2^24) from the next integer,
 // farther than the division's rounding error (quotient * 2^-53) moves it.
 // The sign of n and of the zoom drop out with the abs.
-std::vector<std::int64_t> WalkScratch;
+std::vector<std::uint32_t> WalkScratch;
+
+// a / b and a % b; in 32 bits where both fit, the quicker division.
+void Divide(std::uint64_t a, std::uint64_t b, std::uint64_t& quotient, std::uint64_t& remainder) {
+    if ((a | b) >> 32 == 0) {
+        const auto a32 = static_cast<std::uint32_t>(a), b32 = static_cast<std::uint32_t>(b);
+        quotient = a32 / b32;
+        remainder = a32 % b32;
+        return;
+    }
+    quotient = a / b;
+    remainder = a % b;
+}
+std::uint64_t Remainder(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t quotient = 0, remainder = 0;
+    Divide(a, b, quotient, remainder);
+    return remainder;
+}
 
 struct TileWalk {
     static constexpr int kLanes = 4;  // independent walks, interleaved
@@ -316,13 +373,30 @@ struct TileWalk {
     // The advance of one step of |n| and of kLanes steps.
     std::uint64_t oneRemainder = 0, onePosition = 0, lanesRemainder = 0, lanesPosition = 0;
 
+    // The same advances over 0..kMaxWordLanes entries for the vector walk,
+    // when the size suits it.
+    TileSteps steps{};
+    bool vectorSteps = false;
+
     TileWalk(const ZoomFraction& z, std::int64_t tileSize)
         : m(z.numerator), size(static_cast<std::uint64_t>(tileSize)), shift(z.shift) {
-        const std::uint64_t unit = std::uint64_t{1} << shift;
-        oneRemainder = unit % m;
-        onePosition = (unit / m) % size;
-        lanesRemainder = (unit * kLanes) % m;
-        lanesPosition = (unit * kLanes / m) % size;
+        std::uint64_t whole = 0;
+        Divide(std::uint64_t{1} << shift, m, whole, oneRemainder);
+        onePosition = Remainder(whole, size);
+        // The advances over 0, 1, ... entries, one after another.
+        std::uint64_t remainder = 0, position = 0;
+        vectorSteps = size < (std::uint64_t{1} << 31);
+        steps.divisor = static_cast<std::uint32_t>(m);
+        steps.size = static_cast<std::uint32_t>(size);
+        for (int k = 0; k <= kMaxWordLanes; ++k) {
+            if (k == kLanes) {
+                lanesRemainder = remainder;
+                lanesPosition = position;
+            }
+            steps.position[k] = static_cast<std::uint32_t>(position);
+            steps.remainder[k] = static_cast<std::uint32_t>(remainder);
+            Advance(remainder, position, oneRemainder, onePosition);
+        }
     }
     void Advance(std::uint64_t& remainder, std::uint64_t& position, std::uint64_t byRemainder,
                  std::uint64_t byPosition) const {
@@ -337,35 +411,37 @@ struct TileWalk {
     // out[0], out[step], ... (count of them) receive the places of
     // |n| = a, a + 1, ...; a tile whose positions all exist in the object
     // skips the test.
-    void Run(std::int64_t a, std::int64_t count, std::int64_t* out, std::ptrdiff_t step,
+    void Run(std::int64_t a, std::int64_t count, std::uint32_t* out, std::ptrdiff_t step,
              const TilePlace& place) const {
         if (place.first > 0 || place.end < place.size) return Walk(a, count, out, step, place);
         const std::int64_t base = place.base, scale = place.scale;
         const EffectKernels* kernels = VectorEffects();
-        if (kernels && size < (std::uint64_t{1} << 31)) {
+        if (kernels && vectorSteps) {
             // The same walk in the lanes of a vector row; a backward run is
             // walked into a scratch row and copied in reverse.
             const std::uint64_t scaled = static_cast<std::uint64_t>(a) << shift;
-            std::int64_t* target = out;
+            std::uint32_t* target = out;
             if (step < 0) {
                 WalkScratch.resize(static_cast<std::size_t>(count) + kMaxLanes);
                 target = WalkScratch.data();
             }
-            kernels->tileWalk(target, static_cast<std::uint32_t>((scaled / m) % size),
-                              static_cast<std::uint32_t>(scaled % m), static_cast<std::uint32_t>(m),
-                              static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(onePosition),
-                              static_cast<std::uint32_t>(oneRemainder), base, scale, static_cast<int>(count));
+            std::uint64_t whole = 0, remainder = 0;
+            Divide(scaled, m, whole, remainder);
+            kernels->tileWalk(target, static_cast<std::uint32_t>(Remainder(whole, size)),
+                              static_cast<std::uint32_t>(remainder), steps, static_cast<std::uint32_t>(base),
+                              static_cast<std::uint32_t>(scale), static_cast<int>(count));
             if (step < 0) std::reverse_copy(target, target + count, out - (count - 1));
             return;
         }
-        Walk(a, count, out, step, [base, scale](std::int64_t s) { return base + s * scale; });
+        Walk(a, count, out, step, [base, scale](std::int64_t s) { return static_cast<std::uint32_t>(base + s * scale); });
     }
     template <class Place>
-    void Walk(std::int64_t a, std::int64_t count, std::int64_t* out, std::ptrdiff_t step, const Place& place) const {
+    void Walk(std::int64_t a, std::int64_t count, std::uint32_t* out, std::ptrdiff_t step, const Place& place) const {
         std::uint64_t remainder[kLanes], position[kLanes];
         const std::uint64_t scaled = static_cast<std::uint64_t>(a) << shift;
-        remainder[0] = scaled % m;
-        position[0] = (scaled / m) % size;
+        std::uint64_t whole = 0;
+        Divide(scaled, m, whole, remainder[0]);
+        position[0] = Remainder(whole, size);
         for (int l = 1; l < kLanes; ++l) {
             remainder[l] = remainder[l - 1];
             position[l] = position[l - 1];
@@ -386,7 +462,7 @@ struct TileWalk {
 // gives it. False (nothing filled) when the exact walk does not apply: a
 // zoom SplitZoom refuses, numerators of 2^31 or more, or quotients of 2^28
 // or more.
-bool FillTiledMap(AxisMap& map, std::int64_t low, std::int64_t high, std::int64_t offset, float zoom,
+bool FillTiledMap(FloorMap& map, std::int64_t low, std::int64_t high, std::int64_t offset, float zoom,
                   const TilePlace& place) {
     ZoomFraction z;
     if (high < low || high - low >= kMapLimit || !SplitZoom(zoom, z)) return false;
@@ -395,21 +471,30 @@ bool FillTiledMap(AxisMap& map, std::int64_t low, std::int64_t high, std::int64_
     const std::int64_t first = low - offset, last = high - offset;
     if (first <= -kLimit || last >= kLimit) return false;
     const auto most = static_cast<std::uint64_t>(std::max(-first, last));
-    if ((most << z.shift) / z.numerator >= (std::uint64_t{1} << 28)) return false;
+    if ((most << z.shift) >= (z.numerator << 28)) return false;  // a quotient of 2^28 or more
     map.low = low;
     // Room past the end for the vector walk's whole vectors.
     map.entries.resize(static_cast<std::size_t>(high - low + 1) + kMaxLanes);
-    std::int64_t* entries = map.entries.data();
+    std::uint32_t* entries = map.entries.data();
     const TileWalk walk(z, place.size);
-    // Negative numerators: |n| grows as q falls, so they are walked from
-    // the one nearest 0 down to the first.
-    if (first < 0) {
-        const std::int64_t end = std::min<std::int64_t>(last, -1);
-        walk.Run(-end, end - first + 1, entries + (end - first), -1, place);
-    }
-    if (last >= 0) {
-        const std::int64_t start = std::max<std::int64_t>(first, 0);
-        walk.Run(start, last - start + 1, entries + (start - first), 1, place);
+    if (first >= 0) {
+        walk.Run(first, last - first + 1, entries, 1, place);
+    } else if (last < 0) {
+        // |n| grows as q falls: walked from the numerator nearest 0 down.
+        walk.Run(-last, last - first + 1, entries + (last - first), -1, place);
+    } else if (last >= -first) {
+        // n and -n have the same entry: the numerators 0..last are walked in
+        // place and the negative ones are their mirror.
+        walk.Run(0, last + 1, entries - first, 1, place);
+        std::reverse_copy(entries - first + 1, entries - 2 * first + 1, entries);
+    } else {
+        // The same, the negative side the longer one: |n| = 0..most is
+        // walked once and copied to both sides of 0.
+        WalkScratch.resize(static_cast<std::size_t>(most) + 1 + kMaxLanes);
+        const std::uint32_t* walked = WalkScratch.data();
+        walk.Run(0, static_cast<std::int64_t>(most) + 1, WalkScratch.data(), 1, place);
+        std::reverse_copy(walked + 1, walked + 1 - first, entries);
+        std::copy(walked, walked + last + 1, entries - first);
     }
     return true;
 }
@@ -433,10 +518,10 @@ bool SmallFrame(const Rotation& r) {
 // The visible pixels through the maps: put(p, dest) for each source pixel p
 // that exists; rowStart(j) before each visible row may refill the maps and
 // returns false to skip the row. Unlocks; returns 1.
-template <class RowStart, class Put, class Pixel = std::uint16_t>
-int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put, const Pixel* bits = nullptr) {
+template <class RowStart, class Put>
+int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put) {
     const VisibleRange& vis = r.visible;
-    if (!bits) bits = reinterpret_cast<const Pixel*>(r.object.bits);
+    const auto* bits = reinterpret_cast<const std::uint16_t*>(r.object.bits);
     const EffectKernels* kernels = VectorEffects();
     if (kernels && SmallFrame(r)) {
         // The quotients of a row from the vector rows, then two look-ups per pixel.
@@ -459,7 +544,7 @@ int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put, const Pixel* bits = n
             for (std::size_t k = 0; k < count; ++k) {
                 const std::int64_t column = columns[qu[k]], row = rows[qv[k]];
                 if ((column | row) < 0) continue;
-                const Pixel p = bits[row + column];
+                const std::uint16_t p = bits[row + column];
                 if (p) put(p, dest[k]);
             }
         }
@@ -476,8 +561,77 @@ int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put, const Pixel* bits = n
         for (std::int64_t i = vis.i0; i < vis.i1; ++i, ++dest, u += r.cosine, v += r.sine) {
             const std::int64_t column = columns[u / 360], row = rows[v / 360];
             if ((column | row) < 0) continue;
-            const Pixel p = bits[row + column];
+            const std::uint16_t p = bits[row + column];
             if (p) put(p, *dest);
+        }
+    }
+    UnlockPair(r.object, r.back);
+    return 1;
+}
+
+// The lowest bit outside the three 5-bit channels of PixelFormat (they
+// fill 15 of the 16 bits), or 0 if there is none.
+std::uint16_t SpareBit() {
+    const unsigned used = (31u << PixelFormat.red5Shift) | (31u << PixelFormat.green5Shift) |
+                          (31u << PixelFormat.blue5Shift);
+    const unsigned spare = ~used & 0xFFFFu;
+    return static_cast<std::uint16_t>(spare & (0u - spare));
+}
+
+// True when the floor's places fit its 32-bit maps: the premade colours'
+// indexes (and the missing pixels' one past them) below 2^30, or every
+// object pixel's place below 2^31, clear of the UINT32_MAX marker and with
+// no carry when a column and a row place are added.
+bool FloorPlacesFit(const Rotation& r, bool premade) {
+    if (premade) return r.sourceWidth * r.sourceHeight < (std::int64_t{1} << 30);
+    return r.object.height * r.object.pitch < (std::int64_t{1} << 31);
+}
+
+// The floor's visible pixels through FloorColumns and FloorRows; rowStart(j)
+// fills them for row j and returns false to skip the row. With premade
+// colours, pixel colours[min(column + row, none)] is drawn where it is not
+// 0 (colours[none] is 0); without, a place of none (top bit set) is a
+// missing pixel and recolour(p, dest) draws each opaque object pixel p.
+// Unlocks; returns 1.
+template <class RowStart, class Recolour>
+int RunFloor(Rotation& r, RowStart&& rowStart, const std::uint16_t* colours, std::uint32_t none,
+             std::uint16_t marker, Recolour&& recolour) {
+    const VisibleRange& vis = r.visible;
+    const auto* bits = reinterpret_cast<const std::uint16_t*>(r.object.bits);
+    const EffectKernels* kernels = colours && SmallFrame(r) ? VectorEffects() : nullptr;
+    const std::int64_t width = vis.i1 - vis.i0;
+    for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
+        if (!rowStart(j)) continue;
+        std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
+        std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
+        std::uint16_t* dest = r.back.Row(r.y1 + j) + (r.x1 + vis.i0);
+        const std::uint32_t* columns = FloorColumns.entries.data();
+        const std::uint32_t* rows = FloorRows.entries.data();
+        if (kernels) {
+            const FloorRow row{columns,
+                               rows,
+                               colours,
+                               none,
+                               marker,
+                               static_cast<std::int32_t>(u),
+                               static_cast<std::int32_t>(r.cosine),
+                               static_cast<std::int32_t>(FloorColumns.low),
+                               static_cast<std::int32_t>(v),
+                               static_cast<std::int32_t>(r.sine),
+                               static_cast<std::int32_t>(FloorRows.low)};
+            kernels->floorRow(dest, row, static_cast<int>(width));
+            continue;
+        }
+        for (std::int64_t i = 0; i < width; ++i, u += r.cosine, v += r.sine) {
+            const std::uint32_t column = columns[u / 360 - FloorColumns.low];
+            const std::uint32_t row = rows[v / 360 - FloorRows.low];
+            if (colours) {
+                const std::uint16_t colour = colours[std::min(column + row, none)];
+                if (colour) dest[i] = static_cast<std::uint16_t>(colour & ~marker);
+            } else if (((column | row) >> 31) == 0) {
+                const std::uint16_t p = bits[column + row];
+                if (p) recolour(p, dest[i]);
+            }
         }
     }
     UnlockPair(r.object, r.back);
@@ -620,9 +774,18 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
         dest = Pack5(scaled[0][c[0]], scaled[1][c[1]], scaled[2][c[2]]);
     };
     const VisibleRange& vis = r.visible;
-    if (UseMaps() && vis.i1 - vis.i0 < kMapLimit) {
+    // A small texture over a larger floor is recoloured once (see below).
+    const std::int64_t visible = (vis.i1 - vis.i0) * (vis.j1 - vis.j0);
+    const std::int64_t texture = r.sourceWidth * r.sourceHeight;
+    const std::uint16_t marker = SpareBit();
+    const bool premade = marker != 0 && texture <= visible / 2;
+    if (UseMaps() && vis.i1 - vis.i0 < kMapLimit && FloorPlacesFit(r, premade)) {
         // The zooms change every row, so the maps are made per row, over
-        // the quotients of that row.
+        // the quotients of that row. With premade colours a place is an
+        // index into them, and the missing pixels' place `texture` holds
+        // 0; else it is the object pixel's place, UINT32_MAX marking a
+        // missing one.
+        const std::uint32_t none = premade ? static_cast<std::uint32_t>(texture) : UINT32_MAX;
         double inverseX = 1.0, inverseY = 1.0;
         auto tiled = [](const Wrapper& wrap, float zoom, double inverse, std::int64_t numerator, std::int64_t& s) {
             std::int64_t t;
@@ -630,20 +793,30 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
             s = wrap(t);
             return true;
         };
-        // A small texture over a larger floor is recoloured once: each
-        // opaque pixel's colour, marked by bit 16, so that a colour that
-        // became 0 is still drawn.
-        const std::int64_t visible = (vis.i1 - vis.i0) * (vis.j1 - vis.j0);
-        const bool premade = r.sourceWidth * r.sourceHeight <= visible / 2;
+        FloorShade shade{};
+        shade.marker = marker;
         if (premade) {
-            FloorColours.resize(static_cast<std::size_t>(r.sourceWidth * r.sourceHeight));
-            for (std::int64_t sv = r.firstV; sv < r.endV; ++sv)
+            // Each opaque pixel's colour with the marker bit, so that a
+            // colour that became 0 is still drawn; 0 for transparent ones.
+            FloorColours.resize(static_cast<std::size_t>(texture) + 1);
+            const EffectKernels* kernels = VectorEffects();
+            const RowParams layout = LayoutParams();
+            for (int c = 0; c < 3; ++c) ExactFactor(factor[c], shade.multiplier[c], shade.shift[c]);
+            for (std::int64_t sv = r.firstV; sv < r.endV; ++sv) {
+                std::uint16_t* out = FloorColours.data() + sv * r.sourceWidth;
+                if (kernels) {
+                    kernels->floorColours(out + r.firstU, &r.Sample(r.firstU, sv), static_cast<int>(r.endU - r.firstU),
+                                          layout, shade);
+                    continue;
+                }
                 for (std::int64_t su = r.firstU; su < r.endU; ++su) {
                     const std::uint16_t p = r.Sample(su, sv);
-                    std::uint16_t out = 0;
-                    if (p) recolour(p, out);
-                    FloorColours[static_cast<std::size_t>(sv * r.sourceWidth + su)] = p ? 0x10000u | out : 0u;
+                    std::uint16_t colour = 0;
+                    if (p) recolour(p, colour);
+                    out[su] = p ? static_cast<std::uint16_t>(colour | shade.marker) : std::uint16_t{0};
                 }
+            }
+            FloorColours[static_cast<std::size_t>(texture)] = 0;
         }
         auto mappedRow = [&](std::int64_t j) {
             rowStart(j);
@@ -653,26 +826,28 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
             const std::int64_t u0 = r.rowU - j * r.sine, v0 = r.rowV + j * r.cosine;
             const std::int64_t ua = (u0 + vis.i0 * r.cosine) / 360, ub = (u0 + (vis.i1 - 1) * r.cosine) / 360;
             const std::int64_t va = (v0 + vis.i0 * r.sine) / 360, vb = (v0 + (vis.i1 - 1) * r.sine) / 360;
-            const TilePlace columnPlace{r.sourceWidth, r.firstU, r.endU, premade ? 0 : r.left, 1};
+            const TilePlace columnPlace{r.sourceWidth, r.firstU, r.endU, premade ? 0 : r.left, 1, none};
             const TilePlace rowPlace{r.sourceHeight, r.firstV, r.endV, premade ? 0 : r.top * r.object.pitch,
-                                     premade ? r.sourceWidth : r.object.pitch};
-            if (!FillTiledMap(ColumnMap, std::min(ua, ub), std::max(ua, ub), ox, rowXZoom, columnPlace))
+                                     premade ? r.sourceWidth : r.object.pitch, none};
+            // The vector rows read whole windows past a map's end, which
+            // FillTiledMap leaves room for.
+            if (!FillTiledMap(FloorColumns, std::min(ua, ub), std::max(ua, ub), ox, rowXZoom, columnPlace)) {
                 FillMap(
-                    ColumnMap, std::min(ua, ub), std::max(ua, ub), r.firstU, r.endU,
+                    FloorColumns, std::min(ua, ub), std::max(ua, ub), r.firstU, r.endU, none,
                     [&](std::int64_t q, std::int64_t& su) { return tiled(wrapU, rowXZoom, inverseX, q - ox, su); },
                     [&](std::int64_t s) { return premade ? s : r.left + s; });
-            if (!FillTiledMap(RowMap, std::min(va, vb), std::max(va, vb), oy, rowYZoom, rowPlace))
+                FloorColumns.entries.resize(FloorColumns.entries.size() + kMaxLanes);
+            }
+            if (!FillTiledMap(FloorRows, std::min(va, vb), std::max(va, vb), oy, rowYZoom, rowPlace)) {
                 FillMap(
-                    RowMap, std::min(va, vb), std::max(va, vb), r.firstV, r.endV,
+                    FloorRows, std::min(va, vb), std::max(va, vb), r.firstV, r.endV, none,
                     [&](std::int64_t q, std::int64_t& sv) { return tiled(wrapV, rowYZoom, inverseY, q - oy, sv); },
                     [&](std::int64_t s) { return premade ? s * r.sourceWidth : (r.top + s) * r.object.pitch; });
+                FloorRows.entries.resize(FloorRows.entries.size() + kMaxLanes);
+            }
             return true;
         };
-        if (premade)
-            return RunMapped(
-                r, mappedRow, [](std::uint32_t p, std::uint16_t& dest) { dest = static_cast<std::uint16_t>(p); },
-                FloorColours.data());
-        return RunMapped(r, mappedRow, recolour);
+        return RunFloor(r, mappedRow, premade ? FloorColours.data() : nullptr, none, shade.marker, recolour);
     }
     return RunRotation(r, rowStart, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         std::int64_t tu, tv;

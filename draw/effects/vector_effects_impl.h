@@ -429,25 +429,42 @@ bool TunnelIndicesRow(std::uint32_t* out, const void* cells, int count, int u0, 
     return !AnyLane(outside);
 }
 
-// trunc(u / 360) without a division: u + 359 for negative u makes it a
-// floor, and a bias of 360 * kBias (above 2^30) makes the numerator
-// positive, so the compiler's unsigned division by a constant (a multiply
-// and shifts per lane) gives floor, less kBias. Lanes run in unsigned
-// arithmetic, so the lanes past the row's end may wrap harmlessly.
+// Lanes of 32-bit integers filling one register.
 template <int Bytes>
 struct WordLanes;
 template <>
 struct WordLanes<16> {
     using U32 = std::uint32_t __attribute__((vector_size(16)));
     using I32 = std::int32_t __attribute__((vector_size(16)));
-    using I64 = std::int64_t __attribute__((vector_size(32)));  // as many lanes, twice as wide
 };
 template <>
 struct WordLanes<32> {
     using U32 = std::uint32_t __attribute__((vector_size(32)));
     using I32 = std::int32_t __attribute__((vector_size(32)));
-    using I64 = std::int64_t __attribute__((vector_size(64)));
 };
+
+constexpr std::uint32_t kQuotientBias = 2982617;  // 360 * kQuotientBias = 1073742120 > 2^30
+
+// trunc(u / 360) + kQuotientBias in every lane (u read as signed, within
+// +-2^30) without a division: u + 359 for negative u makes it a floor, and
+// the bias (360 * kQuotientBias above 2^30) makes the numerator positive,
+// so the compiler's unsigned division by a constant (a multiply and shifts
+// per lane) gives floor. Lanes run in unsigned arithmetic, so lanes past a
+// row's end may wrap harmlessly.
+template <class W, class I>
+[[gnu::always_inline]] inline W BiasedQuotients(W u) {
+    const W negative = (W)((I)u >> 31);
+    return (u + (negative & 359u) + 360u * kQuotientBias) / 360u;
+}
+
+// start, start + step, ... in the lanes of one vector.
+template <class W>
+[[gnu::always_inline]] inline W Ramp(std::int32_t start, std::int32_t step) {
+    W u = W{};
+    for (int l = 0; l < static_cast<int>(sizeof(W) / 4); ++l)
+        u[l] = static_cast<std::uint32_t>(start) + static_cast<std::uint32_t>(l) * static_cast<std::uint32_t>(step);
+    return u;
+}
 
 template <int Bytes>
 void RotationQuotientsRow(std::int32_t* out, std::int32_t start, std::int32_t step, std::int32_t low, int width) {
@@ -456,60 +473,198 @@ void RotationQuotientsRow(std::int32_t* out, std::int32_t start, std::int32_t st
     using W = typename WordLanes<Bytes>::U32;
     using I = typename WordLanes<Bytes>::I32;
     constexpr int n = Bytes / 4;
-    constexpr std::uint32_t kBias = 2982617;  // 360 * kBias = 1073742120 > 2^30
-    W u = W{};
-    for (int l = 0; l < n; ++l)
-        u[l] = static_cast<std::uint32_t>(start) + static_cast<std::uint32_t>(l) * static_cast<std::uint32_t>(step);
+    W u = Ramp<W>(start, step);
     const W advance = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(step);
-    const std::uint32_t offset = kBias + static_cast<std::uint32_t>(low);
-    for (int x = 0; x < width; x += n, u += advance) {
-        const W negative = (W)((I)u >> 31);
-        const W numerator = u + (negative & 359u) + 360u * kBias;
-        Store(out + x, (W)(numerator / 360u - offset));
+    const std::uint32_t offset = kQuotientBias + static_cast<std::uint32_t>(low);
+    for (int x = 0; x < width; x += n, u += advance) Store(out + x, (W)(BiasedQuotients<W, I>(u) - offset));
+}
+
+// Positions and remainders are kept less the size and the divisor, below 0
+// while in range, so that one signed shift tells a carry or a wrap. The
+// walk runs kChains vectors of lanes at once, each advancing by a constant
+// per round, so their additions overlap instead of waiting on each other.
+template <int Bytes>
+void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, const TileSteps& steps,
+                 std::uint32_t base, std::uint32_t scale, int count) {
+    using W = typename WordLanes<Bytes>::U32;
+    using I = typename WordLanes<Bytes>::I32;
+    constexpr int n = Bytes / 4;
+    constexpr int kChains = 3;
+    const std::uint32_t divisor = steps.divisor, size = steps.size;
+    const W divisors = W{} + divisor, sizes = W{} + size;
+    // Advances biased lanes by (byP, byR), byP below size and byR below
+    // divisor.
+    auto advanceLanes = [&divisors, &sizes](W& p, W& r, W byP, W byR) {
+        r += byR;
+        const W carry = ~(W)((I)r >> 31);  // all ones where it reached 0
+        r -= carry & divisors;
+        p += byP;
+        p -= carry;
+        p -= ~(W)((I)p >> 31) & sizes;
+    };
+    // Lane l of chain 0 starts l entries on; chain c starts c * n entries
+    // after chain 0.
+    W lanePosition[kChains], laneRemainder[kChains];
+    lanePosition[0] = W{} + (position - size);
+    laneRemainder[0] = W{} + (remainder - divisor);
+    advanceLanes(lanePosition[0], laneRemainder[0], Load<W>(steps.position), Load<W>(steps.remainder));
+    const W byPosition = W{} + steps.position[n], byRemainder = W{} + steps.remainder[n];
+    for (int c = 1; c < kChains; ++c) {
+        lanePosition[c] = lanePosition[c - 1];
+        laneRemainder[c] = laneRemainder[c - 1];
+        advanceLanes(lanePosition[c], laneRemainder[c], byPosition, byRemainder);
+    }
+    // The advance of a round, kChains * n entries.
+    std::uint32_t roundP = 0, roundR = 0;
+    for (int c = 0; c < kChains; ++c) {
+        roundR += steps.remainder[n];
+        roundP += steps.position[n];
+        if (roundR >= divisor) {
+            roundR -= divisor;
+            ++roundP;
+        }
+        if (roundP >= size) roundP -= size;
+    }
+    const W roundPosition = W{} + roundP, roundRemainder = W{} + roundR;
+    // base + position * scale, from the biased position.
+    const std::uint32_t biasedBase = base + size * scale;
+    int x = 0;
+    for (; x + kChains * n <= count; x += kChains * n)
+        for (int c = 0; c < kChains; ++c) {
+            Store(out + x + c * n, (W)(biasedBase + lanePosition[c] * scale));
+            advanceLanes(lanePosition[c], laneRemainder[c], roundPosition, roundRemainder);
+        }
+    // The rest by chain 0 alone, whole vectors.
+    for (; x < count; x += n) {
+        Store(out + x, (W)(biasedBase + lanePosition[0] * scale));
+        advanceLanes(lanePosition[0], laneRemainder[0], byPosition, byRemainder);
+    }
+}
+
+#if defined(__AVX2__)
+// map[q[l]] in each of 8 lanes whose quotients come from 8 neighbouring
+// pixels of a rotation: u moves at most 360 a pixel, so the quotients run
+// one way and span at most 8 entries, read as one window from the least one
+// (in lane `least` in every lane: 0 when they rise, 7 when they fall) and
+// permuted into place. The map needs 8 readable entries past its end.
+[[gnu::always_inline]] inline WordLanes<32>::U32 WindowLookup(const std::uint32_t* map, WordLanes<32>::U32 q,
+                                                              WordLanes<32>::U32 least) {
+    using W = WordLanes<32>::U32;
+    const W first = (W)_mm256_permutevar8x32_epi32((__m256i)q, (__m256i)least);
+    const W window = Load<W>(map + first[0]);
+    return (W)_mm256_permutevar8x32_epi32((__m256i)window, (__m256i)(q - first));
+}
+#endif
+
+// The floor's row in three passes over up to kChunk pixels: the places
+// (quotients in vector lanes, map entries by windows in AVX2 or lane by
+// lane), the colours one by one (a gather instruction is slower here), and
+// the colours put into the row in vectors.
+template <int Bytes>
+void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
+    using W = typename WordLanes<Bytes>::U32;
+    using I = typename WordLanes<Bytes>::I32;
+    using U = typename Lanes<Bytes>::U16;
+    constexpr int n = Bytes / 4;              // pixels of one vector of places
+    constexpr int m = Lanes<Bytes>::kCount;  // pixels of one vector of colours
+    constexpr int kChunk = 256;
+    W u = Ramp<W>(f.u, f.stepU), v = Ramp<W>(f.v, f.stepV);
+    const W advanceU = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepU);
+    const W advanceV = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepV);
+    const W lowU = W{} + static_cast<std::uint32_t>(f.lowU), lowV = W{} + static_cast<std::uint32_t>(f.lowV);
+    const W offsetU = lowU + kQuotientBias, offsetV = lowV + kQuotientBias;
+    const W none = W{} + f.none;
+    const U marker = U{} + f.marker;
+    // Where u and v stay at 0 or above along the whole row (they are linear
+    // in the pixel, so at both ends), the quotients need no sign fix.
+    const std::int64_t lastU = f.u + std::int64_t{width - 1} * f.stepU;
+    const std::int64_t lastV = f.v + std::int64_t{width - 1} * f.stepV;
+    const bool wholeRowNonnegative = f.u >= 0 && lastU >= 0 && f.v >= 0 && lastV >= 0;
+#if defined(__AVX2__)
+    const W leastU = W{} + (f.stepU >= 0 ? 0u : 7u), leastV = W{} + (f.stepV >= 0 ? 0u : 7u);
+#endif
+    std::uint32_t places[kChunk];
+    std::uint16_t found[kChunk];
+    for (int x = 0; x < width; x += kChunk) {
+        const int count = width - x < kChunk ? width - x : kChunk;
+        // Whole vectors of places, then the last pixels one by one: lanes
+        // past the row's end could lie outside the maps.
+        int k = 0;
+        auto placesOf = [&](auto nonnegative) {
+            for (; k + n <= count; k += n, u += advanceU, v += advanceV) {
+                W qu, qv;
+                if constexpr (decltype(nonnegative)::value) {
+                    qu = (W)(u / 360u - lowU);
+                    qv = (W)(v / 360u - lowV);
+                } else {
+                    qu = (W)(BiasedQuotients<W, I>(u) - offsetU);
+                    qv = (W)(BiasedQuotients<W, I>(v) - offsetV);
+                }
+                W place;
+#if defined(__AVX2__)
+                if constexpr (Bytes == 32)
+                    place = WindowLookup(f.columns, qu, leastU) + WindowLookup(f.rows, qv, leastV);
+                else
+#endif
+                    for (int l = 0; l < n; ++l) place[l] = f.columns[qu[l]] + f.rows[qv[l]];
+                Store(places + k, (W)(place < none ? place : none));
+            }
+        };
+        if (wholeRowNonnegative)
+            placesOf(std::true_type{});
+        else
+            placesOf(std::false_type{});
+        for (; k < count; ++k) {
+            const std::int64_t i = x + k;
+            const std::int64_t qu = (static_cast<std::int64_t>(f.u) + i * f.stepU) / 360 - f.lowU;
+            const std::int64_t qv = (static_cast<std::int64_t>(f.v) + i * f.stepV) / 360 - f.lowV;
+            const std::uint32_t place = f.columns[qu] + f.rows[qv];
+            places[k] = place < f.none ? place : f.none;
+        }
+        // Four at a time: the loop's own count and test cost as much as a
+        // look-up.
+        for (k = 0; k + 4 <= count; k += 4) {
+            found[k] = f.colours[places[k]];
+            found[k + 1] = f.colours[places[k + 1]];
+            found[k + 2] = f.colours[places[k + 2]];
+            found[k + 3] = f.colours[places[k + 3]];
+        }
+        for (; k < count; ++k) found[k] = f.colours[places[k]];
+        std::uint16_t* dx = d + x;
+        for (k = 0; k + m <= count; k += m) {
+            const U colour = Load<U>(found + k), dv = Load<U>(dx + k);
+            const U drawn = (U)(colour != 0);
+            Store(dx + k, (U)((dv & ~drawn) | (colour & ~marker & drawn)));
+        }
+        for (; k < count; ++k)
+            if (found[k]) dx[k] = static_cast<std::uint16_t>(found[k] & ~f.marker);
     }
 }
 
 template <int Bytes>
-void TileWalkRow(std::int64_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
-                 std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
-                 std::int64_t scale, int count) {
-    using W = typename WordLanes<Bytes>::U32;
-    using L = typename WordLanes<Bytes>::I64;
-    constexpr int n = Bytes / 4;
-    auto advance = [divisor, size](std::uint32_t& p, std::uint32_t& r, std::uint32_t byP, std::uint32_t byR) {
-        r += byR;
-        p += byP;
-        if (r >= divisor) {
-            r -= divisor;
-            ++p;
-        }
-        if (p >= size) p -= size;
+void FloorColoursRow(std::uint16_t* out, const std::uint16_t* s, int width, const RowParams& q,
+                     const FloorShade& shade) {
+    using U = typename Lanes<Bytes>::U16;
+    using W = typename Lanes<Bytes>::U32;  // as many 32-bit lanes
+    constexpr int n = Lanes<Bytes>::kCount;
+    auto one = [&](std::uint16_t* op, const std::uint16_t* sp) {
+        const U sv = Load<U>(sp);
+        const Split5<U> c(sv, q);
+        U scaled[3];
+        for (int i = 0; i < 3; ++i)
+            scaled[i] = __builtin_convertvector(
+                (W)((__builtin_convertvector(c.c[i], W) * shade.multiplier[i]) >> shade.shift[i]), U);
+        Store(op, (U)((Place5(scaled, q) | shade.marker) & (U)(sv != 0)));
     };
-    // Lane l starts l entries on; every lane advances n entries at a time.
-    W lanePosition, laneRemainder;
-    std::uint32_t jumpPosition = 0, jumpRemainder = 0;
-    for (int l = 0; l < n; ++l) {
-        lanePosition[l] = position;
-        laneRemainder[l] = remainder;
-        advance(position, remainder, stepPosition, stepRemainder);
-        advance(jumpPosition, jumpRemainder, stepPosition, stepRemainder);
-    }
-    const W byPosition = W{} + jumpPosition, byRemainder = W{} + jumpRemainder;
-    const W divisors = W{} + divisor, sizes = W{} + size;
-    // Places below 2^31 are worked out in the 32-bit lanes, the others
-    // in 64-bit ones.
-    const bool narrow = base >= 0 && scale >= 0 && base + static_cast<std::int64_t>(size - 1) * scale < (std::int64_t{1} << 31);
-    const W narrowBase = W{} + static_cast<std::uint32_t>(base), narrowScale = W{} + static_cast<std::uint32_t>(scale);
-    for (int x = 0; x < count; x += n) {
-        const L place = narrow ? __builtin_convertvector((W)(narrowBase + lanePosition * narrowScale), L)
-                               : base + __builtin_convertvector(lanePosition, L) * scale;
-        std::memcpy(out + x, &place, sizeof place);  // wider than a register: not through Store
-        laneRemainder += byRemainder;
-        lanePosition += byPosition;
-        const W carry = (W)(laneRemainder >= divisors);  // all ones where it carries
-        laneRemainder -= carry & divisors;
-        lanePosition -= carry;
-        lanePosition -= (W)(lanePosition >= sizes) & sizes;
+    int x = 0;
+    for (; x + n <= width; x += n) one(out + x, s + x);
+    if (x < width) {
+        // The last pixels through copies padded past the row's end.
+        const auto count = static_cast<std::size_t>(width - x);
+        std::uint16_t sb[n] = {}, ob[n];
+        std::memcpy(sb, s + x, count * 2);
+        one(ob, sb);
+        std::memcpy(out + x, ob, count * 2);
     }
 }
 
@@ -790,7 +945,8 @@ struct EffectTable {
                              RiseRow<Bytes>, SmoothEdgeRow<Bytes>, RefractShiftsRow<Bytes>,
                              TunnelIndicesRow<Bytes>, BlurColumnsRow<Bytes>, BlurStoreRow<Bytes>,
                              PixelFieldsRow<Bytes>, PackFieldsRow<Bytes>, RotationQuotientsRow<Bytes>,
-                             TileWalkRow<Bytes>, BlurWaveRows<Bytes>};
+                             TileWalkRow<Bytes>, BlurWaveRows<Bytes>, FloorPixelsRow<Bytes>,
+                             FloorColoursRow<Bytes>};
 };
 
 }  // namespace

@@ -74,6 +74,45 @@ struct GlowTap {
     std::uint8_t loss;
 };
 
+// 32-bit lanes of the widest vector.
+constexpr int kMaxWordLanes = 8;
+
+// The advance of the tiled floor's walk over k entries, k = 0..kMaxWordLanes:
+// a remainder below divisor (under 2^24) carries 1 into a position that
+// wraps at size (under 2^31); one entry advances by (position[1],
+// remainder[1]).
+struct TileSteps {
+    std::uint32_t divisor, size;
+    std::uint32_t position[kMaxWordLanes + 1], remainder[kMaxWordLanes + 1];
+};
+
+// The floor's colour factors as exact fractions: a 5-bit value v becomes
+// (v * multiplier[c]) >> shift[c], multiplier below 2^24, shift below 32.
+// marker: a bit outside the three 5-bit channels, set in every premade
+// colour so that a colour that became 0 is still drawn.
+struct FloorShade {
+    std::uint32_t multiplier[3];
+    std::uint32_t shift[3];
+    std::uint16_t marker;
+};
+
+// One row of the floor with its colours made beforehand. Pixel i has the
+// quotients qu = trunc((u + i * stepU) / 360) and qv likewise (u and v of
+// every pixel within +-2^30); its colour is colours[min(columns[qu - lowU]
+// + rows[qv - lowV], none)] and is drawn, less the marker bit, when not 0.
+// Map entries are `none` (or more) for positions outside the object, and
+// colours[none] is 0, so such pixels draw nothing without a test. The maps
+// need kMaxLanes readable entries past their ends.
+struct FloorRow {
+    const std::uint32_t* columns;
+    const std::uint32_t* rows;
+    const std::uint16_t* colours;
+    std::uint32_t none;
+    std::uint16_t marker;
+    std::int32_t u, stepU, lowU;
+    std::int32_t v, stepV, lowV;
+};
+
 // The row kernels of the glow and the region effects.
 struct EffectKernels {
     // The light of a row of object pixels: per channel the 5-bit value
@@ -142,14 +181,12 @@ struct EffectKernels {
     void (*rotationQuotients)(std::int32_t* out, std::int32_t start, std::int32_t step, std::int32_t low,
                               int width);
     // The tiled floor's walk: a position in 0..size-1 and a remainder in
-    // 0..divisor-1 start at (position, remainder) and advance per entry by
-    // stepRemainder (carrying 1 into the position when it reaches divisor)
-    // and stepPosition (wrapping at size); out[i] = base + position * scale
-    // for each of `count` entries. Writes whole vectors: out needs room for
-    // kMaxLanes entries past count. divisor below 2^24, size below 2^31.
-    void (*tileWalk)(std::int64_t* out, std::uint32_t position, std::uint32_t remainder, std::uint32_t divisor,
-                     std::uint32_t size, std::uint32_t stepPosition, std::uint32_t stepRemainder, std::int64_t base,
-                     std::int64_t scale, int count);
+    // 0..divisor-1 of steps start at (position, remainder) and advance per
+    // entry as steps tells; out[i] = base + position * scale for each of
+    // `count` entries (the caller keeps every place below 2^32). Writes
+    // whole vectors: out needs room for kMaxLanes entries past count.
+    void (*tileWalk)(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, const TileSteps& steps,
+                     std::uint32_t base, std::uint32_t scale, int count);
     // The screen blur over a block of kBlurWaveRows rows, in the fields of
     // kFieldShift. Row r of `fields` (rows pitch words apart) holds the
     // fields of its pixels c = 0, 1, ... from entry r + c on; row
@@ -166,6 +203,13 @@ struct EffectKernels {
     // The layout must have each channel at or below its field (5:6:5, 5:5:5).
     void (*blurWave)(std::uint32_t* fields, std::ptrdiff_t pitch, const std::uint32_t* up, int steps,
                      std::uint32_t fadeBits);
+    // One row of a floor with premade colours, see FloorRow.
+    void (*floorRow)(std::uint16_t* d, const FloorRow& row, int width);
+    // The floor's premade colours of a row of object pixels: out[i] = 0
+    // where s[i] is 0, else the marker | the 5-bit channels of s[i] (as
+    // the split table gives them) each scaled by its FloorShade, packed.
+    void (*floorColours)(std::uint16_t* out, const std::uint16_t* s, int width, const RowParams& p,
+                         const FloorShade& shade);
 };
 
 // Channel fields of a 32-bit word: red at bit 16, green at 8, blue at 0,

@@ -436,7 +436,9 @@ TEST_F(VectorRows, RotationsMatchThePlainLoopOnRandomDraws) {
 // zooms that divide some numerators exactly (powers of two, small whole
 // numbers and halves), random ones, negative ones, steps that cross 0 and
 // zooms too small or too large for the walk, source rectangles inside and
-// partly outside the object, in both layouts.
+// partly outside the object, colour factors at and beyond their ends (0,
+// 1, above 1, below 0, tiny ones that darken every channel to 0) and
+// between, in both layouts.
 TEST_F(VectorRows, FloorMatchesThePlainLoopOnRandomZooms) {
     if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
     for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
@@ -464,7 +466,11 @@ TEST_F(VectorRows, FloorMatchesThePlainLoopOnRandomZooms) {
             const float yz = pick(round < 24 ? (round / 3) % 3 : random.Below(5));
             const float xs = round % 4 == 0 ? 0.0f : 0.02f * random.Unit() - 0.01f;
             const float ys = round % 4 == 0 ? 0.0f : round % 4 == 1 ? -0.05f * random.Unit() : 0.03f * random.Unit();
-            const float cr = random.Unit(), cg = random.Unit(), cb = random.Unit();
+            // 0.1 and 0.03 are odd multiples of 2^-27 and 2^-29, wider than the
+            // 24-bit fractions random.Unit() gives.
+            const float factors[] = {0.0f, 1.0f, 1.5f, -0.5f, 0.5f, 0.001f, 1.0e-30f, 0.1f, 0.03f};
+            auto factor = [&] { return random.Below(3) ? random.Unit() : factors[random.Below(9)]; };
+            const float cr = factor(), cg = factor(), cb = factor();
             const int wide = random.Between(20, 400), tall = random.Between(20, 300);
             const Draw draw = [=](int x, int y, int s, int l, int t, int r, int b) {
                 return elDraw::DrawRotateFloor(x, y, x + wide, y + tall, angle, xz, xs, yz, ys, cr, cg, cb, s, l, t,
