@@ -10,6 +10,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <vector>
 
@@ -515,6 +516,58 @@ bool SmallFrame(const Rotation& r) {
     return true;
 }
 
+std::vector<std::uint16_t> RotationColours;
+
+// Turns a map of 64-bit places (-1 for a missing pixel) into one of 32-bit
+// indexes, index(place) each, `none` for a missing pixel and for the
+// whole vectors the pixel rows read past its end.
+template <class Index>
+void NarrowMap(const AxisMap& from, FloorMap& to, std::uint32_t none, Index&& index) {
+    to.low = from.low;
+    to.entries.assign(from.entries.size() + kMaxLanes, none);
+    for (std::size_t k = 0; k < from.entries.size(); ++k)
+        if (from.entries[k] >= 0) to.entries[k] = index(from.entries[k]);
+}
+
+// The plain rotations through the floor's pixel rows: the source rectangle
+// copied into a table of its own with a 0 after it, the maps made indexes
+// of that table. Used when the table is no larger than the visible part
+// (so that the copy costs less than a pass) and its indexes fit the pixel
+// rows; false (nothing drawn) otherwise.
+bool TabledRotation(const Rotation& r, const EffectKernels& kernels) {
+    const VisibleRange& vis = r.visible;
+    const std::int64_t texture = r.sourceWidth * r.sourceHeight;
+    if (texture > (vis.i1 - vis.i0) * (vis.j1 - vis.j0) || texture >= (std::int64_t{1} << 30)) return false;
+    const auto none = static_cast<std::uint32_t>(texture);
+    RotationColours.resize(static_cast<std::size_t>(texture) + 1);
+    for (std::int64_t sv = r.firstV; sv < r.endV; ++sv)
+        std::memcpy(RotationColours.data() + sv * r.sourceWidth + r.firstU, &r.Sample(r.firstU, sv),
+                    static_cast<std::size_t>(r.endU - r.firstU) * 2);
+    RotationColours[static_cast<std::size_t>(texture)] = 0;
+    NarrowMap(ColumnMap, FloorColumns, none,
+              [&r](std::int64_t place) { return static_cast<std::uint32_t>(place - r.left); });
+    NarrowMap(RowMap, FloorRows, none, [&r](std::int64_t place) {
+        return static_cast<std::uint32_t>((place / r.object.pitch - r.top) * r.sourceWidth);
+    });
+    for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
+        const std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
+        const std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
+        const FloorRow row{FloorColumns.entries.data(),
+                           FloorRows.entries.data(),
+                           RotationColours.data(),
+                           none,
+                           0,  // the colours are the object's own
+                           static_cast<std::int32_t>(u),
+                           static_cast<std::int32_t>(r.cosine),
+                           static_cast<std::int32_t>(FloorColumns.low),
+                           static_cast<std::int32_t>(v),
+                           static_cast<std::int32_t>(r.sine),
+                           static_cast<std::int32_t>(FloorRows.low)};
+        kernels.floorRow(r.back.Row(r.y1 + j) + (r.x1 + vis.i0), row, static_cast<int>(vis.i1 - vis.i0));
+    }
+    return true;
+}
+
 // The visible pixels through the maps: put(p, dest) for each source pixel p
 // that exists; rowStart(j) before each visible row may refill the maps and
 // returns false to skip the row. Unlocks; returns 1.
@@ -641,6 +694,16 @@ int RunFloor(Rotation& r, RowStart&& rowStart, const std::uint16_t* colours, std
 bool EveryRow(std::int64_t) { return true; }
 void Copy(std::uint16_t p, std::uint16_t& dest) { dest = p; }
 
+// The plain rotations' pixels through the filled maps, by the table where
+// it suits them. Unlocks; returns 1.
+int RunCopyMaps(Rotation& r) {
+    if (const EffectKernels* kernels = VectorEffects(); kernels && SmallFrame(r) && TabledRotation(r, *kernels)) {
+        UnlockPair(r.object, r.back);
+        return 1;
+    }
+    return RunMapped(r, EveryRow, Copy);
+}
+
 }  // namespace
 
 int DrawRotate(int x1, int y1, int x2, int y2, int angle, int slot, int left, int top, int right,
@@ -653,7 +716,7 @@ int DrawRotate(int x1, int y1, int x2, int y2, int angle, int slot, int left, in
     if (UseMaps() && FillMaps(
                          r, [&](std::int64_t q, std::int64_t& su) { return su = q - ox, true; },
                          [&](std::int64_t q, std::int64_t& sv) { return sv = q - oy, true; }))
-        return RunMapped(r, EveryRow, Copy);
+        return RunCopyMaps(r);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         const std::int64_t su = qu - ox, sv = qv - oy;
         if (!r.Exists(su, sv)) return;
@@ -673,7 +736,7 @@ int DrawRotateTile(int x1, int y1, int x2, int y2, int angle, int slot, int left
     if (UseMaps() && FillMaps(
                          r, [&](std::int64_t q, std::int64_t& su) { return su = wrapU(q - ox), true; },
                          [&](std::int64_t q, std::int64_t& sv) { return sv = wrapV(q - oy), true; }))
-        return RunMapped(r, EveryRow, Copy);
+        return RunCopyMaps(r);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         const std::int64_t su = wrapU(qu - ox), sv = wrapV(qv - oy);
         if (!r.Exists(su, sv)) return;
@@ -694,7 +757,7 @@ int DrawRotateZoom(int x1, int y1, int x2, int y2, int angle, float zoom, int sl
         FillMaps(
             r, [&](std::int64_t q, std::int64_t& su) { return TruncatedQuotient(static_cast<double>(q - ox), zoom, su); },
             [&](std::int64_t q, std::int64_t& sv) { return TruncatedQuotient(static_cast<double>(q - oy), zoom, sv); }))
-        return RunMapped(r, EveryRow, Copy);
+        return RunCopyMaps(r);
     BuildQuotients(r, ox, oy, zoom);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         std::int64_t su, sv;
@@ -722,7 +785,7 @@ int DrawRotateZoomTile(int x1, int y1, int x2, int y2, int angle, float zoom, in
     if (UseMaps() && FillMaps(
                          r, [&](std::int64_t q, std::int64_t& su) { return tiled(wrapU, q - ox, su); },
                          [&](std::int64_t q, std::int64_t& sv) { return tiled(wrapV, q - oy, sv); }))
-        return RunMapped(r, EveryRow, Copy);
+        return RunCopyMaps(r);
     BuildQuotients(r, ox, oy, zoom);
     return RunRotation(r, NoRowSetup, [&](std::int64_t qu, std::int64_t qv, std::uint16_t& dest) {
         std::int64_t tu, tv;
