@@ -516,6 +516,26 @@ bool SmallFrame(const Rotation& r) {
     return true;
 }
 
+// Visible row j drawn by the pixel rows from the colour table through
+// FloorColumns and FloorRows (the caller keeps u and v within 32 bits).
+FloorRow TableRow(const Rotation& r, std::int64_t j, const std::uint16_t* colours, std::uint32_t none,
+                  std::uint16_t marker) {
+    const VisibleRange& vis = r.visible;
+    const std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
+    const std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
+    return FloorRow{FloorColumns.entries.data(),
+                    FloorRows.entries.data(),
+                    colours,
+                    none,
+                    marker,
+                    static_cast<std::int32_t>(u),
+                    static_cast<std::int32_t>(r.cosine),
+                    static_cast<std::int32_t>(FloorColumns.low),
+                    static_cast<std::int32_t>(v),
+                    static_cast<std::int32_t>(r.sine),
+                    static_cast<std::int32_t>(FloorRows.low)};
+}
+
 std::vector<std::uint16_t> RotationColours;
 
 // Turns a map of 64-bit places (-1 for a missing pixel) into one of 32-bit
@@ -549,22 +569,10 @@ bool TabledRotation(const Rotation& r, const EffectKernels& kernels) {
     NarrowMap(RowMap, FloorRows, none, [&r](std::int64_t place) {
         return static_cast<std::uint32_t>((place / r.object.pitch - r.top) * r.sourceWidth);
     });
-    for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
-        const std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
-        const std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
-        const FloorRow row{FloorColumns.entries.data(),
-                           FloorRows.entries.data(),
-                           RotationColours.data(),
-                           none,
-                           0,  // the colours are the object's own
-                           static_cast<std::int32_t>(u),
-                           static_cast<std::int32_t>(r.cosine),
-                           static_cast<std::int32_t>(FloorColumns.low),
-                           static_cast<std::int32_t>(v),
-                           static_cast<std::int32_t>(r.sine),
-                           static_cast<std::int32_t>(FloorRows.low)};
-        kernels.floorRow(r.back.Row(r.y1 + j) + (r.x1 + vis.i0), row, static_cast<int>(vis.i1 - vis.i0));
-    }
+    for (std::int64_t j = vis.j0; j < vis.j1; ++j)
+        kernels.floorRow(r.back.Row(r.y1 + j) + (r.x1 + vis.i0),
+                         TableRow(r, j, RotationColours.data(), none, 0),  // the colours are the object's own
+                         static_cast<int>(vis.i1 - vis.i0));
     return true;
 }
 
@@ -661,18 +669,7 @@ int RunFloor(Rotation& r, RowStart&& rowStart, const std::uint16_t* colours, std
         const std::uint32_t* columns = FloorColumns.entries.data();
         const std::uint32_t* rows = FloorRows.entries.data();
         if (kernels) {
-            const FloorRow row{columns,
-                               rows,
-                               colours,
-                               none,
-                               marker,
-                               static_cast<std::int32_t>(u),
-                               static_cast<std::int32_t>(r.cosine),
-                               static_cast<std::int32_t>(FloorColumns.low),
-                               static_cast<std::int32_t>(v),
-                               static_cast<std::int32_t>(r.sine),
-                               static_cast<std::int32_t>(FloorRows.low)};
-            kernels->floorRow(dest, row, static_cast<int>(width));
+            kernels->floorRow(dest, TableRow(r, j, colours, none, marker), static_cast<int>(width));
             continue;
         }
         for (std::int64_t i = 0; i < width; ++i, u += r.cosine, v += r.sine) {
