@@ -90,6 +90,9 @@ double CpuSecondsPerCall(F f, int warmUp, double minimum) {
 inline double FullScreenCopySeconds() {
     static const double seconds = [] {
         static std::uint16_t from[800 * 600], to[800 * 600];
+        // Pages never written would all read the one zero page, faster
+        // than a real picture.
+        for (std::size_t i = 0; i < 800 * 600; ++i) from[i] = static_cast<std::uint16_t>(i * 2654435761u >> 16);
         return CpuSecondsPerCall(
             [] {
                 std::memcpy(to, from, sizeof to);
