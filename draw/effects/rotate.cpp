@@ -309,7 +309,9 @@ struct ZoomFraction {
 bool SplitZoom(float zoom, ZoomFraction& out) {
     // The float's own fields (made per row, so no library calls): |zoom| =
     // numerator * 2^power, the hidden bit restored for normal numbers.
-    const auto bits = std::bit_cast<std::uint32_t>(zoom);
+    std::uint32_t bits;  // memcpy: the browser build's library has no std::bit_cast
+    static_assert(sizeof bits == sizeof zoom);
+    std::memcpy(&bits, &zoom, sizeof bits);
     const std::uint32_t field = (bits >> 23) & 0xFF;
     if (field == 0xFF) return false;  // infinite or not a number
     std::uint64_t numerator = bits & 0x7FFFFF;
@@ -645,7 +647,7 @@ std::uint16_t SpareBit() {
 // no carry when a column and a row place are added.
 bool FloorPlacesFit(const Rotation& r, bool premade) {
     if (premade) return r.sourceWidth * r.sourceHeight < (std::int64_t{1} << 30);
-    return r.object.height * r.object.pitch < (std::int64_t{1} << 31);
+    return std::int64_t{r.object.height} * r.object.pitch < (std::int64_t{1} << 31);
 }
 
 // The floor's visible pixels through FloorColumns and FloorRows; rowStart(j)
