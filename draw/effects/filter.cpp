@@ -454,8 +454,7 @@ struct ExactReciprocal {
 // 16-bit product (shift 16 and more), one instruction for a vector.
 ExactReciprocal WideReciprocal{32, 32, 8}, HighReciprocal{16, 32, 16};
 
-// Column sums of the vector blur, one row per channel, and the constant
-// box of the last columns.
+// Column sums of the vector blur, one row per channel.
 std::vector<std::uint16_t> BlurPlanes;
 
 // The blur with the vector rows: blocks of up to kVectorBlock columns whose
@@ -474,12 +473,8 @@ bool VectorBlur(const ObjectPass& pass, int bw, int bh) {
     }
     const int w = pass.width, h = pass.height;
     const std::size_t stride = static_cast<std::size_t>(w) + 4 * kMaxLanes;
-    BlurPlanes.assign(6 * stride, 0);
+    BlurPlanes.assign(3 * stride, 0);
     std::uint16_t* const column[3] = {BlurPlanes.data(), BlurPlanes.data() + stride, BlurPlanes.data() + 2 * stride};
-    // The columns right of the last whole block take that block's sum: a
-    // box of one column holding it.
-    std::uint16_t* const lastBox[3] = {BlurPlanes.data() + 3 * stride, BlurPlanes.data() + 4 * stride,
-                                       BlurPlanes.data() + 5 * stride};
     auto sourceRow = [&](int row) { return pass.source + row * pass.sourcePitch; };
     for (int row = 0; row < bh; ++row) kernels->blurColumns(column, sourceRow(row), nullptr, w, params);
     int bandTop = 0;
@@ -491,12 +486,15 @@ bool VectorBlur(const ObjectPass& pass, int bw, int bh) {
         std::uint16_t* const dest = pass.dest + j * pass.destPitch;
         kernels->blurStore(dest, sourceRow(j), column, lastBlock + 1, bw, params);
         if (rest == 0) continue;
-        for (int c = 0; c < 3; ++c) {
-            unsigned sum = 0;
-            for (int i = 0; i < bw; ++i) sum += column[c][lastBlock + i];
-            std::fill(lastBox[c], lastBox[c] + rest, static_cast<std::uint16_t>(sum));
-        }
-        kernels->blurStore(dest + lastBlock + 1, sourceRow(j) + lastBlock + 1, lastBox, rest, 1, params);
+        // The columns right of the last whole block take that block's
+        // average: a few pixels, cheaper by hand than through another row.
+        unsigned sum[3] = {};
+        for (int c = 0; c < 3; ++c)
+            for (int i = 0; i < bw; ++i) sum[c] += column[c][lastBlock + i];
+        const std::uint16_t average = Pack5(sum[0] / divisor, sum[1] / divisor, sum[2] / divisor);
+        const std::uint16_t* const source = sourceRow(j);
+        for (int i = lastBlock + 1; i < w; ++i)
+            if (source[i]) dest[i] = average;
     }
     return true;
 }
