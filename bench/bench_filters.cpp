@@ -14,7 +14,8 @@
 //   BM_MakeTunnel             building the 640 x 480 table once
 //
 // "vs_copy" is a draw's thread CPU time over that of a 16-bit 800 x 600
-// memory copy measured once in the same run.
+// memory copy measured once in the same run; "vs_pixman" the blur's over
+// pixman's box blur of the same size, measured once in the same run too.
 //
 // The object is a field of rings: 3 in 4 pixels opaque, varied colours, the
 // rest transparent, so the glow, the edge and the blur see edges throughout.
@@ -25,6 +26,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "bench/bench_support.h"
@@ -78,17 +82,26 @@ int Texture() {
 // Runs draw(object, width, height) on the 800 x 600 or the 64 x 64 corner of the ring field.
 // A second argument of 1 runs the plain per-pixel loops instead of the
 // vector rows, so both stand in the same run.
+// A box blur n of pixman (boxPeer > 0) is the peer of the 800 x 600 draw:
+// "vs_pixman" is the draw's time over pixman's.
+double PixmanBoxBlurSeconds(int n);
+
 template <typename Draw>
-void Run(benchmark::State& state, Draw draw) {
+void Run(benchmark::State& state, Draw draw, int boxPeer = 0) {
     const int s = Rings();
     const int size = static_cast<int>(state.range(0));
     const int w = size == 800 ? 800 : 64, h = size == 800 ? 600 : 64;
     const bool plain = state.range(1) != 0;
+    const bool withPeer = boxPeer > 0 && size == 800;
     elDraw::SetVectorLevel(plain ? elDraw::VectorLevel::Plain : elDraw::BestVectorLevel());
-    bench::FullScreenCopySeconds();  // measured before, not inside, the timing
+    // The references are measured before, not inside, the timing.
+    bench::FullScreenCopySeconds();
+    if (withPeer) PixmanBoxBlurSeconds(boxPeer);
     const double start = bench::ThreadCpuNow();
     for (auto _ : state) draw(s, w, h);
-    bench::RatioToCopy(state, (bench::ThreadCpuNow() - start) / static_cast<double>(state.iterations()));
+    const double seconds = (bench::ThreadCpuNow() - start) / static_cast<double>(state.iterations());
+    bench::RatioToCopy(state, seconds);
+    if (withPeer) state.counters["vs_pixman"] = seconds / PixmanBoxBlurSeconds(boxPeer);
     elDraw::SetVectorLevel(elDraw::BestVectorLevel());
     state.counters["pixels"] = w * h;
     state.SetLabel(plain ? "plain" : "vector");
@@ -110,12 +123,12 @@ void BM_SmoothEdge(benchmark::State& state) {
 BENCHMARK(BM_SmoothEdge)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
 void BM_Blur2(benchmark::State& state) {
-    Run(state, [](int s, int w, int h) { elDraw::DrawBlur(0, 0, 2, s, 0, 0, w, h); });
+    Run(state, [](int s, int w, int h) { elDraw::DrawBlur(0, 0, 2, s, 0, 0, w, h); }, 2);
 }
 BENCHMARK(BM_Blur2)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
 void BM_Blur5(benchmark::State& state) {
-    Run(state, [](int s, int w, int h) { elDraw::DrawBlur(0, 0, 5, s, 0, 0, w, h); });
+    Run(state, [](int s, int w, int h) { elDraw::DrawBlur(0, 0, 5, s, 0, 0, w, h); }, 5);
 }
 BENCHMARK(BM_Blur5)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64, 1})->Unit(benchmark::kMicrosecond);
 
@@ -139,23 +152,43 @@ BENCHMARK(BM_StretchUp)->Args({800, 0})->Args({800, 1})->Args({64, 0})->Args({64
 
 // ---- Peers -----------------------------------------------------------------------
 
-void BM_PixmanBoxBlur(benchmark::State& state) {
-    const int n = static_cast<int>(state.range(0));
-    std::vector<std::uint16_t> src(800 * 600), dst(800 * 600);
+// pixman's convolution with an n x n box kernel over the 800 x 600 ring
+// field, r5g6b5 to r5g6b5: one composite a call, the images made once.
+std::function<void()> PixmanBoxBlur(int n) {
+    struct Images {
+        std::vector<std::uint16_t> src = std::vector<std::uint16_t>(800 * 600), dst = src;
+        pixman_image_t *s = nullptr, *d = nullptr;
+        ~Images() {
+            pixman_image_unref(s);
+            pixman_image_unref(d);
+        }
+    };
+    auto images = std::make_shared<Images>();
     for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) src[y * 800 + x] = RingPixel(x, y);
-    pixman_image_t* s = pixman_image_create_bits(PIXMAN_r5g6b5, 800, 600,
-                                                 reinterpret_cast<std::uint32_t*>(src.data()), 1600);
-    pixman_image_t* d = pixman_image_create_bits(PIXMAN_r5g6b5, 800, 600,
-                                                 reinterpret_cast<std::uint32_t*>(dst.data()), 1600);
-    std::vector<pixman_fixed_t> kernel(2 + static_cast<std::size_t>(n) * n,
-                                       pixman_double_to_fixed(1.0 / (n * n)));
+        for (int x = 0; x < 800; ++x) images->src[static_cast<std::size_t>(y) * 800 + x] = RingPixel(x, y);
+    images->s = pixman_image_create_bits(PIXMAN_r5g6b5, 800, 600,
+                                         reinterpret_cast<std::uint32_t*>(images->src.data()), 1600);
+    images->d = pixman_image_create_bits(PIXMAN_r5g6b5, 800, 600,
+                                         reinterpret_cast<std::uint32_t*>(images->dst.data()), 1600);
+    std::vector<pixman_fixed_t> kernel(2 + static_cast<std::size_t>(n) * n, pixman_double_to_fixed(1.0 / (n * n)));
     kernel[0] = pixman_int_to_fixed(n);
     kernel[1] = pixman_int_to_fixed(n);
-    pixman_image_set_filter(s, PIXMAN_FILTER_CONVOLUTION, kernel.data(), static_cast<int>(kernel.size()));
-    for (auto _ : state) pixman_image_composite32(PIXMAN_OP_SRC, s, nullptr, d, 0, 0, 0, 0, 0, 0, 800, 600);
-    pixman_image_unref(s);
-    pixman_image_unref(d);
+    pixman_image_set_filter(images->s, PIXMAN_FILTER_CONVOLUTION, kernel.data(), static_cast<int>(kernel.size()));
+    return [images] {
+        pixman_image_composite32(PIXMAN_OP_SRC, images->s, nullptr, images->d, 0, 0, 0, 0, 0, 0, 800, 600);
+    };
+}
+
+// Thread CPU seconds of pixman's n x n box blur, measured once in this run.
+double PixmanBoxBlurSeconds(int n) {
+    static std::map<int, double> measured;
+    if (const auto it = measured.find(n); it != measured.end()) return it->second;
+    return measured[n] = bench::CpuSecondsPerCall(PixmanBoxBlur(n), 1, 0.3);
+}
+
+void BM_PixmanBoxBlur(benchmark::State& state) {
+    const std::function<void()> blur = PixmanBoxBlur(static_cast<int>(state.range(0)));
+    for (auto _ : state) blur();
 }
 BENCHMARK(BM_PixmanBoxBlur)->Arg(2)->Arg(5)->Unit(benchmark::kMicrosecond);
 
