@@ -476,8 +476,13 @@ bool FillTiledMap(FloorMap& map, std::int64_t low, std::int64_t high, std::int64
     const auto most = static_cast<std::uint64_t>(std::max(-first, last));
     if ((most << z.shift) >= (z.numerator << 28)) return false;  // a quotient of 2^28 or more
     map.low = low;
-    // Room past the end for the vector walk's whole vectors.
-    map.entries.resize(static_cast<std::size_t>(high - low + 1) + kMaxLanes);
+    // Numerators on both sides of 0 are walked over |n| = 0..most in place
+    // from n = 0 on, which may run past the map's end (when the negative
+    // side is the longer); and room past that for the vector walk's whole
+    // vectors.
+    const bool bothSides = first < 0 && last >= 0;
+    const std::int64_t walked = bothSides ? -first + static_cast<std::int64_t>(most) + 1 : last - first + 1;
+    map.entries.resize(static_cast<std::size_t>(walked) + kMaxLanes);
     std::uint32_t* entries = map.entries.data();
     const TileWalk walk(z, place.size);
     if (first >= 0) {
@@ -485,19 +490,11 @@ bool FillTiledMap(FloorMap& map, std::int64_t low, std::int64_t high, std::int64
     } else if (last < 0) {
         // |n| grows as q falls: walked from the numerator nearest 0 down.
         walk.Run(-last, last - first + 1, entries + (last - first), -1, place);
-    } else if (last >= -first) {
-        // n and -n have the same entry: the numerators 0..last are walked in
-        // place and the negative ones are their mirror.
-        walk.Run(0, last + 1, entries - first, 1, place);
-        std::reverse_copy(entries - first + 1, entries - 2 * first + 1, entries);
     } else {
-        // The same, the negative side the longer one: |n| = 0..most is
-        // walked once and copied to both sides of 0.
-        WalkScratch.resize(static_cast<std::size_t>(most) + 1 + kMaxLanes);
-        const std::uint32_t* walked = WalkScratch.data();
-        walk.Run(0, static_cast<std::int64_t>(most) + 1, WalkScratch.data(), 1, place);
-        std::reverse_copy(walked + 1, walked + 1 - first, entries);
-        std::copy(walked, walked + last + 1, entries - first);
+        // n and -n have the same entry: the negative numerators are the
+        // mirror of the walked ones.
+        walk.Run(0, static_cast<std::int64_t>(most) + 1, entries - first, 1, place);
+        std::reverse_copy(entries - first + 1, entries - 2 * first + 1, entries);
     }
     return true;
 }
