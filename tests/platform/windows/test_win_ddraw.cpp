@@ -178,12 +178,8 @@ TEST_F(WinDraw, DeviceContextOfASurfaceDrawsIntoItsPixels) {
 }
 
 TEST_F(WinDraw, WindowModePresentThroughTheClipper) {
-    plat::DDSURFACEDESC d{};
-    d.dwSize = sizeof d;
-    d.dwFlags = plat::DDSD_CAPS;
-    d.ddsCaps.dwCaps = plat::DDSCAPS_PRIMARYSURFACE;
-    plat::IDirectDrawSurface* primary = nullptr;
-    ASSERT_EQ(dd->CreateSurface(&d, &primary, nullptr), plat::DD_OK);
+    plat::IDirectDrawSurface* primary = wintest::PrimarySurface(dd);
+    ASSERT_NE(primary, nullptr);
     plat::IDirectDrawClipper* clipper = nullptr;
     ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), plat::DD_OK);
     ASSERT_EQ(clipper->SetHWnd(0, TestWindow()), plat::DD_OK);

@@ -205,4 +205,24 @@ plat::HGDIOBJ CompatibleBitmap(plat::HDC dc, int width, int height) {
         CreateCompatibleBitmap(reinterpret_cast<HDC>(dc), width, height));
 }
 
+plat::IDirectDrawSurface* PrimarySurface(plat::IDirectDraw* dd) {
+    plat::DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = plat::DDSD_CAPS;
+    d.ddsCaps.dwCaps = plat::DDSCAPS_PRIMARYSURFACE;
+    plat::IDirectDrawSurface* surface = nullptr;
+    return dd->CreateSurface(&d, &surface, nullptr) == plat::DD_OK ? surface : nullptr;
+}
+
+plat::IDirectDrawSurface* OffscreenSurface(plat::IDirectDraw* dd, int width, int height) {
+    plat::DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = plat::DDSD_CAPS | plat::DDSD_WIDTH | plat::DDSD_HEIGHT;
+    d.dwWidth = static_cast<plat::DWORD>(width);
+    d.dwHeight = static_cast<plat::DWORD>(height);
+    d.ddsCaps.dwCaps = plat::DDSCAPS_OFFSCREENPLAIN;
+    plat::IDirectDrawSurface* surface = nullptr;
+    return dd->CreateSurface(&d, &surface, nullptr) == plat::DD_OK ? surface : nullptr;
+}
+
 }  // namespace wintest

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ddraw.h"
 #include "platform/gdi.h"
 #include "platform/win.h"
 
@@ -73,5 +74,9 @@ void RemoveFolder(const wchar_t* name);
 std::wstring ModuleFolder();
 std::wstring FromSjis(const std::string& sjis);
 plat::HGDIOBJ CompatibleBitmap(plat::HDC dc, int width, int height);
+// The primary surface of dd, or null when it cannot be made.
+plat::IDirectDrawSurface* PrimarySurface(plat::IDirectDraw* dd);
+// An off-screen surface of dd of the given size, or null when it cannot be made.
+plat::IDirectDrawSurface* OffscreenSurface(plat::IDirectDraw* dd, int width, int height);
 
 }  // namespace wintest
