@@ -36,6 +36,20 @@ wait_for_window() {
     return 1
 }
 
+# Starts the game from its own folder (it reads its map beside it) with a
+# scratch folder in $work, removed at exit with the game; sets $pid and the
+# focused window's id $win.
+start_game() {
+    work=$(mktemp -d)
+    trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+    export XDG_RUNTIME_DIR="$work"
+    cd "$(dirname "$1")"
+    "$1" 2> "$work/game.err" &
+    pid=$!
+    win=$(wait_for_window "$pid") || fail "no window appeared"
+    xdotool windowfocus --sync "$win"
+}
+
 # Waits for a background process to end; its exit code goes to $exit_code.
 wait_for_exit() {
     local pid=$1 seconds=$2

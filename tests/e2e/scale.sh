@@ -16,14 +16,7 @@ export E2E_SCREEN=${E2E_SCREEN:-2400x1800x24}
 run_under_xvfb "$0" "$@"
 : "${PNG_DIFF:?}" "${GOLDEN_DIR:?}"
 
-work=$(mktemp -d)
-trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR="$work"
-cd "$(dirname "$game")"
-"$game" 2> "$work/game.err" &
-pid=$!
-win=$(wait_for_window "$pid") || fail "no window appeared"
-xdotool windowfocus --sync "$win"
+start_game "$game"
 
 geometry() {
     xdotool getwindowgeometry --shell "$win" | awk -F= '/WIDTH|HEIGHT/ {printf "%s%s", sep, $2; sep="x"}'

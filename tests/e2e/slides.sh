@@ -9,15 +9,7 @@ source "$(dirname "$0")/lib.bash"
 run_under_xvfb "$0" "$@"
 : "${PNG_DIFF:?}" "${GOLDEN_DIR:?}"
 
-work=$(mktemp -d)
-trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR="$work"
-# The game reads its map from the folder it runs in: the one beside it.
-cd "$(dirname "$game")"
-"$game" 2> "$work/game.err" &
-pid=$!
-win=$(wait_for_window "$pid") || fail "no window appeared"
-xdotool windowfocus --sync "$win"
+start_game "$game"
 # The marker hides behind the frame picture at the window's corner.
 xdotool mousemove --window "$win" 0 0
 
