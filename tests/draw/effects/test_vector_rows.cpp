@@ -79,6 +79,17 @@ protected:
         if (elDraw::BestVectorLevel() >= elDraw::VectorLevel::Avx2) out.push_back(elDraw::VectorLevel::Avx2);
         return out;
     }
+    // A screen of random pixels.
+    static std::vector<std::uint16_t> RandomScreen(Random& random) {
+        std::vector<std::uint16_t> back(800 * 600);
+        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        return back;
+    }
+    // A random clip rectangle, partly off the screen at times.
+    static void RandomClip(Random& random) {
+        elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
+                        random.Between(200, 630));
+    }
     int Object(int w, int h, const std::function<std::uint16_t(int, int)>& pixel) {
         const int slot = elDraw::CreateObject(w, h, 2);
         EXPECT_GT(slot, 0);
@@ -143,8 +154,7 @@ TEST_F(VectorRows, TableRulesGiveTheTablesValuesForEveryInput) {
         const int every = Object(256, 256, [](int x, int y) { return static_cast<std::uint16_t>(y * 256 + x); });
         // 32 x 32 pairs, each object channel value a with each back value b.
         const int pairs = Object(32, 32, [&](int x, int) { return grey5(x); });
-        std::vector<std::uint16_t> back(800 * 600);
-        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        std::vector<std::uint16_t> back = RandomScreen(random);
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 32; ++x) back[static_cast<std::size_t>(300 + y) * 800 + x] = grey5(y);
 
@@ -201,8 +211,7 @@ TEST_F(VectorRows, IntegerMixesGiveTheDoubleMixesPixels) {
         Reopen(format);
         Random random{3};
         const int object = Object(256, 256, [](int x, int y) { return static_cast<std::uint16_t>(y * 256 + x); });
-        std::vector<std::uint16_t> back(800 * 600);
-        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        std::vector<std::uint16_t> back = RandomScreen(random);
         for (float a : {0.0f, 1e-30f, 1e-7f, 0.1f, 0.25f, 0.3f, 0.5f, 0.7f, 0.9999999f, 1.0f}) {
             ExpectSameAtEveryLevel(back, [a](int x, int y, int s, int l, int t, int r, int b) {
                 return elDraw::DrawAlphaBlendRGB(x, y, a, 0.5f, 1.0f - a, s, l, t, r, b);
@@ -231,8 +240,7 @@ TEST_F(VectorRows, EveryDrawMatchesThePlainLoopOnRandomDraws) {
             return static_cast<std::uint16_t>((v & 1) ? 0 : (v >> 8));
         };
         const int object = Object(203, 157, picture);
-        std::vector<std::uint16_t> back(800 * 600);
-        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        std::vector<std::uint16_t> back = RandomScreen(random);
 
         for (int round = 0; round < 44; ++round) {
             const float a = random.Unit(), b = random.Unit(), c = random.Unit();
@@ -256,8 +264,7 @@ TEST_F(VectorRows, EveryDrawMatchesThePlainLoopOnRandomDraws) {
             const auto& [what, draw] = draws[static_cast<std::size_t>(round) % draws.size()];
             for (int k = 0; k < 4; ++k) {
                 const int left = random.Between(-20, 20), top = random.Between(-20, 20);
-                elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
-                                random.Between(200, 630));
+                RandomClip(random);
                 ExpectSameAtEveryLevel(back, draw, random.Between(-60, 780), random.Between(-60, 580), object, left,
                                        top, random.Between(left, 230), random.Between(top, 180),
                                        std::string(Name(format)) + " " + what + " round " + std::to_string(round));
@@ -280,8 +287,7 @@ TEST_F(VectorRows, GlowMatchesThePlainLoopOnRandomDraws) {
             const std::uint64_t v = random.Next();
             return static_cast<std::uint16_t>((v & 1) ? 0 : (v >> 8));
         });
-        std::vector<std::uint16_t> back(800 * 600);
-        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        std::vector<std::uint16_t> back = RandomScreen(random);
         for (int round = 0; round < 24; ++round) {
             const unsigned shifts[3] = {static_cast<unsigned>(random.Below(4)), static_cast<unsigned>(random.Below(7)),
                                         static_cast<unsigned>(random.Below(3))};
@@ -295,8 +301,7 @@ TEST_F(VectorRows, GlowMatchesThePlainLoopOnRandomDraws) {
             };
             for (int k = 0; k < 2; ++k) {
                 const int left = random.Between(-10, 10), top = random.Between(-10, 10);
-                elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
-                                random.Between(200, 630));
+                RandomClip(random);
                 ExpectSameAtEveryLevel(back, draw, random.Between(-60, 780), random.Between(-60, 580), object, left, top,
                                        random.Between(left, 110), random.Between(top, 80),
                                        std::string(Name(format)) + " glow round " + std::to_string(round));
@@ -319,8 +324,7 @@ TEST_F(VectorRows, ObjectFiltersMatchThePlainLoopOnRandomDraws) {
             const std::uint64_t v = random.Next();
             return static_cast<std::uint16_t>((v & 1) ? 0 : (v >> 8));
         });
-        std::vector<std::uint16_t> back(800 * 600);
-        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        std::vector<std::uint16_t> back = RandomScreen(random);
         for (int round = 0; round < 56; ++round) {
             const int n = round < 20 ? random.Between(1, 9) : random.Between(10, 40);
             const float strength = static_cast<float>(random.Between(-2, 34)) / 32.0f;
@@ -347,8 +351,7 @@ TEST_F(VectorRows, ObjectFiltersMatchThePlainLoopOnRandomDraws) {
                 };
             }
             const int left = random.Between(-10, 20), top = random.Between(-10, 20);
-            elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
-                            random.Between(200, 630));
+            RandomClip(random);
             ExpectSameAtEveryLevel(back, draw, random.Between(-60, 780), random.Between(-60, 580), object, left, top,
                                    random.Between(left, 230), random.Between(top, 180),
                                    std::string(Name(format)) + name + " round " + std::to_string(round));
@@ -363,8 +366,7 @@ TEST_F(VectorRows, ObjectFiltersMatchThePlainLoopOnRandomDraws) {
 TEST_F(VectorRows, TunnelMatchesThePlainLoopOnRandomTables) {
     if (VectorLevels().empty()) GTEST_SKIP() << "no vector level in this build";
     Random random{33};
-    std::vector<std::uint16_t> back(800 * 600);
-    for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+    std::vector<std::uint16_t> back = RandomScreen(random);
     for (int round = 0; round < 12; ++round) {
         const int tw = random.Between(1, 300), th = random.Between(1, 300);
         const int texture = Object(tw + random.Below(20), th + random.Below(20),
@@ -401,8 +403,7 @@ TEST_F(VectorRows, RotationsMatchThePlainLoopOnRandomDraws) {
             const std::uint64_t v = random.Next();
             return static_cast<std::uint16_t>((v & 3) ? (v >> 8) : 0);
         });
-        std::vector<std::uint16_t> back(800 * 600);
-        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        std::vector<std::uint16_t> back = RandomScreen(random);
         for (int round = 0; round < 40; ++round) {
             const int angle = random.Between(-400, 800);
             const float zoom = random.Below(8) ? 0.2f + 3.0f * random.Unit() : -1.5f * random.Unit();
@@ -422,8 +423,7 @@ TEST_F(VectorRows, RotationsMatchThePlainLoopOnRandomDraws) {
                 }
             };
             const int left = random.Between(-8, 20), top = random.Between(-8, 20);
-            elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
-                            random.Between(200, 630));
+            RandomClip(random);
             ExpectSameAtEveryLevel(back, draw, random.Between(-200, 700), random.Between(-150, 500), object, left, top,
                                    random.Between(left + 1, 70), random.Between(top + 1, 55),
                                    std::string(Name(format)) + " rotation kind " + std::to_string(kind) + " round " +
@@ -448,8 +448,7 @@ TEST_F(VectorRows, FloorMatchesThePlainLoopOnRandomZooms) {
             const std::uint64_t v = random.Next();
             return static_cast<std::uint16_t>((v & 7) ? (v >> 8) : 0);
         });
-        std::vector<std::uint16_t> back(800 * 600);
-        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        std::vector<std::uint16_t> back = RandomScreen(random);
         const float exact[] = {1.0f, 0.5f, 0.25f, 2.0f, 3.0f, 1.5f, 0.75f, 5.0f, -1.0f, -0.5f, 1.0f / 3.0f};
         auto pick = [&](int kind) {
             switch (kind) {
@@ -481,8 +480,7 @@ TEST_F(VectorRows, FloorMatchesThePlainLoopOnRandomZooms) {
             const int top = inside ? random.Between(0, 10) : random.Between(-8, 20);
             const int right = inside ? random.Between(left + 1, 37) : random.Between(left + 1, 50);
             const int bottom = inside ? random.Between(top + 1, 29) : random.Between(top + 1, 40);
-            elDraw::SetClip(random.Between(-30, 300), random.Between(-30, 200), random.Between(300, 830),
-                            random.Between(200, 630));
+            RandomClip(random);
             ExpectSameAtEveryLevel(back, draw, random.Between(-100, 600), random.Between(-100, 400), object, left,
                                    top, right, bottom,
                                    std::string(Name(format)) + " floor " + std::to_string(xz) + " " +
@@ -501,8 +499,7 @@ TEST_F(VectorRows, RegionEffectsMatchThePlainLoopsOnRandomRegions) {
     for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
         Reopen(format);
         Random random{format == DisplayFormat::Rgb565 ? 21u : 22u};
-        std::vector<std::uint16_t> back(800 * 600);
-        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        std::vector<std::uint16_t> back = RandomScreen(random);
         for (int round = 0; round < 48; ++round) {
             const int x = random.Between(-40, 780), y = random.Between(-40, 580);
             const int w = random.Between(0, 300), h = random.Between(0, 200);
@@ -570,8 +567,7 @@ TEST_F(VectorRows, ScreenBlurMatchesThePlainLoopAtBlockEdges) {
     for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555}) {
         Reopen(format);
         Random random{format == DisplayFormat::Rgb565 ? 41u : 42u};
-        std::vector<std::uint16_t> back(800 * 600);
-        for (auto& p : back) p = static_cast<std::uint16_t>(random.Next());
+        std::vector<std::uint16_t> back = RandomScreen(random);
         int round = 0;
         for (const int h : heights) {
             for (const int w : widths) {
