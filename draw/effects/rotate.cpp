@@ -575,11 +575,9 @@ bool TabledRotation(const Rotation& r, const EffectKernels& kernels) {
     return true;
 }
 
-// The visible pixels through the maps: put(p, dest) for each source pixel p
-// that exists; rowStart(j) before each visible row may refill the maps and
-// returns false to skip the row. Unlocks; returns 1.
-template <class RowStart, class Put>
-int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put) {
+// The visible pixels through ColumnMap and RowMap: each opaque source pixel
+// that exists is copied. Unlocks; returns 1.
+int RunMapped(Rotation& r) {
     const VisibleRange& vis = r.visible;
     const auto* bits = reinterpret_cast<const std::uint16_t*>(r.object.bits);
     const EffectKernels* kernels = VectorEffects();
@@ -589,7 +587,6 @@ int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put) {
         AlongU.resize(count + kMaxLanes);
         AlongV.resize(count + kMaxLanes);
         for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
-            if (!rowStart(j)) continue;
             const std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
             const std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
             kernels->rotationQuotients(AlongU.data(), static_cast<std::int32_t>(u), static_cast<std::int32_t>(r.cosine),
@@ -605,14 +602,13 @@ int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put) {
                 const std::int64_t column = columns[qu[k]], row = rows[qv[k]];
                 if ((column | row) < 0) continue;
                 const std::uint16_t p = bits[row + column];
-                if (p) put(p, dest[k]);
+                if (p) dest[k] = p;
             }
         }
         UnlockPair(r.object, r.back);
         return 1;
     }
     for (std::int64_t j = vis.j0; j < vis.j1; ++j) {
-        if (!rowStart(j)) continue;
         std::int64_t u = r.rowU - j * r.sine + vis.i0 * r.cosine;
         std::int64_t v = r.rowV + j * r.cosine + vis.i0 * r.sine;
         std::uint16_t* dest = r.back.Row(r.y1 + j) + (r.x1 + vis.i0);
@@ -622,7 +618,7 @@ int RunMapped(Rotation& r, RowStart&& rowStart, Put&& put) {
             const std::int64_t column = columns[u / 360], row = rows[v / 360];
             if ((column | row) < 0) continue;
             const std::uint16_t p = bits[row + column];
-            if (p) put(p, *dest);
+            if (p) *dest = p;
         }
     }
     UnlockPair(r.object, r.back);
@@ -687,8 +683,6 @@ int RunFloor(Rotation& r, RowStart&& rowStart, const std::uint16_t* colours, std
     return 1;
 }
 
-bool EveryRow(std::int64_t) { return true; }
-void Copy(std::uint16_t p, std::uint16_t& dest) { dest = p; }
 
 // The plain rotations' pixels through the filled maps, by the table where
 // it suits them. Unlocks; returns 1.
@@ -697,7 +691,7 @@ int RunCopyMaps(Rotation& r) {
         UnlockPair(r.object, r.back);
         return 1;
     }
-    return RunMapped(r, EveryRow, Copy);
+    return RunMapped(r);
 }
 
 }  // namespace

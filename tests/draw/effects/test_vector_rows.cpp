@@ -411,8 +411,12 @@ TEST_F(VectorRows, RotationsMatchThePlainLoopOnRandomDraws) {
             const float xs = 0.02f * random.Unit() - 0.01f, ys = 0.03f * random.Unit();
             const float cr = random.Unit(), cg = random.Unit(), cb = random.Unit();
             const int kind = round % 5;
+            // Every other round the rectangle is smaller than the source, so
+            // that the rotations go through their maps rather than a table.
+            const bool smaller = round % 2 == 1;
             const Draw draw = [=](int x, int y, int s, int l, int t, int r, int b) {
-                const int x2 = x + 40 + (r - l) * 3, y2 = y + 30 + (b - t) * 2;
+                const int x2 = smaller ? x + 1 + (r - l) / 2 : x + 40 + (r - l) * 3;
+                const int y2 = smaller ? y + 1 + (b - t) / 2 : y + 30 + (b - t) * 2;
                 switch (kind) {
                     case 0: return elDraw::DrawRotate(x, y, x2, y2, angle, s, l, t, r, b);
                     case 1: return elDraw::DrawRotateTile(x, y, x2, y2, angle, s, l, t, r, b);
