@@ -371,6 +371,7 @@ std::uint64_t Remainder(std::uint64_t a, std::uint64_t b) {
 
 struct TileWalk {
     static constexpr int kLanes = 4;  // independent walks, interleaved
+    static_assert(kLanes <= kMaxWordLanes);
     std::uint64_t m = 1, size = 1;
     int shift = 0;
     // The advance of one step of |n| and of kLanes steps.
@@ -386,30 +387,37 @@ struct TileWalk {
         std::uint64_t whole = 0;
         Divide(std::uint64_t{1} << shift, m, whole, oneRemainder);
         onePosition = Remainder(whole, size);
-        // The advances over 0, 1, ... entries, one after another.
-        std::uint64_t remainder = 0, position = 0;
+        // The advances over 0, 1, ... entries, each the sum of two of half
+        // as many (made per row: a chain of three sums, not of eight).
+        // Each is narrowed for the vector walk as soon as it is made: a
+        // separate narrowing loop becomes vector loads of 64-bit values
+        // just stored one by one, which stall.
+        std::uint64_t remainder[kMaxWordLanes + 1] = {0, oneRemainder};
+        std::uint64_t position[kMaxWordLanes + 1] = {0, onePosition};
+        for (int k = 0; k <= kMaxWordLanes; ++k) {
+            if (k >= 2) {
+                remainder[k] = remainder[k / 2];
+                position[k] = position[k / 2];
+                Advance(remainder[k], position[k], remainder[k - k / 2], position[k - k / 2]);
+            }
+            steps.position[k] = static_cast<std::uint32_t>(position[k]);
+            steps.remainder[k] = static_cast<std::uint32_t>(remainder[k]);
+        }
+        lanesRemainder = remainder[kLanes];
+        lanesPosition = position[kLanes];
         vectorSteps = size < (std::uint64_t{1} << 31);
         steps.divisor = static_cast<std::uint32_t>(m);
         steps.size = static_cast<std::uint32_t>(size);
-        for (int k = 0; k <= kMaxWordLanes; ++k) {
-            if (k == kLanes) {
-                lanesRemainder = remainder;
-                lanesPosition = position;
-            }
-            steps.position[k] = static_cast<std::uint32_t>(position);
-            steps.remainder[k] = static_cast<std::uint32_t>(remainder);
-            Advance(remainder, position, oneRemainder, onePosition);
-        }
     }
     void Advance(std::uint64_t& remainder, std::uint64_t& position, std::uint64_t byRemainder,
                  std::uint64_t byPosition) const {
+        // Without branches: the carries follow the zoom's digits, which
+        // a branch predictor cannot learn.
         remainder += byRemainder;
-        position += byPosition;
-        if (remainder >= m) {
-            remainder -= m;
-            ++position;
-        }
-        if (position >= size) position -= size;
+        const std::uint64_t carry = remainder >= m ? 1 : 0;
+        remainder -= carry * m;
+        position += byPosition + carry;
+        position -= position >= size ? size : 0;
     }
     // out[0], out[step], ... (count of them) receive the places of
     // |n| = a, a + 1, ...; a tile whose positions all exist in the object

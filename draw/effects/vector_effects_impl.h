@@ -479,13 +479,11 @@ void RotationQuotientsRow(std::int32_t* out, std::int32_t start, std::int32_t st
     for (int x = 0; x < width; x += n, u += advance) Store(out + x, (W)(BiasedQuotients<W, I>(u) - offset));
 }
 
-// Positions and remainders are kept less the size and the divisor, below 0
-// while in range, so that one signed shift tells a carry or a wrap. The
-// walk runs kChains vectors of lanes at once, each advancing by a constant
-// per round, so their additions overlap instead of waiting on each other.
-template <int Bytes>
-void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, const TileSteps& steps,
-                 std::uint32_t base, std::uint32_t scale, int count) {
+// TileWalkRow's walk for sizes that are (PowerOfTwo) or are not powers of
+// two and for a scale of 1 (UnitScale) or any.
+template <int Bytes, bool PowerOfTwo, bool UnitScale>
+void TileWalkRowOf(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, const TileSteps& steps,
+                   std::uint32_t base, std::uint32_t scale, int count) {
     using W = typename WordLanes<Bytes>::U32;
     using I = typename WordLanes<Bytes>::I32;
     constexpr int n = Bytes / 4;
@@ -493,14 +491,23 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
     const std::uint32_t divisor = steps.divisor, size = steps.size;
     const W divisors = W{} + divisor, sizes = W{} + size;
     // Advances biased lanes by (byP, byR), byP below size and byR below
-    // divisor.
+    // divisor. A size that is a power of two divides 2^32, so its
+    // positions may run on unwrapped and be masked when stored.
     auto advanceLanes = [&divisors, &sizes](W& p, W& r, W byP, W byR) {
         r += byR;
         const W carry = ~(W)((I)r >> 31);  // all ones where it reached 0
         r -= carry & divisors;
         p += byP;
         p -= carry;
-        p -= ~(W)((I)p >> 31) & sizes;
+        if constexpr (!PowerOfTwo) p -= ~(W)((I)p >> 31) & sizes;
+    };
+    // base + position * scale, from the biased position.
+    const std::uint32_t biasedBase = PowerOfTwo ? base : base + size * scale;
+    const W mask = W{} + (size - 1);
+    auto place = [&](W p) {
+        if constexpr (PowerOfTwo) p &= mask;
+        if constexpr (UnitScale) return (W)(biasedBase + p);
+        else return (W)(biasedBase + p * scale);
     };
     // Lane l of chain 0 starts l entries on; chain c starts c * n entries
     // after chain 0.
@@ -526,19 +533,91 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
         if (roundP >= size) roundP -= size;
     }
     const W roundPosition = W{} + roundP, roundRemainder = W{} + roundR;
-    // base + position * scale, from the biased position.
-    const std::uint32_t biasedBase = base + size * scale;
     int x = 0;
     for (; x + kChains * n <= count; x += kChains * n)
         for (int c = 0; c < kChains; ++c) {
-            Store(out + x + c * n, (W)(biasedBase + lanePosition[c] * scale));
+            Store(out + x + c * n, place(lanePosition[c]));
             advanceLanes(lanePosition[c], laneRemainder[c], roundPosition, roundRemainder);
         }
     // The rest by chain 0 alone, whole vectors.
     for (; x < count; x += n) {
-        Store(out + x, (W)(biasedBase + lanePosition[0] * scale));
+        Store(out + x, place(lanePosition[0]));
         advanceLanes(lanePosition[0], laneRemainder[0], byPosition, byRemainder);
     }
+}
+
+// Positions and remainders are kept less the size and the divisor, below 0
+// while in range, so that one signed shift tells a carry or a wrap. The
+// walk runs kChains vectors of lanes at once, each advancing by a constant
+// per round, so their additions overlap instead of waiting on each other.
+// Sizes that are powers of two and a scale of 1 (every column map) take
+// loops with fewer steps per entry.
+template <int Bytes>
+void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, const TileSteps& steps,
+                 std::uint32_t base, std::uint32_t scale, int count) {
+    const bool powerOfTwo = (steps.size & (steps.size - 1)) == 0;
+    if (powerOfTwo && scale == 1)
+        TileWalkRowOf<Bytes, true, true>(out, position, remainder, steps, base, scale, count);
+    else if (powerOfTwo)
+        TileWalkRowOf<Bytes, true, false>(out, position, remainder, steps, base, scale, count);
+    else if (scale == 1)
+        TileWalkRowOf<Bytes, false, true>(out, position, remainder, steps, base, scale, count);
+    else
+        TileWalkRowOf<Bytes, false, false>(out, position, remainder, steps, base, scale, count);
+}
+
+// u / 360 less low, the quotient truncated as the per-pixel rule divides,
+// in the lanes of u = start, start + step, ... (within +-2^30), a vector
+// at a time without dividing: each lane keeps floor(u / 360) - low and
+// u mod 360 less 360 (below 0 while in range), which one vector's step
+// moves by a fixed quotient and remainder. Where u is below 0 and not a
+// multiple of 360 the truncated quotient is the floor's plus 1. The lanes
+// live in the caller's variables (kept in registers; a struct holding them
+// went through memory on every step).
+template <class W>
+struct QuotientSteps {
+    W byQuotient, byRemainder, belowZero;
+    bool negative;  // whether any of the row's values is below 0
+};
+[[gnu::always_inline]] inline void FloorDivide360(std::int64_t u, std::int64_t& q, std::int64_t& r) {
+    q = u / 360;
+    r = u % 360;
+    if (r < 0) {
+        r += 360;
+        --q;
+    }
+}
+template <class W>
+QuotientSteps<W> StartQuotients(std::int32_t start, std::int32_t step, std::int32_t low, int width, W& quotient,
+                                W& remainder) {
+    constexpr int kLanes = static_cast<int>(sizeof(W) / 4);
+    for (int l = 0; l < kLanes; ++l) {
+        std::int64_t q = 0, r = 0;
+        FloorDivide360(std::int64_t{start} + std::int64_t{l} * step, q, r);
+        quotient[l] = static_cast<std::uint32_t>(q - low);
+        remainder[l] = static_cast<std::uint32_t>(r - 360);
+    }
+    std::int64_t q = 0, r = 0;
+    FloorDivide360(std::int64_t{kLanes} * step, q, r);
+    QuotientSteps<W> steps;
+    // The carry mask is -1 where none came, hence the 1 more.
+    steps.byQuotient = W{} + static_cast<std::uint32_t>(q + 1);
+    steps.byRemainder = W{} + static_cast<std::uint32_t>(r);
+    steps.belowZero = W{} + static_cast<std::uint32_t>(-std::int64_t{low});
+    const std::int64_t last = std::int64_t{start} + std::int64_t{width - 1} * step;
+    steps.negative = start < 0 || last < 0;
+    return steps;
+}
+// The quotients of the current lanes; then steps the lanes on a vector.
+template <bool Negative, class W, class I>
+[[gnu::always_inline]] inline W NextQuotients(W& quotient, W& remainder, W byQuotient, W byRemainder, W belowZero) {
+    W out = quotient;
+    if constexpr (Negative) out -= (W)(((I)quotient < (I)belowZero) & ((I)remainder != (I)(W{} - 360u)));
+    remainder += byRemainder;
+    const W noCarry = (W)((I)remainder >> 31);
+    remainder -= ~noCarry & 360u;
+    quotient += byQuotient + noCarry;
+    return out;
 }
 
 #if defined(__AVX2__)
@@ -556,10 +635,10 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
 }
 #endif
 
-// The floor's row in three passes over up to kChunk pixels: the places
-// (quotients in vector lanes, map entries by windows in AVX2 or lane by
-// lane), the colours one by one (a gather instruction is slower here), and
-// the colours put into the row in vectors.
+// The floor's row in two passes over up to kChunk pixels: the places
+// (quotients stepped in vector lanes, map entries by windows in AVX2 or
+// lane by lane), then a vector of colours at a time, looked up one by one
+// (a gather instruction is slower here) and put into the row.
 template <int Bytes>
 void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
     using W = typename WordLanes<Bytes>::U32;
@@ -568,38 +647,28 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
     constexpr int n = Bytes / 4;              // pixels of one vector of places
     constexpr int m = Lanes<Bytes>::kCount;  // pixels of one vector of colours
     constexpr int kChunk = 256;
-    W u = Ramp<W>(f.u, f.stepU), v = Ramp<W>(f.v, f.stepV);
-    const W advanceU = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepU);
-    const W advanceV = W{} + static_cast<std::uint32_t>(n) * static_cast<std::uint32_t>(f.stepV);
-    const W lowU = W{} + static_cast<std::uint32_t>(f.lowU), lowV = W{} + static_cast<std::uint32_t>(f.lowV);
-    const W offsetU = lowU + kQuotientBias, offsetV = lowV + kQuotientBias;
+    W quotientU, remainderU, quotientV, remainderV;
+    const QuotientSteps<W> stepsU = StartQuotients(f.u, f.stepU, f.lowU, width, quotientU, remainderU);
+    const QuotientSteps<W> stepsV = StartQuotients(f.v, f.stepV, f.lowV, width, quotientV, remainderV);
     const W none = W{} + f.none;
     const U marker = U{} + f.marker;
-    // Where u and v stay at 0 or above along the whole row (they are linear
-    // in the pixel, so at both ends), the quotients need no sign fix.
-    const std::int64_t lastU = f.u + std::int64_t{width - 1} * f.stepU;
-    const std::int64_t lastV = f.v + std::int64_t{width - 1} * f.stepV;
-    const bool wholeRowNonnegative = f.u >= 0 && lastU >= 0 && f.v >= 0 && lastV >= 0;
 #if defined(__AVX2__)
     const W leastU = W{} + (f.stepU >= 0 ? 0u : 7u), leastV = W{} + (f.stepV >= 0 ? 0u : 7u);
 #endif
     std::uint32_t places[kChunk];
-    std::uint16_t found[kChunk];
     for (int x = 0; x < width; x += kChunk) {
         const int count = width - x < kChunk ? width - x : kChunk;
         // Whole vectors of places, then the last pixels one by one: lanes
         // past the row's end could lie outside the maps.
         int k = 0;
-        auto placesOf = [&](auto nonnegative) {
-            for (; k + n <= count; k += n, u += advanceU, v += advanceV) {
-                W qu, qv;
-                if constexpr (decltype(nonnegative)::value) {
-                    qu = (W)(u / 360u - lowU);
-                    qv = (W)(v / 360u - lowV);
-                } else {
-                    qu = (W)(BiasedQuotients<W, I>(u) - offsetU);
-                    qv = (W)(BiasedQuotients<W, I>(v) - offsetV);
-                }
+        auto placesOf = [&](auto fixU, auto fixV) {
+            // Local copies, kept in registers through the loop.
+            W qU = quotientU, rU = remainderU, qV = quotientV, rV = remainderV;
+            const W byQU = stepsU.byQuotient, byRU = stepsU.byRemainder, zeroU = stepsU.belowZero;
+            const W byQV = stepsV.byQuotient, byRV = stepsV.byRemainder, zeroV = stepsV.belowZero;
+            for (; k + n <= count; k += n) {
+                const W qu = NextQuotients<decltype(fixU)::value, W, I>(qU, rU, byQU, byRU, zeroU);
+                const W qv = NextQuotients<decltype(fixV)::value, W, I>(qV, rV, byQV, byRV, zeroV);
                 W place;
 #if defined(__AVX2__)
                 if constexpr (Bytes == 32)
@@ -609,11 +678,19 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
                     for (int l = 0; l < n; ++l) place[l] = f.columns[qu[l]] + f.rows[qv[l]];
                 Store(places + k, (W)(place < none ? place : none));
             }
+            quotientU = qU;
+            remainderU = rU;
+            quotientV = qV;
+            remainderV = rV;
         };
-        if (wholeRowNonnegative)
-            placesOf(std::true_type{});
+        if (stepsU.negative && stepsV.negative)
+            placesOf(std::true_type{}, std::true_type{});
+        else if (stepsU.negative)
+            placesOf(std::true_type{}, std::false_type{});
+        else if (stepsV.negative)
+            placesOf(std::false_type{}, std::true_type{});
         else
-            placesOf(std::false_type{});
+            placesOf(std::false_type{}, std::false_type{});
         for (; k < count; ++k) {
             const std::int64_t i = x + k;
             const std::int64_t qu = (static_cast<std::int64_t>(f.u) + i * f.stepU) / 360 - f.lowU;
@@ -621,23 +698,27 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
             const std::uint32_t place = f.columns[qu] + f.rows[qv];
             places[k] = place < f.none ? place : f.none;
         }
-        // Four at a time: the loop's own count and test cost as much as a
-        // look-up.
-        for (k = 0; k + 4 <= count; k += 4) {
-            found[k] = f.colours[places[k]];
-            found[k + 1] = f.colours[places[k + 1]];
-            found[k + 2] = f.colours[places[k + 2]];
-            found[k + 3] = f.colours[places[k + 3]];
-        }
-        for (; k < count; ++k) found[k] = f.colours[places[k]];
+        // A vector of colours at a time, each looked up in turn, then put
+        // into the row; the last vector is padded with the missing pixels'
+        // place (colour 0) and written through a copy.
+        const int padded = (count + m - 1) / m * m;
+        for (k = count; k < padded; ++k) places[k] = f.none;
         std::uint16_t* dx = d + x;
-        for (k = 0; k + m <= count; k += m) {
-            const U colour = Load<U>(found + k), dv = Load<U>(dx + k);
+        for (k = 0; k < padded; k += m) {
+            const std::uint32_t* p = places + k;
+            U colour;
+            for (int g = 0; g < m; ++g) colour[g] = f.colours[p[g]];
             const U drawn = (U)(colour != 0);
-            Store(dx + k, (U)((dv & ~drawn) | (colour & ~marker & drawn)));
+            if (k + m <= count) {
+                Store(dx + k, (U)((Load<U>(dx + k) & ~drawn) | (colour & ~marker & drawn)));
+                continue;
+            }
+            std::uint16_t last[m] = {};
+            const auto rest = static_cast<std::size_t>(count - k) * 2;
+            std::memcpy(last, dx + k, rest);
+            Store(last, (U)((Load<U>(last) & ~drawn) | (colour & ~marker & drawn)));
+            std::memcpy(dx + k, last, rest);
         }
-        for (; k < count; ++k)
-            if (found[k]) dx[k] = static_cast<std::uint16_t>(found[k] & ~f.marker);
     }
 }
 
