@@ -217,6 +217,28 @@ void ExactFactor(double factor, std::uint32_t& multiplier, std::uint32_t& shift)
     shift = static_cast<std::uint32_t>(s);
 }
 
+// The 16-bit form of a colour factor whose truncated products of the 5-bit
+// values are scaled[0..31]: trunc(v * factor) = (v * multiplier) >> (5 +
+// shift), which a 16-bit high multiply of v << 11 by the multiplier, then
+// a shift, gives. Each v bounds the multiplier from both sides; the least
+// one within all the bounds is taken. False when no shift up to 10 has one.
+bool HighFactor(const unsigned (&scaled)[32], std::uint16_t& multiplier, std::uint16_t& shift) {
+    for (int s = 0; s <= 10; ++s) {
+        const std::uint64_t unit = std::uint64_t{1} << (5 + s);
+        std::uint64_t low = 0, high = UINT64_MAX;  // multipliers in [low, high)
+        for (std::uint64_t v = 1; v < 32; ++v) {
+            low = std::max(low, (scaled[v] * unit + v - 1) / v);
+            high = std::min(high, ((scaled[v] + 1) * unit + v - 1) / v);
+        }
+        if (low < high && low <= 0xFFFF) {
+            multiplier = static_cast<std::uint16_t>(low);
+            shift = static_cast<std::uint16_t>(s);
+            return true;
+        }
+    }
+    return false;
+}
+
 // (W - trunc(sw * zoom)) >> 1, the product kept within 64 bits.
 std::int64_t ZoomedOffset(std::int64_t width, std::int64_t sourceWidth, float zoom) {
     double scaled = static_cast<double>(sourceWidth) * zoom;
@@ -862,7 +884,11 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
             FloorColours.resize(static_cast<std::size_t>(texture) + 1);
             const EffectKernels* kernels = VectorEffects();
             const RowParams layout = LayoutParams();
-            for (int c = 0; c < 3; ++c) ExactFactor(factor[c], shade.multiplier[c], shade.shift[c]);
+            shade.high = true;
+            for (int c = 0; c < 3; ++c) {
+                ExactFactor(factor[c], shade.multiplier[c], shade.shift[c]);
+                shade.high = shade.high && HighFactor(scaled[c], shade.highMultiplier[c], shade.highShift[c]);
+            }
             for (std::int64_t sv = r.firstV; sv < r.endV; ++sv) {
                 std::uint16_t* out = FloorColours.data() + sv * r.sourceWidth;
                 if (kernels) {

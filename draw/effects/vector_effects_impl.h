@@ -733,8 +733,11 @@ void FloorColoursRow(std::uint16_t* out, const std::uint16_t* s, int width, cons
         const Split5<U> c(sv, q);
         U scaled[3];
         for (int i = 0; i < 3; ++i)
-            scaled[i] = __builtin_convertvector(
-                (W)((__builtin_convertvector(c.c[i], W) * shade.multiplier[i]) >> shade.shift[i]), U);
+            if (shade.high)
+                scaled[i] = MulHigh((U)(c.c[i] << 11), U{} + shade.highMultiplier[i]) >> shade.highShift[i];
+            else
+                scaled[i] = __builtin_convertvector(
+                    (W)((__builtin_convertvector(c.c[i], W) * shade.multiplier[i]) >> shade.shift[i]), U);
         Store(op, (U)((Place5(scaled, q) | shade.marker) & (U)(sv != 0)));
     };
     int x = 0;

@@ -94,6 +94,12 @@ struct FloorShade {
     std::uint32_t multiplier[3];
     std::uint32_t shift[3];
     std::uint16_t marker;
+    // When high is set, the same values in 16-bit lanes as well:
+    // (v * multiplier[c]) >> shift[c] = mulhi(v << 11, highMultiplier[c])
+    // >> highShift[c] for every 5-bit v.
+    bool high;
+    std::uint16_t highMultiplier[3];
+    std::uint16_t highShift[3];
 };
 
 // One row of the floor with its colours made beforehand. Pixel i has the
