@@ -908,8 +908,6 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
         auto mappedRow = [&](std::int64_t j) {
             rowStart(j);
             if (!rowUsable) return false;
-            inverseX = 1.0 / static_cast<double>(rowXZoom);
-            inverseY = 1.0 / static_cast<double>(rowYZoom);
             const std::int64_t u0 = r.rowU - j * r.sine, v0 = r.rowV + j * r.cosine;
             const std::int64_t ua = (u0 + vis.i0 * r.cosine) / 360, ub = (u0 + (vis.i1 - 1) * r.cosine) / 360;
             const std::int64_t va = (v0 + vis.i0 * r.sine) / 360, vb = (v0 + (vis.i1 - 1) * r.sine) / 360;
@@ -918,7 +916,9 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
                                      premade ? r.sourceWidth : r.object.pitch, none};
             // The vector rows read whole windows past a map's end, which
             // FillTiledMap leaves room for.
+            // The inverses serve only the divisions of the fallback maps.
             if (!FillTiledMap(FloorColumns, std::min(ua, ub), std::max(ua, ub), ox, rowXZoom, columnPlace)) {
+                inverseX = 1.0 / static_cast<double>(rowXZoom);
                 FillMap(
                     FloorColumns, std::min(ua, ub), std::max(ua, ub), r.firstU, r.endU, none,
                     [&](std::int64_t q, std::int64_t& su) { return tiled(wrapU, rowXZoom, inverseX, q - ox, su); },
@@ -926,6 +926,7 @@ int DrawRotateFloor(int x1, int y1, int x2, int y2, int angle, float xZoom, floa
                 FloorColumns.entries.resize(FloorColumns.entries.size() + kMaxLanes);
             }
             if (!FillTiledMap(FloorRows, std::min(va, vb), std::max(va, vb), oy, rowYZoom, rowPlace)) {
+                inverseY = 1.0 / static_cast<double>(rowYZoom);
                 FillMap(
                     FloorRows, std::min(va, vb), std::max(va, vb), r.firstV, r.endV, none,
                     [&](std::int64_t q, std::int64_t& sv) { return tiled(wrapV, rowYZoom, inverseY, q - oy, sv); },
