@@ -493,7 +493,7 @@ void TileWalkRowOf(std::uint32_t* out, std::uint32_t position, std::uint32_t rem
     // Advances biased lanes by (byP, byR), byP below size and byR below
     // divisor. A size that is a power of two divides 2^32, so its
     // positions may run on unwrapped and be masked when stored.
-    auto advanceLanes = [&divisors, &sizes](W& p, W& r, W byP, W byR) {
+    auto advanceLanes = [&](W& p, W& r, W byP, W byR) {
         r += byR;
         const W carry = ~(W)((I)r >> 31);  // all ones where it reached 0
         r -= carry & divisors;
