@@ -374,8 +374,19 @@ struct TilePlace {
 // The sign of n and of the zoom drop out with the abs.
 std::vector<std::uint32_t> WalkScratch;
 
-// a / b and a % b; in 32 bits where both fit, the quicker division.
+// a / b and a % b; without a division where b is a power of two or a is
+// 0 (every row of a floor walks from 0 and tiles are mostly powers of two
+// wide), in 32 bits where both fit, the quicker division.
 void Divide(std::uint64_t a, std::uint64_t b, std::uint64_t& quotient, std::uint64_t& remainder) {
+    if ((b & (b - 1)) == 0) {
+        quotient = a >> std::countr_zero(b);
+        remainder = a & (b - 1);
+        return;
+    }
+    if (a == 0) {
+        quotient = remainder = 0;
+        return;
+    }
     if ((a | b) >> 32 == 0) {
         const auto a32 = static_cast<std::uint32_t>(a), b32 = static_cast<std::uint32_t>(b);
         quotient = a32 / b32;
