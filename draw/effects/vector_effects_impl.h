@@ -4,8 +4,10 @@
 // vector_rows_avx2.cpp. Internal linkage, as there.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <type_traits>
 
 #include <immintrin.h>
@@ -577,7 +579,7 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
 template <class W>
 struct QuotientSteps {
     W byQuotient, byRemainder, belowZero;
-    bool negative;  // whether any of the row's values is below 0
+    int negativeFrom, negativeTo;  // the pixels whose value is below 0 (u is linear in the pixel)
 };
 [[gnu::always_inline]] inline void FloorDivide360(std::int64_t u, std::int64_t& q, std::int64_t& r) {
     q = u / 360;
@@ -604,8 +606,20 @@ QuotientSteps<W> StartQuotients(std::int32_t start, std::int32_t step, std::int3
     steps.byQuotient = W{} + static_cast<std::uint32_t>(q + 1);
     steps.byRemainder = W{} + static_cast<std::uint32_t>(r);
     steps.belowZero = W{} + static_cast<std::uint32_t>(-std::int64_t{low});
-    const std::int64_t last = std::int64_t{start} + std::int64_t{width - 1} * step;
-    steps.negative = start < 0 || last < 0;
+    // u < 0 before the first pixel at or above 0 when u grows, after the
+    // last one when it falls.
+    const std::int64_t u = start, by = step;
+    std::int64_t from = 0, to = 0;
+    if (by > 0) {
+        to = u >= 0 ? 0 : (-u + by - 1) / by;
+    } else if (by < 0) {
+        from = u < 0 ? 0 : u / -by + 1;
+        to = width;
+    } else if (u < 0) {
+        to = width;
+    }
+    steps.negativeFrom = static_cast<int>(std::min<std::int64_t>(from, width));
+    steps.negativeTo = static_cast<int>(std::min<std::int64_t>(to, width));
     return steps;
 }
 // The quotients of the current lanes; then steps the lanes on a vector.
@@ -661,12 +675,12 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
         // Whole vectors of places, then the last pixels one by one: lanes
         // past the row's end could lie outside the maps.
         int k = 0;
-        auto placesOf = [&](auto fixU, auto fixV) {
+        auto placesOf = [&](auto fixU, auto fixV, int until) {
             // Local copies, kept in registers through the loop.
             W qU = quotientU, rU = remainderU, qV = quotientV, rV = remainderV;
             const W byQU = stepsU.byQuotient, byRU = stepsU.byRemainder, zeroU = stepsU.belowZero;
             const W byQV = stepsV.byQuotient, byRV = stepsV.byRemainder, zeroV = stepsV.belowZero;
-            for (; k + n <= count; k += n) {
+            for (; k + n <= count && k < until; k += n) {
                 const W qu = NextQuotients<decltype(fixU)::value, W, I>(qU, rU, byQU, byRU, zeroU);
                 const W qv = NextQuotients<decltype(fixV)::value, W, I>(qV, rV, byQV, byRV, zeroV);
                 W place;
@@ -683,14 +697,29 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
             quotientV = qV;
             remainderV = rV;
         };
-        if (stepsU.negative && stepsV.negative)
-            placesOf(std::true_type{}, std::true_type{});
-        else if (stepsU.negative)
-            placesOf(std::true_type{}, std::false_type{});
-        else if (stepsV.negative)
-            placesOf(std::false_type{}, std::true_type{});
-        else
-            placesOf(std::false_type{}, std::false_type{});
+        // Runs of vectors alike in which axes have values below 0 and need
+        // the quotients' sign fix (a vector at pixel p has one in the span
+        // [from, to) when from - n < p < to).
+        auto needsFix = [](const QuotientSteps<W>& a, int p) { return p < a.negativeTo && p + n > a.negativeFrom; };
+        auto runEnd = [&](int from) {
+            int end = count;
+            for (const int change : {stepsU.negativeFrom - n + 1, stepsU.negativeTo, stepsV.negativeFrom - n + 1,
+                                     stepsV.negativeTo})
+                if (change - x > from && change - x < end) end = change - x;
+            return end;
+        };
+        while (k + n <= count) {
+            const int until = runEnd(k);
+            const bool fixU = needsFix(stepsU, x + k), fixV = needsFix(stepsV, x + k);
+            if (fixU && fixV)
+                placesOf(std::true_type{}, std::true_type{}, until);
+            else if (fixU)
+                placesOf(std::true_type{}, std::false_type{}, until);
+            else if (fixV)
+                placesOf(std::false_type{}, std::true_type{}, until);
+            else
+                placesOf(std::false_type{}, std::false_type{}, until);
+        }
         for (; k < count; ++k) {
             const std::int64_t i = x + k;
             const std::int64_t qu = (static_cast<std::int64_t>(f.u) + i * f.stepU) / 360 - f.lowU;
