@@ -454,10 +454,15 @@ struct TileWalk {
     }
     // out[0], out[step], ... (count of them) receive the places of
     // |n| = a, a + 1, ...; a tile whose positions all exist in the object
-    // skips the test.
-    void Run(std::int64_t a, std::int64_t count, std::uint32_t* out, std::ptrdiff_t step,
-             const TilePlace& place) const {
-        if (place.first > 0 || place.end < place.size) return Walk(a, count, out, step, place);
+    // skips the test. Then out[-k] = out[k] for k = 1..mirror (a forward
+    // run only, mirror below count).
+    void Run(std::int64_t a, std::int64_t count, std::uint32_t* out, std::ptrdiff_t step, const TilePlace& place,
+             std::int64_t mirror = 0) const {
+        auto mirrorAfter = [&] { std::reverse_copy(out + 1, out + mirror + 1, out - mirror); };
+        if (place.first > 0 || place.end < place.size) {
+            Walk(a, count, out, step, place);
+            return mirrorAfter();
+        }
         const std::int64_t base = place.base, scale = place.scale;
         const EffectKernels* kernels = VectorEffects();
         if (kernels && vectorSteps) {
@@ -473,11 +478,12 @@ struct TileWalk {
             Divide(scaled, m, whole, remainder);
             kernels->tileWalk(target, static_cast<std::uint32_t>(Remainder(whole, size)),
                               static_cast<std::uint32_t>(remainder), steps, static_cast<std::uint32_t>(base),
-                              static_cast<std::uint32_t>(scale), static_cast<int>(count));
+                              static_cast<std::uint32_t>(scale), static_cast<int>(count), static_cast<int>(mirror));
             if (step < 0) std::reverse_copy(target, target + count, out - (count - 1));
             return;
         }
         Walk(a, count, out, step, [base, scale](std::int64_t s) { return static_cast<std::uint32_t>(base + s * scale); });
+        mirrorAfter();
     }
     template <class Place>
     void Walk(std::int64_t a, std::int64_t count, std::uint32_t* out, std::ptrdiff_t step, const Place& place) const {
@@ -534,8 +540,7 @@ bool FillTiledMap(FloorMap& map, std::int64_t low, std::int64_t high, std::int64
     } else {
         // n and -n have the same entry: the negative numerators are the
         // mirror of the walked ones.
-        walk.Run(0, static_cast<std::int64_t>(most) + 1, entries - first, 1, place);
-        std::reverse_copy(entries - first + 1, entries - 2 * first + 1, entries);
+        walk.Run(0, static_cast<std::int64_t>(most) + 1, entries - first, 1, place, -first);
     }
     return true;
 }

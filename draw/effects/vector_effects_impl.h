@@ -556,7 +556,7 @@ void TileWalkRowOf(std::uint32_t* out, std::uint32_t position, std::uint32_t rem
 // loops with fewer steps per entry.
 template <int Bytes>
 void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, const TileSteps& steps,
-                 std::uint32_t base, std::uint32_t scale, int count) {
+                 std::uint32_t base, std::uint32_t scale, int count, int mirror) {
     const bool powerOfTwo = (steps.size & (steps.size - 1)) == 0;
     if (powerOfTwo && scale == 1)
         TileWalkRowOf<Bytes, true, true>(out, position, remainder, steps, base, scale, count);
@@ -566,6 +566,18 @@ void TileWalkRow(std::uint32_t* out, std::uint32_t position, std::uint32_t remai
         TileWalkRowOf<Bytes, false, true>(out, position, remainder, steps, base, scale, count);
     else
         TileWalkRowOf<Bytes, false, false>(out, position, remainder, steps, base, scale, count);
+    // The mirror, whole vectors with their lanes reversed, then one by one.
+    using W = typename WordLanes<Bytes>::U32;
+    constexpr int n = Bytes / 4;
+    int k = 1;
+    for (; k + n - 1 <= mirror; k += n) {
+        const W v = Load<W>(out + k);
+        if constexpr (n == 8)
+            Store(out - k - (n - 1), (W)__builtin_shufflevector(v, v, 7, 6, 5, 4, 3, 2, 1, 0));
+        else
+            Store(out - k - (n - 1), (W)__builtin_shufflevector(v, v, 3, 2, 1, 0));
+    }
+    for (; k <= mirror; ++k) out[-k] = out[k];
 }
 
 // u / 360 less low, the quotient truncated as the per-pixel rule divides,
@@ -593,12 +605,12 @@ template <class W>
 QuotientSteps<W> StartQuotients(std::int32_t start, std::int32_t step, std::int32_t low, int width, W& quotient,
                                 W& remainder) {
     constexpr int kLanes = static_cast<int>(sizeof(W) / 4);
-    for (int l = 0; l < kLanes; ++l) {
-        std::int64_t q = 0, r = 0;
-        FloorDivide360(std::int64_t{start} + std::int64_t{l} * step, q, r);
-        quotient[l] = static_cast<std::uint32_t>(q - low);
-        remainder[l] = static_cast<std::uint32_t>(r - 360);
-    }
+    // The lanes' floors through the bias that makes every u positive (see
+    // BiasedQuotients), a division by a constant in vector lanes.
+    const W biased = Ramp<W>(start, step) + 360u * kQuotientBias;
+    const W whole = biased / 360u;
+    quotient = whole - (kQuotientBias + static_cast<std::uint32_t>(low));
+    remainder = biased - whole * 360u - 360u;
     std::int64_t q = 0, r = 0;
     FloorDivide360(std::int64_t{kLanes} * step, q, r);
     QuotientSteps<W> steps;

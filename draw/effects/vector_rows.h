@@ -190,9 +190,11 @@ struct EffectKernels {
     // 0..divisor-1 of steps start at (position, remainder) and advance per
     // entry as steps tells; out[i] = base + position * scale for each of
     // `count` entries (the caller keeps every place below 2^32). Writes
-    // whole vectors: out needs room for kMaxLanes entries past count.
+    // whole vectors: out needs room for kMaxLanes entries past count. Then
+    // out[-k] = out[k] for k = 1..mirror (mirror below count), the entries
+    // before out being the caller's too.
     void (*tileWalk)(std::uint32_t* out, std::uint32_t position, std::uint32_t remainder, const TileSteps& steps,
-                     std::uint32_t base, std::uint32_t scale, int count);
+                     std::uint32_t base, std::uint32_t scale, int count, int mirror);
     // The screen blur over a block of kBlurWaveRows rows, in the fields of
     // kFieldShift. Row r of `fields` (rows pitch words apart) holds the
     // fields of its pixels c = 0, 1, ... from entry r + c on; row
