@@ -747,8 +747,14 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
         std::uint16_t* dx = d + x;
         for (k = 0; k < padded; k += m) {
             const std::uint32_t* p = places + k;
+            // Places read two at a time: the look-ups are bound by loads.
             U colour;
-            for (int g = 0; g < m; ++g) colour[g] = f.colours[p[g]];
+            for (int g = 0; g < m; g += 2) {
+                std::uint64_t two;
+                std::memcpy(&two, p + g, sizeof two);
+                colour[g] = f.colours[static_cast<std::uint32_t>(two)];
+                colour[g + 1] = f.colours[two >> 32];
+            }
             const U drawn = (U)(colour != 0);
             if (k + m <= count) {
                 Store(dx + k, (U)((Load<U>(dx + k) & ~drawn) | (colour & ~marker & drawn)));
