@@ -661,10 +661,22 @@ template <bool Negative, class W, class I>
 }
 #endif
 
-// The floor's row in two passes over up to kChunk pixels: the places
+// Vectors of 64-bit lanes.
+template <int Bytes>
+struct QuadLanes;
+template <>
+struct QuadLanes<16> {
+    using Q = std::uint64_t __attribute__((vector_size(16)));
+};
+template <>
+struct QuadLanes<32> {
+    using Q = std::uint64_t __attribute__((vector_size(32)));
+};
+
+// The floor's row, a vector of colours at a time: the places of its pixels
 // (quotients stepped in vector lanes, map entries by windows in AVX2 or
-// lane by lane), then a vector of colours at a time, looked up one by one
-// (a gather instruction is slower here) and put into the row.
+// lane by lane), the colours looked up from them one by one, two places
+// taken from the register at a time, and put into the row.
 template <int Bytes>
 void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
     using W = typename WordLanes<Bytes>::U32;
@@ -672,7 +684,6 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
     using U = typename Lanes<Bytes>::U16;
     constexpr int n = Bytes / 4;              // pixels of one vector of places
     constexpr int m = Lanes<Bytes>::kCount;  // pixels of one vector of colours
-    constexpr int kChunk = 256;
     W quotientU, remainderU, quotientV, remainderV;
     const QuotientSteps<W> stepsU = StartQuotients(f.u, f.stepU, f.lowU, width, quotientU, remainderU);
     const QuotientSteps<W> stepsV = StartQuotients(f.v, f.stepV, f.lowV, width, quotientV, remainderV);
@@ -681,18 +692,33 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
 #if defined(__AVX2__)
     const W leastU = W{} + (f.stepU >= 0 ? 0u : 7u), leastV = W{} + (f.stepV >= 0 ? 0u : 7u);
 #endif
-    std::uint32_t places[kChunk];
-    for (int x = 0; x < width; x += kChunk) {
-        const int count = width - x < kChunk ? width - x : kChunk;
-        // Whole vectors of places, then the last pixels one by one: lanes
-        // past the row's end could lie outside the maps.
-        int k = 0;
-        auto placesOf = [&](auto fixU, auto fixV, int until) {
-            // Local copies, kept in registers through the loop.
-            W qU = quotientU, rU = remainderU, qV = quotientV, rV = remainderV;
-            const W byQU = stepsU.byQuotient, byRU = stepsU.byRemainder, zeroU = stepsU.belowZero;
-            const W byQV = stepsV.byQuotient, byRV = stepsV.byRemainder, zeroV = stepsV.belowZero;
-            for (; k + n <= count && k < until; k += n) {
+    // The places stay in registers (the look-ups are bound by loads, the
+    // places by vector arithmetic, so the two overlap), and a gather
+    // instruction is slower here than looking up one by one. The last
+    // pixels (fewer than a vector) take the places one by one, since lanes
+    // past the row's end could lie outside the maps, padded with colour 0
+    // and written through a copy.
+    auto put = [&](std::uint16_t* at, U colour, int count) {
+        const U drawn = (U)(colour != 0);
+        if (count == m) {
+            Store(at, (U)((Load<U>(at) & ~drawn) | (colour & ~marker & drawn)));
+            return;
+        }
+        std::uint16_t last[m] = {};
+        const auto bytes = static_cast<std::size_t>(count) * 2;
+        std::memcpy(last, at, bytes);
+        Store(last, (U)((Load<U>(last) & ~drawn) | (colour & ~marker & drawn)));
+        std::memcpy(at, last, bytes);
+    };
+    using Q = typename QuadLanes<Bytes>::Q;
+    int x = 0;
+    auto rowOf = [&](auto fixU, auto fixV, int until) {
+        W qU = quotientU, rU = remainderU, qV = quotientV, rV = remainderV;
+        const W byQU = stepsU.byQuotient, byRU = stepsU.byRemainder, zeroU = stepsU.belowZero;
+        const W byQV = stepsV.byQuotient, byRV = stepsV.byRemainder, zeroV = stepsV.belowZero;
+        for (; x + m <= width && x < until; x += m) {
+            U colour;
+            for (int h = 0; h < m; h += n) {
                 const W qu = NextQuotients<decltype(fixU)::value, W, I>(qU, rU, byQU, byRU, zeroU);
                 const W qv = NextQuotients<decltype(fixV)::value, W, I>(qV, rV, byQV, byRV, zeroV);
                 W place;
@@ -702,71 +728,57 @@ void FloorPixelsRow(std::uint16_t* d, const FloorRow& f, int width) {
                 else
 #endif
                     for (int l = 0; l < n; ++l) place[l] = f.columns[qu[l]] + f.rows[qv[l]];
-                Store(places + k, (W)(place < none ? place : none));
+                const Q pairs = (Q)(W)(place < none ? place : none);
+                for (int l = 0; l < n; l += 2) {
+                    const std::uint64_t two = pairs[l / 2];
+                    colour[h + l] = f.colours[static_cast<std::uint32_t>(two)];
+                    colour[h + l + 1] = f.colours[two >> 32];
+                }
             }
-            quotientU = qU;
-            remainderU = rU;
-            quotientV = qV;
-            remainderV = rV;
-        };
-        // Runs of vectors alike in which axes have values below 0 and need
-        // the quotients' sign fix (a vector at pixel p has one in the span
-        // [from, to) when from - n < p < to).
-        auto needsFix = [](const QuotientSteps<W>& a, int p) { return p < a.negativeTo && p + n > a.negativeFrom; };
-        auto runEnd = [&](int from) {
-            int end = count;
-            for (const int change : {stepsU.negativeFrom - n + 1, stepsU.negativeTo, stepsV.negativeFrom - n + 1,
-                                     stepsV.negativeTo})
-                if (change - x > from && change - x < end) end = change - x;
-            return end;
-        };
-        while (k + n <= count) {
-            const int until = runEnd(k);
-            const bool fixU = needsFix(stepsU, x + k), fixV = needsFix(stepsV, x + k);
-            if (fixU && fixV)
-                placesOf(std::true_type{}, std::true_type{}, until);
-            else if (fixU)
-                placesOf(std::true_type{}, std::false_type{}, until);
-            else if (fixV)
-                placesOf(std::false_type{}, std::true_type{}, until);
-            else
-                placesOf(std::false_type{}, std::false_type{}, until);
+            put(d + x, colour, m);
         }
-        for (; k < count; ++k) {
-            const std::int64_t i = x + k;
-            const std::int64_t qu = (static_cast<std::int64_t>(f.u) + i * f.stepU) / 360 - f.lowU;
-            const std::int64_t qv = (static_cast<std::int64_t>(f.v) + i * f.stepV) / 360 - f.lowV;
-            const std::uint32_t place = f.columns[qu] + f.rows[qv];
-            places[k] = place < f.none ? place : f.none;
-        }
-        // A vector of colours at a time, each looked up in turn, then put
-        // into the row; the last vector is padded with the missing pixels'
-        // place (colour 0) and written through a copy.
-        const int padded = (count + m - 1) / m * m;
-        for (k = count; k < padded; ++k) places[k] = f.none;
-        std::uint16_t* dx = d + x;
-        for (k = 0; k < padded; k += m) {
-            const std::uint32_t* p = places + k;
-            // Places read two at a time: the look-ups are bound by loads.
-            U colour;
-            for (int g = 0; g < m; g += 2) {
-                std::uint64_t two;
-                std::memcpy(&two, p + g, sizeof two);
-                colour[g] = f.colours[static_cast<std::uint32_t>(two)];
-                colour[g + 1] = f.colours[two >> 32];
-            }
-            const U drawn = (U)(colour != 0);
-            if (k + m <= count) {
-                Store(dx + k, (U)((Load<U>(dx + k) & ~drawn) | (colour & ~marker & drawn)));
-                continue;
-            }
-            std::uint16_t last[m] = {};
-            const auto rest = static_cast<std::size_t>(count - k) * 2;
-            std::memcpy(last, dx + k, rest);
-            Store(last, (U)((Load<U>(last) & ~drawn) | (colour & ~marker & drawn)));
-            std::memcpy(dx + k, last, rest);
-        }
+        quotientU = qU;
+        remainderU = rU;
+        quotientV = qV;
+        remainderV = rV;
+    };
+    // Runs of vectors alike in which axes have values below 0 and need the
+    // quotients' sign fix (a vector at pixel p has one in the span [from,
+    // to) when from - n < p < to; a group of m pixels when from - m < p < to).
+    auto needsFix = [](const QuotientSteps<W>& a, int p) { return p < a.negativeTo && p + m > a.negativeFrom; };
+    auto runEnd = [&](int from) {
+        int end = width;
+        for (const int change :
+             {stepsU.negativeFrom - m + 1, stepsU.negativeTo, stepsV.negativeFrom - m + 1, stepsV.negativeTo})
+            if (change > from && change < end) end = change;
+        return end;
+    };
+    while (x + m <= width) {
+        const int until = runEnd(x);
+        const bool fixU = needsFix(stepsU, x), fixV = needsFix(stepsV, x);
+        if (fixU && fixV)
+            rowOf(std::true_type{}, std::true_type{}, until);
+        else if (fixU)
+            rowOf(std::true_type{}, std::false_type{}, until);
+        else if (fixV)
+            rowOf(std::false_type{}, std::true_type{}, until);
+        else
+            rowOf(std::false_type{}, std::false_type{}, until);
     }
+    if (x == width) return;
+    U colour;
+    for (int k = 0; k < m; ++k) {
+        const std::int64_t i = x + k;
+        if (i >= width) {
+            colour[k] = 0;
+            continue;
+        }
+        const std::int64_t qu = (static_cast<std::int64_t>(f.u) + i * f.stepU) / 360 - f.lowU;
+        const std::int64_t qv = (static_cast<std::int64_t>(f.v) + i * f.stepV) / 360 - f.lowV;
+        const std::uint32_t place = f.columns[qu] + f.rows[qv];
+        colour[k] = f.colours[place < f.none ? place : f.none];
+    }
+    put(d + x, colour, width - x);
 }
 
 template <int Bytes>
