@@ -94,8 +94,7 @@ void Run(benchmark::State& state, Draw draw, int boxPeer = 0) {
     const bool plain = state.range(1) != 0;
     const bool withPeer = boxPeer > 0 && size == 800;
     elDraw::SetVectorLevel(plain ? elDraw::VectorLevel::Plain : elDraw::BestVectorLevel());
-    // The references are measured before, not inside, the timing.
-    bench::FullScreenCopySeconds();
+    // The peer is measured before, not inside, the timing.
     if (withPeer) PixmanBoxBlurSeconds(boxPeer);
     const double start = bench::ThreadCpuNow();
     for (auto _ : state) draw(s, w, h);
@@ -208,7 +207,6 @@ void BM_DrawTunnel(benchmark::State& state) {
     const int w = static_cast<int>(state.range(0)), h = w * 3 / 4;
     elDraw::MakeTunnel(256, 256, w, h, -1, -1, -1, 0, 0, 0);
     int frame = 0;
-    bench::FullScreenCopySeconds();
     const double start = bench::ThreadCpuNow();
     for (auto _ : state) {
         elDraw::DrawTunnel(0, 0, frame, 3 * frame, t);

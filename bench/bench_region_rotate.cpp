@@ -71,8 +71,7 @@ template <class Draw>
 void AtLevel(benchmark::State& state, Draw draw, Peer peer) {
     const bool plain = state.range(0) != 0;
     elDraw::SetVectorLevel(plain ? elDraw::VectorLevel::Plain : elDraw::BestVectorLevel());
-    // The references are measured before, not inside, the timing.
-    bench::FullScreenCopySeconds();
+    // The peer is measured before, not inside, the timing.
     if (peer != Peer::None) PeerSeconds(peer);
     const double start = bench::ThreadCpuNow();
     for (auto _ : state) draw();
