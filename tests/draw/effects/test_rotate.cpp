@@ -272,6 +272,46 @@ TEST_F(RotatedDraws, RippleDrawnAgainAfterOtherRipplesGivesTheSamePixels) {
     EXPECT_TRUE(draw(9, 5, 1, 40).p == first.p);
 }
 
+// The ripple against its formula sample by sample, written out here: sample
+// counts odd and even (the moves are worked out two at a time), scales and
+// shears that push samples off the screen or past 32 bits, negative and
+// not-a-number ones, and every step from 1 to 3.
+TEST_F(RotatedDraws, RippleMatchesItsFormulaOnRandomDraws) {
+    const int w = 23, h = 17;
+    const int obj = Picture(w, h);
+    std::uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    // 1.1e8 and 2.2e8 take some samples of a row past 32 bits and leave
+    // their neighbours within.
+    const float scales[] = {1.0f, 1.5f, -2.0f, 3.0e9f, 1.1e8f, 2.2e8f, std::numeric_limits<float>::quiet_NaN()};
+    for (int round = 0; round < 90; ++round) {
+        const int x = 200 + static_cast<int>(next() % 200), y = 150 + static_cast<int>(next() % 200);
+        const int amplitude = static_cast<int>(next() % 101) - 50, frequency = static_cast<int>(next() % 21);
+        const int step = 1 + static_cast<int>(next() % 3);
+        const int right = 1 + static_cast<int>(next() % w), bottom = 1 + static_cast<int>(next() % h);
+        const float scale = round % 3 == 0 ? scales[next() % 7] : 0.25f + static_cast<float>(next() % 300) / 100.0f;
+        const float shear = round % 7 == 0 ? 1.0e9f : static_cast<float>(next() % 200) / 100.0f - 1.0f;
+        test::FillSurface(elDraw::BackSurface, kBack);
+        Pixels want = Back();
+        const double s = scale, g = shear;
+        for (int yy = 0; yy < bottom; yy += step)
+            for (int xx = 0; xx < right; xx += step) {
+                const float Y = static_cast<float>(2.0 / bottom * yy - 1.0);
+                const float X = static_cast<float>(2.0 / right * xx - 1.0);
+                const float E = std::exp(Y * Y - X * X), R = std::sqrt(X * X + Y * Y);
+                const double wave = std::cos(static_cast<double>(R * static_cast<float>(frequency))) * E;
+                const float Q = static_cast<float>((wave + 1.0) * amplitude / 2.0 + yy);
+                const double vx = (xx + yy * g) * s, vy = static_cast<double>(Q) * s;
+                if (!(std::fabs(vx) < 2147483648.0) || !(std::fabs(vy) < 2147483648.0)) continue;
+                const std::int64_t tx = x + static_cast<std::int64_t>(vx), ty = y + static_cast<std::int64_t>(vy);
+                if (tx < 0 || tx >= 800 || ty < 0 || ty >= 600) continue;
+                want.at(static_cast<int>(tx), static_cast<int>(ty)) = Src(xx, yy);
+            }
+        ASSERT_EQ(elDraw::DrawRipple(x, y, amplitude, frequency, step, scale, shear, obj, 0, 0, right, bottom), 1);
+        ASSERT_TRUE(Back().p == want.p) << "round " << round;
+    }
+}
+
 TEST_F(RotatedDraws, CutDrawsShowTheSamePixelsAsWholeOnesInsideTheClip) {
     const int obj = Picture(48, 40);
     using Draw = std::function<int()>;
