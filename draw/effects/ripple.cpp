@@ -66,16 +66,15 @@ std::vector<std::uint8_t> Movable;
 // The moves of a row's samples xx = firstX, firstX + e, ... (count of
 // them) at row yy: dx = trunc((xx + yy * g) * s), dy = trunc(Q * s) with Q
 // = (wave + 1) * amplitude / 2 + yy as a 32-bit float, and whether both are
-// finite and within 32 bits. Written without branches, in the same double
-// operations as the per-sample formula, so that the compiler can run it in
-// vector lanes (it adds no fused multiply-adds on this build's baseline).
+// finite and within 32 bits, in the same double operations as the
+// per-sample formula; the copies that follow only test and move.
 void RippleOffsets(const double* wave, std::int64_t count, std::int64_t firstX, std::int64_t e, std::int64_t yy,
                    int amplitude, double s, double g) {
     const double shift = static_cast<double>(yy) * g, row = static_cast<double>(yy);
     const double a = amplitude, first = static_cast<double>(firstX), by = static_cast<double>(e);
     constexpr double kLimit = 2147483648.0;
     // xx = first + k * by is exact: every sample position is a whole number
-    // far below 2^53 (the caller keeps count below 2^22).
+    // below the object's width, far below 2^53.
     const int n = static_cast<int>(count);
     std::int32_t* const movesX = MovesX.data();
     std::int32_t* const movesY = MovesY.data();
