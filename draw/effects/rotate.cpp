@@ -374,11 +374,12 @@ struct TilePlace {
 // The sign of n and of the zoom drop out with the abs.
 std::vector<std::uint32_t> WalkScratch;
 
-// a / b and a % b; without a division where b is a power of two or a is
-// 0 (every row of a floor walks from 0 and tiles are mostly powers of two
-// wide), in 32 bits where both fit, the quicker division.
+// a / b and a % b (b above 0); without a division where b is a power of
+// two or a is 0 (a floor row whose numerators cross 0 walks from 0, and
+// tiles are mostly powers of two wide), in 32 bits where both fit, the
+// quicker division.
 void Divide(std::uint64_t a, std::uint64_t b, std::uint64_t& quotient, std::uint64_t& remainder) {
-    if ((b & (b - 1)) == 0) {
+    if (b != 0 && (b & (b - 1)) == 0) {
         quotient = a >> std::countr_zero(b);
         remainder = a & (b - 1);
         return;
